@@ -1,0 +1,73 @@
+#include "LyricEngine.h"
+
+#include "AppInfo.h"
+#include "Clock.h"
+#include "FileSystem.h"
+#include "FrameFiller.h"
+#include "LyricLoader.h"
+#include "LyricWindow.h"
+#include "RandomSource.h"
+
+LyricEngine::LyricEngine(FileSystem &files, Clock &clock, RandomSource &random,
+                         LyricWindow &window)
+    : m_files(files), m_clock(clock), m_random(random), m_window(window)
+{
+}
+
+QString LyricEngine::MyPath() const
+{
+    QString folder = m_files.programFolder();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+void LyricEngine::Form_Load()
+{
+    m_random.seed(m_clock.secondsSinceMidnight());
+    m_data = LyricData::withCategories();
+
+    // The missing help file unloads the window, but loading still goes on so
+    // that a broken data file is reported too.
+    if (!m_files.isRegularFile(MyPath() + QStringLiteral("LYRMAK.HLP"))) {
+        m_window.messageBox(QStringLiteral("ヘルプファイル LYRMAK.HLPが見当たりません。"),
+                            MsgButtons::Ok, MsgIcon::None, AppInfo::title());
+        m_window.unload();
+        m_unloaded = true;
+    }
+
+    // A Cancel unloads the window but does not end start-up: the frames are
+    // still read, so their own failure is reported as well.
+    LyricLoader loader(m_files, m_window, m_data, MyPath());
+    if (!loader.WordRead())
+        m_unloaded = true;
+    if (!loader.FrameRead())
+        m_unloaded = true;
+    if (!m_data.Frames.isEmpty())
+        drawFrame();
+}
+
+void LyricEngine::drawFrame()
+{
+    m_curFrame = FrameFiller::pickIndex(m_random.next(), m_data.Frames.size());
+}
+
+void LyricEngine::mnuNew_Click()
+{
+    drawFrame();
+    m_window.setText(QString());
+    mnuRepeat_Click();
+}
+
+void LyricEngine::mnuRepeat_Click()
+{
+    if (m_data.Frames.isEmpty())
+        return;
+    m_window.appendText(RndWord(m_curFrame));
+    m_window.setSelStart(m_window.textLength());
+}
+
+QString LyricEngine::RndWord(qsizetype n)
+{
+    return FrameFiller::fill(m_data.Frames.at(n), m_data.WordLists, m_random);
+}

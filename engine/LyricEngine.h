@@ -1,0 +1,50 @@
+#pragma once
+
+#include "LyricData.h"
+
+#include <QString>
+
+class Clock;
+class FileSystem;
+class LyricWindow;
+class RandomSource;
+
+// The lyric engine, as the main window drives it:
+//
+//   Form_Load     seed the generator, check for the help file, then
+//                 LyricLoader reads the word lists and frames into LyricData
+//                 and the first CurFrame is drawn.
+//   mnuNew_Click  draws a new CurFrame, empties the text, appends lyrics.
+//   mnuRepeat_Click  appends RndWord(CurFrame) to the window's text.
+//   RndWord       FrameFiller replaces the tags of a copy of the frame.
+//
+// The window, the files and the randomness come in through interfaces, so
+// the same engine runs in the program, in the command-line tool and in tests.
+class LyricEngine
+{
+public:
+    LyricEngine(FileSystem &files, Clock &clock, RandomSource &random, LyricWindow &window);
+
+    void Form_Load();
+    void mnuNew_Click();
+    void mnuRepeat_Click();
+    QString RndWord(qsizetype n);
+    // The program folder, always ending in "/".
+    QString MyPath() const;
+
+    const LyricData &data() const { return m_data; }
+    qsizetype CurFrame() const { return m_curFrame; }
+    // True once start-up has unloaded the window: it must never be shown.
+    bool unloaded() const { return m_unloaded; }
+
+private:
+    void drawFrame();
+
+    FileSystem &m_files;
+    Clock &m_clock;
+    RandomSource &m_random;
+    LyricWindow &m_window;
+    LyricData m_data;
+    qsizetype m_curFrame = 0;
+    bool m_unloaded = false;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "LyricData.h"
+
+#include <QString>
+#include <functional>
+
+class FileSystem;
+class LyricWindow;
+class TextReader;
+struct FileError;
+
+// Reads the five word lists and the frame file into LyricData. Every file
+// step is guarded: a failure shows the load-failure box, Retry repeats the
+// very step, Cancel closes the file, unloads the window and stops loading.
+class LyricLoader
+{
+public:
+    LyricLoader(FileSystem &files, LyricWindow &window, LyricData &data, QString folder);
+
+    // Both return false when the user cancelled (the window is then unloaded).
+    bool WordRead();
+    bool FrameRead();
+
+private:
+    enum class Outcome { Done, Cancelled, Again };
+
+    bool guard(const QString &path, bool words, TextReader *open,
+               const std::function<FileError()> &step);
+    bool refuse(const QString &path, bool words, const QString &why);
+    Outcome readWordFile(WordList &list);
+    Outcome readFrameFile();
+
+    FileSystem &m_files;
+    LyricWindow &m_window;
+    LyricData &m_data;
+    QString m_folder;
+    int m_frameStart = 0; // line where the frame being read began
+};

@@ -1,0 +1,204 @@
+#include "TextCodec.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace {
+
+// ICU's CP932 table rotates three ASCII control codes (0x1A, 0x1C, 0x7F) the
+// way IBM's mainframe tables do. Windows maps them to themselves; undo it.
+constexpr char16_t kSub = 0x1A, kFs = 0x1C, kDel = 0x7F;
+
+void fixDecodedControls(QString &s)
+{
+    for (QChar &c : s) {
+        const char16_t u = c.unicode();
+        if (u == kFs)
+            c = QChar(kSub);
+        else if (u == kDel)
+            c = QChar(kFs);
+        else if (u == kSub)
+            c = QChar(kDel);
+    }
+}
+
+QString prepareForEncoding(QStringView text)
+{
+    QString s = text.toString();
+    for (QChar &c : s) {
+        const char16_t u = c.unicode();
+        if (u == kSub)
+            c = QChar(kFs);
+        else if (u == kFs)
+            c = QChar(kDel);
+        else if (u == kDel)
+            c = QChar(kSub);
+    }
+    return s;
+}
+
+bool hasRotatedControls(QByteArrayView bytes)
+{
+    for (char b : bytes)
+        if (b == 0x1A || b == 0x1C || b == 0x7F)
+            return true;
+    return false;
+}
+
+bool decodeWith(QByteArrayView bytes, TextCodec::Encoding enc, QString &out)
+{
+    if (enc == TextCodec::Encoding::Utf8) {
+        QStringDecoder d(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        out = d.decode(bytes);
+        return !d.hasError();
+    }
+    QStringDecoder d("CP932", QStringConverter::Flag::Stateless);
+    out = d.decode(bytes);
+    if (d.hasError())
+        return false;
+    if (hasRotatedControls(bytes))
+        fixDecodedControls(out);
+    return true;
+}
+
+// Length of the character that starts at bytes[i], judged from its first byte.
+qsizetype unitLength(QByteArrayView bytes, qsizetype i, TextCodec::Encoding enc)
+{
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    qsizetype len = 1;
+    if (enc == TextCodec::Encoding::Utf8) {
+        if (b >= 0xC2 && b <= 0xDF)
+            len = 2;
+        else if (b >= 0xE0 && b <= 0xEF)
+            len = 3;
+        else if (b >= 0xF0 && b <= 0xF4)
+            len = 4;
+    } else if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
+        len = 2;
+    }
+    return std::min(len, bytes.size() - i);
+}
+
+QByteArray firstBadUnit(QByteArrayView line, TextCodec::Encoding enc)
+{
+    QString scratch;
+    for (qsizetype i = 0; i < line.size();) {
+        const qsizetype len = unitLength(line, i, enc);
+        if (!decodeWith(line.sliced(i, len), enc, scratch))
+            return line.sliced(i, len).toByteArray();
+        i += len;
+    }
+    return line.first(std::min<qsizetype>(8, line.size())).toByteArray();
+}
+
+// Splits on CR LF, LF or CR. A line end at the very end adds no empty line.
+template <typename View, typename Sink>
+void splitLines(View text, TextCodec::Decoded &d, Sink sink)
+{
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto c = text[i];
+        if (c == '\n') {
+            d.lf = true;
+        } else if (c == '\r') {
+            if (i + 1 < n && text[i + 1] == '\n') {
+                d.crlf = true;
+                if (!sink(text.sliced(start, i - start)))
+                    return;
+                ++i;
+                start = i + 1;
+                continue;
+            }
+            d.cr = true;
+        } else {
+            continue;
+        }
+        if (!sink(text.sliced(start, i - start)))
+            return;
+        start = i + 1;
+    }
+    if (start < n)
+        sink(text.sliced(start));
+}
+
+} // namespace
+
+TextCodec::Decoded TextCodec::decode(QByteArrayView bytes)
+{
+    Decoded d;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        d.hasBom = true;
+        bytes = bytes.sliced(3);
+    }
+
+    QString text;
+    bool ok = decodeWith(bytes, Encoding::Utf8, text);
+    d.encoding = Encoding::Utf8;
+    if (!ok && !d.hasBom) {
+        d.encoding = Encoding::Cp932;
+        ok = decodeWith(bytes, Encoding::Cp932, text);
+    }
+
+    if (ok) {
+        splitLines(QStringView(text), d, [&d](QStringView line) {
+            d.lines.append(line.toString());
+            return true;
+        });
+        return d;
+    }
+
+    // Slow path, only for a broken file: find the first line that does not
+    // decode and keep the lines before it.
+    int lineNo = 0;
+    splitLines(bytes, d, [&](QByteArrayView line) {
+        ++lineNo;
+        QString decoded;
+        if (!decodeWith(line, d.encoding, decoded)) {
+            d.error.kind = FileError::Kind::BadBytes;
+            d.error.line = lineNo;
+            d.error.bytes = firstBadUnit(line, d.encoding);
+            return false;
+        }
+        d.lines.append(decoded);
+        return true;
+    });
+    return d;
+}
+
+qsizetype TextCodec::firstUnencodable(QStringView text)
+{
+    {
+        QStringEncoder e("CP932");
+        const QByteArray bytes = e.encode(text);
+        Q_UNUSED(bytes);
+        if (!e.hasError())
+            return -1;
+    }
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype len =
+            (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2
+                                                                                                : 1;
+        QStringEncoder e("CP932");
+        const QByteArray bytes = e.encode(text.sliced(i, len));
+        Q_UNUSED(bytes);
+        if (e.hasError())
+            return i;
+        i += len;
+    }
+    return -1;
+}
+
+QByteArray TextCodec::encodeCp932(QStringView text)
+{
+    QStringEncoder e("CP932");
+    bool rotated = false;
+    for (QChar c : text)
+        if (c.unicode() == kSub || c.unicode() == kFs || c.unicode() == kDel) {
+            rotated = true;
+            break;
+        }
+    if (rotated)
+        return e.encode(prepareForEncoding(text));
+    return e.encode(text);
+}

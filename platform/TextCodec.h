@@ -1,0 +1,38 @@
+#pragma once
+
+#include "FileError.h"
+
+#include <QByteArrayView>
+#include <QStringList>
+#include <QStringView>
+
+// Bytes of a data file to lines of text, and text to the bytes of the saved
+// lyrics. Data files may be UTF-8 (with or without a byte-order mark) or CP932;
+// a line may end in CR LF, LF or CR. Invalid bytes are reported, never
+// replaced.
+class TextCodec
+{
+public:
+    enum class Encoding { Utf8, Cp932 };
+
+    struct Decoded {
+        Encoding encoding = Encoding::Utf8;
+        bool hasBom = false;
+        QStringList lines;
+        // Set when a line holds invalid bytes: `lines` then ends just before
+        // that line, and error.line names it.
+        FileError error;
+        // Which line ends the file uses.
+        bool crlf = false;
+        bool lf = false;
+        bool cr = false;
+    };
+
+    static Decoded decode(QByteArrayView bytes);
+
+    // Index of the first character (or surrogate pair) that CP932 cannot
+    // write, or -1 when the whole text can be written.
+    static qsizetype firstUnencodable(QStringView text);
+    // CP932 bytes of text; only meaningful when firstUnencodable() is -1.
+    static QByteArray encodeCp932(QStringView text);
+};

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the program and the tests need,
+# but only those that are missing. Usage: scripts/deps.sh run|test
+set -euo pipefail
+
+packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
+          fonts-ipafont-gothic)
+if [[ "${1:-run}" == test ]]; then
+    packages+=(clang-format libbenchmark-dev clang libclang-rt-14-dev xvfb xauth x11-utils)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if ((${#missing[@]})); then
+    echo "必要なパッケージをインストールします: ${missing[*]}"
+    sudo_cmd=()
+    if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

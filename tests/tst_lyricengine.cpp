@@ -1,0 +1,172 @@
+#include "FakeClock.h"
+#include "FakeFileSystem.h"
+#include "FakeRandom.h"
+#include "FakeWindow.h"
+#include "LyricEngine.h"
+
+#include <QStringEncoder>
+#include <QTest>
+
+namespace {
+
+QByteArray sjis(const QString &s)
+{
+    QStringEncoder e("CP932");
+    return e.encode(s);
+}
+
+struct Program {
+    FakeFileSystem fs;
+    FakeClock clock;
+    FakeRandom random;
+    FakeWindow win;
+    LyricEngine engine{fs, clock, random, win};
+
+    explicit Program(const QString &folder = QStringLiteral("/prog"), int frames = 3)
+    {
+        fs.folder = folder;
+        const QString p = engine.MyPath();
+        fs.files[p + "LYRMAK.HLP"] = "<html></html>";
+        const char *names[5] = {"Gi", "Ad", "Vi", "Vt", "No"};
+        for (const char *n : names)
+            fs.files[p + n + ".dat"] = sjis(QString::fromLatin1(n).toLower() + "\r\n");
+        QByteArray kasi;
+        for (int i = 0; i < frames; ++i)
+            kasi += sjis(QStringLiteral("第%1 Gi No\r\n@\r\n").arg(i));
+        fs.files[p + "Kasi.dat"] = kasi;
+    }
+};
+
+} // namespace
+
+class tst_LyricEngine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void myPath_data();
+    void myPath();
+    void startUpOrder();
+    void missingHelpFileStillLoads_data();
+    void missingHelpFileStillLoads();
+    void wordCancelStillReadsFrames();
+    void everyFrameCanBeDrawn();
+    void newAndAppend();
+    void appendKeepsEdits();
+};
+
+void tst_LyricEngine::myPath_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("ordinary folder") << "/opt/lyrmak" << "/opt/lyrmak/";
+    QTest::newRow("root") << "/" << "/";
+    QTest::newRow("japanese name") << "/home/花子/歌" << "/home/花子/歌/";
+}
+
+void tst_LyricEngine::myPath()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, path);
+    Program p(folder);
+    QCOMPARE(p.engine.MyPath(), path);
+}
+
+void tst_LyricEngine::startUpOrder()
+{
+    Program p;
+    p.random.script = {0.5};
+    p.engine.Form_Load();
+    QCOMPARE(p.random.seeds, QList<double>{45296.25});
+    QStringList opened;
+    for (const QString &l : p.fs.log)
+        if (l.startsWith(QStringLiteral("open ")))
+            opened << l.mid(11);
+    QCOMPARE(opened, (QStringList{"Gi.dat", "Ad.dat", "Vi.dat", "Vt.dat", "No.dat", "Kasi.dat"}));
+    QVERIFY(p.win.boxes.isEmpty());
+    QVERIFY(!p.engine.unloaded());
+    QCOMPARE(p.engine.CurFrame(), 1); // floor(0.5 * 3)
+    QCOMPARE(p.random.draws, 1);
+}
+
+void tst_LyricEngine::missingHelpFileStillLoads_data()
+{
+    QTest::addColumn<bool>("asFolder");
+    QTest::newRow("missing") << false;
+    QTest::newRow("a folder of that name") << true;
+}
+
+void tst_LyricEngine::missingHelpFileStillLoads()
+{
+    QFETCH(bool, asFolder);
+    Program p;
+    p.fs.files.remove(QStringLiteral("/prog/LYRMAK.HLP"));
+    if (asFolder)
+        p.fs.folders.insert(QStringLiteral("/prog/LYRMAK.HLP"));
+    p.fs.files.remove(QStringLiteral("/prog/No.dat"));
+    p.engine.Form_Load();
+    QVERIFY(p.engine.unloaded());
+    QCOMPARE(p.win.boxes.size(), 2);
+    QCOMPARE(p.win.boxes[0].prompt, QStringLiteral("ヘルプファイル LYRMAK.HLPが見当たりません。"));
+    QCOMPARE(p.win.boxes[0].buttons, MsgButtons::Ok);
+    QCOMPARE(p.win.boxes[0].icon, MsgIcon::None);
+    QCOMPARE(p.win.boxes[0].title, QStringLiteral("ミルトナ"));
+    // The load failure is still reported after the help file's message.
+    QVERIFY(p.win.boxes[1].prompt.startsWith(QStringLiteral("単語ファイル/prog/No.dat")));
+}
+
+void tst_LyricEngine::wordCancelStillReadsFrames()
+{
+    Program p;
+    p.fs.files.remove(QStringLiteral("/prog/Gi.dat"));
+    p.fs.files.remove(QStringLiteral("/prog/Kasi.dat"));
+    p.engine.Form_Load();
+    QVERIFY(p.engine.unloaded());
+    QCOMPARE(p.win.boxes.size(), 2);
+    QVERIFY(p.win.boxes[1].prompt.startsWith(QStringLiteral("歌詞フレーム/prog/Kasi.dat")));
+    QCOMPARE(p.engine.CurFrame(), 0);
+    QCOMPARE(p.random.draws, 0);
+}
+
+void tst_LyricEngine::everyFrameCanBeDrawn()
+{
+    Program p(QStringLiteral("/prog"), 40000);
+    p.random.script = {1.0 - 0x1.0p-53};
+    p.engine.Form_Load();
+    QCOMPARE(p.engine.CurFrame(), 39999);
+    QSet<qsizetype> seen;
+    Program small;
+    small.engine.Form_Load();
+    for (int i = 0; i < 200; ++i) {
+        small.engine.mnuNew_Click();
+        seen.insert(small.engine.CurFrame());
+    }
+    QCOMPARE(seen, (QSet<qsizetype>{0, 1, 2}));
+}
+
+void tst_LyricEngine::newAndAppend()
+{
+    Program p(QStringLiteral("/prog"), 1);
+    p.engine.Form_Load();
+    p.engine.mnuRepeat_Click(); // before any New: the start-up frame
+    QCOMPARE(p.win.m_text, QStringLiteral("\r\n第0 gi no\r\n"));
+    p.win.m_text = QStringLiteral("my edits");
+    p.engine.mnuNew_Click();
+    p.engine.mnuRepeat_Click();
+    const QString one = QStringLiteral("\r\n第0 gi no\r\n");
+    QCOMPARE(p.win.m_text, one + one);
+    QCOMPARE(p.win.selStart, (one + one).size());
+}
+
+void tst_LyricEngine::appendKeepsEdits()
+{
+    Program p(QStringLiteral("/prog"), 1);
+    p.engine.Form_Load();
+    p.win.m_text = QStringLiteral("自分の歌詞");
+    p.win.selStart = 2;
+    p.engine.mnuRepeat_Click();
+    QCOMPARE(p.win.m_text, QStringLiteral("自分の歌詞\r\n第0 gi no\r\n"));
+    QCOMPARE(p.win.selStart, p.win.m_text.size());
+}
+
+QTEST_APPLESS_MAIN(tst_LyricEngine)
+#include "tst_lyricengine.moc"

@@ -1,0 +1,274 @@
+#include "FakeFileSystem.h"
+#include "FakeWindow.h"
+#include "LyricLoader.h"
+
+#include <QStringEncoder>
+#include <QTest>
+
+namespace {
+
+const QString kFolder = QStringLiteral("/prog/");
+QString path(const char *name)
+{
+    return kFolder + QString::fromLatin1(name);
+}
+
+QByteArray sjis(const QString &s)
+{
+    QStringEncoder e("CP932");
+    return e.encode(s);
+}
+
+// A complete, valid data folder.
+void fillFolder(FakeFileSystem &fs)
+{
+    for (const char *n : {"Gi.dat", "Ad.dat", "Vi.dat", "Vt.dat", "No.dat"})
+        fs.files[path(n)] = sjis(QString::fromLatin1(n).left(2) + QStringLiteral("語1\r\n語2\r\n"));
+    fs.files[path("Kasi.dat")] = sjis(QStringLiteral("一\r\nGi\r\n@\r\n二\r\n@\r\n"));
+}
+
+struct Run {
+    FakeFileSystem fs;
+    FakeWindow win;
+    LyricData data = LyricData::withCategories();
+    bool words = false;
+    bool frames = false;
+    void load()
+    {
+        LyricLoader loader(fs, win, data, kFolder);
+        words = loader.WordRead();
+        frames = loader.FrameRead();
+    }
+};
+
+} // namespace
+
+class tst_LyricLoader : public QObject
+{
+    Q_OBJECT
+private slots:
+    void words_data();
+    void words();
+    void frames_data();
+    void frames();
+    void failureBox_data();
+    void failureBox();
+    void retryEveryStep_data();
+    void retryEveryStep();
+    void cancelStopsLoading();
+    void emptyListRefusedUntilMended();
+    void manyFrames();
+};
+
+void tst_LyricLoader::words_data()
+{
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<QStringList>("words");
+    QTest::newRow("empty line is a word") << "A\r\n\r\nB" << QStringList{"A", "", "B"};
+    QTest::newRow("final crlf adds nothing") << "A\r\nB\r\n" << QStringList{"A", "B"};
+    QTest::newRow("empty last line") << "A\r\nB\r\n\r\n" << QStringList{"A", "B", ""};
+    QTest::newRow("comments skipped") << "'x\r\nA\r\n'y\r\nB" << QStringList{"A", "B"};
+    QTest::newRow("space then apostrophe is a word") << " 'A" << QStringList{" 'A"};
+    QTest::newRow("full-width apostrophe is a word") << "＇A" << QStringList{"＇A"};
+    QTest::newRow("spaces kept") << "  A  " << QStringList{"  A  "};
+    QTest::newRow("lf and cr") << "A\nB\rC" << QStringList{"A", "B", "C"};
+}
+
+void tst_LyricLoader::words()
+{
+    QFETCH(QString, content);
+    QFETCH(QStringList, words);
+    Run r;
+    fillFolder(r.fs);
+    r.fs.files[path("Vi.dat")] = sjis(content);
+    r.load();
+    QVERIFY(r.words && r.frames);
+    QVERIFY(r.win.boxes.isEmpty());
+    QCOMPARE(r.data.WordLists[2].Words, words);
+    QCOMPARE(r.data.WordLists[0].Words, (QStringList{"Gi語1", "語2"}));
+}
+
+void tst_LyricLoader::frames_data()
+{
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<QStringList>("frames");
+    QTest::newRow("one frame") << "A\r\nB\r\n@" << QStringList{"\r\nA\r\nB\r\n"};
+    QTest::newRow("terminator alone") << "@\r\n" << QStringList{"\r\n"};
+    QTest::newRow("comment leaves no trace") << "A\r\n'c\r\nB\r\n@" << QStringList{"\r\nA\r\nB\r\n"};
+    QTest::newRow("empty line after terminator starts a frame")
+        << "X\r\n@\r\n\r\nY\r\n@" << QStringList{"\r\nX\r\n", "\r\n\r\nY\r\n"};
+    QTest::newRow("at inside a line cuts") << "A@B\r\nC\r\n@" << QStringList{"\r\nA"};
+    QTest::newRow("at with space does not end")
+        << "A\r\n@ \r\nB\r\n@\r\nC\r\n@" << QStringList{"\r\nA\r\n", "\r\nC\r\n"};
+    QTest::newRow("full-width at is text") << "A＠\r\n@" << QStringList{"\r\nA＠\r\n"};
+    QTest::newRow("lf only") << "A\n@\nB\n@\n" << QStringList{"\r\nA\r\n", "\r\nB\r\n"};
+}
+
+void tst_LyricLoader::frames()
+{
+    QFETCH(QString, content);
+    QFETCH(QStringList, frames);
+    Run r;
+    fillFolder(r.fs);
+    r.fs.files[path("Kasi.dat")] = sjis(content);
+    r.load();
+    QVERIFY(r.win.boxes.isEmpty());
+    QVERIFY(r.frames);
+    QCOMPARE(r.data.Frames, frames);
+}
+
+// The first box's prompt for broken files; Cancel is the answer.
+void tst_LyricLoader::failureBox_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("mode"); // 0: content, 1: missing, 2: a folder
+    QTest::addColumn<QString>("why");
+
+    const QString words = QStringLiteral("単語ファイル/prog/Vi.datの読み込みに失敗しました\r\n");
+    const QString kasi = QStringLiteral("歌詞フレーム/prog/Kasi.datの読み込みに失敗しました\r\n");
+    QTest::newRow("missing list") << "Vi.dat" << QByteArray() << 1
+                                  << words + "ファイルが見つかりません";
+    QTest::newRow("folder in place of list") << "Vi.dat" << QByteArray() << 2
+                                             << words + "ファイルではなくフォルダーです";
+    QTest::newRow("list of comments only")
+        << "Vi.dat" << QByteArray("'a\r\n'b") << 0
+        << words + "単語がひとつもありません（空の単語は空の行で書きます）";
+    QTest::newRow("list with invalid bytes")
+        << "Vi.dat" << QByteArray("a\r\n\x82\x20\r\n") << 0
+        << words + "2行目に文字コードとして正しくないバイト列があります（82 20）";
+    QTest::newRow("missing frames") << "Kasi.dat" << QByteArray() << 1
+                                    << kasi + "ファイルが見つかりません";
+    QTest::newRow("frame without terminator")
+        << "Kasi.dat" << QByteArray("A\r\n@\r\n'c\r\nB\r\nC") << 0
+        << kasi + "ファイルの終わりを越えて読もうとしました（3行目から始まるフレームが「@」の行で"
+                  "終わっていません）";
+    QTest::newRow("empty line after last terminator")
+        << "Kasi.dat" << QByteArray("A\r\n@\r\n\r\n") << 0
+        << kasi + "ファイルの終わりを越えて読もうとしました（3行目から始まるフレームが「@」の行で"
+                  "終わっていません）";
+    QTest::newRow("frame file of comments only")
+        << "Kasi.dat" << QByteArray("'a") << 0
+        << kasi + "ファイルの終わりを越えて読もうとしました（1行目から始まるフレームが「@」の行で"
+                  "終わっていません）";
+    QTest::newRow("empty frame file") << "Kasi.dat" << QByteArray("") << 0
+                                      << kasi + "歌詞フレームがひとつもありません";
+}
+
+void tst_LyricLoader::failureBox()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(int, mode);
+    QFETCH(QString, why);
+    Run r;
+    fillFolder(r.fs);
+    const QString p = kFolder + file;
+    r.fs.files.remove(p);
+    if (mode == 2)
+        r.fs.folders.insert(p);
+    else if (mode == 0)
+        r.fs.files[p] = content;
+    r.load();
+    QVERIFY(!r.win.boxes.isEmpty());
+    QCOMPARE(r.win.boxes[0].prompt, why);
+    QCOMPARE(r.win.boxes[0].buttons, MsgButtons::RetryCancel);
+    QCOMPARE(r.win.boxes[0].icon, MsgIcon::Critical);
+    QCOMPARE(r.win.boxes[0].title, QStringLiteral("ミルトナ"));
+    QVERIFY(r.win.unloaded);
+}
+
+// Each step of each file fails (once or three times in a row); Retry then
+// gives exactly the data of a load without failures.
+void tst_LyricLoader::retryEveryStep_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("at");
+    QTest::addColumn<int>("times");
+    using S = FakeFileSystem::Step;
+    for (const char *f : {"Gi.dat", "No.dat", "Kasi.dat"})
+        for (auto [s, name] : {std::pair{S::Open, "open"}, {S::AtEnd, "eof"},
+                               {S::ReadLine, "read"}, {S::Close, "close"}})
+            for (int at : {1, 2})
+                for (int times : {1, 3})
+                    QTest::addRow("%s %s call %d x%d", f, name, at, times)
+                        << int(s) << QString::fromLatin1(f) << at << times;
+}
+
+void tst_LyricLoader::retryEveryStep()
+{
+    QFETCH(int, step);
+    QFETCH(QString, file);
+    QFETCH(int, at);
+    QFETCH(int, times);
+
+    Run clean;
+    fillFolder(clean.fs);
+    clean.load();
+
+    Run r;
+    fillFolder(r.fs);
+    FileError e = FileError::of(FileError::Kind::IoError);
+    r.fs.failAt(FakeFileSystem::Step(step), kFolder + file, at, times, e);
+    for (int i = 0; i < times; ++i)
+        r.win.answers.append(MsgAnswer::Retry);
+    r.load();
+    const bool fires = r.fs.calls(FakeFileSystem::Step(step), kFolder + file) >= at;
+    QCOMPARE(r.win.boxes.size(), fires ? times : 0);
+    QVERIFY(r.words && r.frames && !r.win.unloaded);
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(r.data.WordLists[i].Words, clean.data.WordLists[i].Words);
+    QCOMPARE(r.data.Frames, clean.data.Frames);
+}
+
+void tst_LyricLoader::cancelStopsLoading()
+{
+    Run r;
+    fillFolder(r.fs);
+    r.fs.files.remove(path("Vi.dat"));
+    r.load();
+    // Gi and Ad are loaded, Vi to No stay unread; the frames are still read.
+    QCOMPARE(r.data.WordLists[0].Words.size(), 2);
+    QCOMPARE(r.data.WordLists[1].Words.size(), 2);
+    for (int i = 2; i < 5; ++i)
+        QVERIFY(r.data.WordLists[i].Words.isEmpty());
+    QVERIFY(!r.fs.log.contains(QStringLiteral("open ") + path("Vt.dat")));
+    QVERIFY(!r.words);
+    QVERIFY(r.frames);
+    QCOMPARE(r.data.Frames.size(), 2);
+    QCOMPARE(r.win.boxes.size(), 1);
+}
+
+void tst_LyricLoader::emptyListRefusedUntilMended()
+{
+    Run r;
+    fillFolder(r.fs);
+    r.fs.files[path("Ad.dat")] = QByteArray("'only a comment\r\n");
+    r.win.answers = {MsgAnswer::Retry, MsgAnswer::Retry};
+    int shown = 0;
+    r.win.onBox = [&] {
+        if (++shown == 2)
+            r.fs.files[path("Ad.dat")] = QByteArray("x\r\ny");
+    };
+    r.load();
+    QCOMPARE(r.win.boxes.size(), 2);
+    QVERIFY(r.words && !r.win.unloaded);
+    QCOMPARE(r.data.WordLists[1].Words, (QStringList{"x", "y"}));
+}
+
+void tst_LyricLoader::manyFrames()
+{
+    Run r;
+    fillFolder(r.fs);
+    QByteArray kasi;
+    for (int i = 0; i < 40000; ++i)
+        kasi += "No" + QByteArray::number(i) + "\r\n@\r\n";
+    r.fs.files[path("Kasi.dat")] = kasi;
+    r.load();
+    QCOMPARE(r.data.Frames.size(), 40000);
+    QCOMPARE(r.data.Frames.last(), QStringLiteral("\r\nNo39999\r\n"));
+}
+
+QTEST_APPLESS_MAIN(tst_LyricLoader)
+#include "tst_lyricloader.moc"

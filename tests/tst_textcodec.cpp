@@ -1,0 +1,125 @@
+#include "TextCodec.h"
+
+#include <QTest>
+
+class tst_TextCodec : public QObject
+{
+    Q_OBJECT
+private slots:
+    void decode_data();
+    void decode();
+    void badBytes_data();
+    void badBytes();
+    void unencodable_data();
+    void unencodable();
+    void encodeRoundTrip();
+};
+
+void tst_TextCodec::decode_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("encoding");
+
+    const int utf8 = int(TextCodec::Encoding::Utf8), sjis = int(TextCodec::Encoding::Cp932);
+    const QByteArray a = QByteArray("\x82\xa0", 2); // あ in CP932
+    QTest::newRow("empty") << QByteArray() << QStringList() << utf8;
+    QTest::newRow("crlf, no final break") << QByteArray("a\r\nb") << QStringList{"a", "b"} << utf8;
+    QTest::newRow("final crlf adds nothing") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"}
+                                             << utf8;
+    QTest::newRow("empty last line") << QByteArray("a\r\n\r\n") << QStringList{"a", ""} << utf8;
+    QTest::newRow("lf only") << QByteArray("a\nb\n") << QStringList{"a", "b"} << utf8;
+    QTest::newRow("cr only") << QByteArray("a\rb\r") << QStringList{"a", "b"} << utf8;
+    QTest::newRow("lf cr is two breaks") << QByteArray("a\n\rb") << QStringList{"a", "", "b"}
+                                         << utf8;
+    QTest::newRow("mixed") << QByteArray("a\r\nb\nc\rd") << QStringList{"a", "b", "c", "d"} << utf8;
+    QTest::newRow("spaces kept") << QByteArray(" a \r\n") << QStringList{" a "} << utf8;
+    QTest::newRow("nul kept") << QByteArray("a\0b", 3) << QStringList{QString("a") + QChar(0) + "b"}
+                              << utf8;
+    QTest::newRow("utf8") << QByteArray("\xe3\x81\x82\n") << QStringList{"あ"} << utf8;
+    QTest::newRow("utf8 bom") << QByteArray("\xef\xbb\xbf\xe3\x81\x82") << QStringList{"あ"} << utf8;
+    QTest::newRow("cp932") << a + "\r\n" + a << QStringList{"あ", "あ"} << sjis;
+    QTest::newRow("cp932 wave dash") << QByteArray("\x81\x60\x87\x40", 4)
+                                     << QStringList{QString::fromUtf8("～①")} << sjis;
+    QTest::newRow("cp932 control codes stay") << a + QByteArray("\x1a\x1c\x7f")
+                                              << QStringList{QString::fromUtf8("あ\x1a\x1c\x7f")}
+                                              << sjis;
+    QTest::newRow("cp932 half-width kana") << QByteArray("\xca\xdf") << QStringList{"ﾊﾟ"} << sjis;
+}
+
+void tst_TextCodec::decode()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, lines);
+    QFETCH(int, encoding);
+    const TextCodec::Decoded d = TextCodec::decode(bytes);
+    QVERIFY2(d.error.ok(), qPrintable(d.error.description()));
+    QCOMPARE(d.lines, lines);
+    QCOMPARE(int(d.encoding), encoding);
+}
+
+void tst_TextCodec::badBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("goodLines");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QByteArray>("bad");
+
+    const QByteArray a("\x82\xa0", 2);
+    QTest::newRow("invalid lead") << a + "\r\n" + QByteArray("x\xff", 2) << 1 << 2
+                                  << QByteArray("\xff");
+    QTest::newRow("invalid trail") << a + "\n" + a + "\n" + QByteArray("\x82\x20", 2) << 2 << 3
+                                   << QByteArray("\x82\x20");
+    QTest::newRow("ends inside a character") << a + "\r\n" + a + QByteArray("\x82") << 1 << 2
+                                             << QByteArray("\x82");
+    QTest::newRow("bom but broken utf8") << QByteArray("\xef\xbb\xbf" "ok\n\xe3\x81") << 1 << 2
+                                         << QByteArray("\xe3\x81");
+}
+
+void tst_TextCodec::badBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, goodLines);
+    QFETCH(int, line);
+    QFETCH(QByteArray, bad);
+    const TextCodec::Decoded d = TextCodec::decode(bytes);
+    QCOMPARE(d.error.kind, FileError::Kind::BadBytes);
+    QCOMPARE(d.lines.size(), goodLines);
+    QCOMPARE(d.error.line, line);
+    QCOMPARE(d.error.bytes, bad);
+    QVERIFY(d.error.description().contains(QString::number(line) + QStringLiteral("行目")));
+    QVERIFY(d.error.description().contains(QString::fromLatin1(bad.toHex(' ').toUpper())));
+}
+
+void tst_TextCodec::unencodable_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("index");
+    QTest::newRow("ascii") << QStringLiteral("abc\r\n") << -1;
+    QTest::newRow("japanese") << QStringLiteral("恋のフライパン①～ﾊﾟ") << -1;
+    QTest::newRow("empty") << QString() << -1;
+    QTest::newRow("emoji") << QStringLiteral("ab😀c") << 2;
+    QTest::newRow("wave dash U+301C") << QStringLiteral("あ〜") << 1;
+    QTest::newRow("yen sign") << QStringLiteral("¥") << 0;
+    QTest::newRow("hangul after kanji") << QStringLiteral("漢한") << 1;
+}
+
+void tst_TextCodec::unencodable()
+{
+    QFETCH(QString, text);
+    QFETCH(int, index);
+    QCOMPARE(TextCodec::firstUnencodable(text), qsizetype(index));
+}
+
+void tst_TextCodec::encodeRoundTrip()
+{
+    const QString text = QString::fromUtf8("歌詞\r\nabc ～①ﾊﾟ\x1a\x1c\x7f");
+    const QByteArray bytes = TextCodec::encodeCp932(text);
+    QCOMPARE(bytes.left(4), QByteArray("\x89\xcc\x8e\x8c", 4));
+    QVERIFY(bytes.endsWith("\x1a\x1c\x7f"));
+    const TextCodec::Decoded d = TextCodec::decode(bytes);
+    QCOMPARE(d.lines.join(QStringLiteral("\r\n")), text);
+}
+
+QTEST_APPLESS_MAIN(tst_TextCodec)
+#include "tst_textcodec.moc"
