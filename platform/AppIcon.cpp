@@ -1,0 +1,6 @@
+#include "AppIcon.h"
+
+QIcon AppIcon::icon()
+{
+    return QIcon();
+}

@@ -1,0 +1,8 @@
+#include "frmAbout.h"
+
+frmAbout::frmAbout(QWidget *parent) : QDialog(parent) {}
+
+void frmAbout::showModal()
+{
+    exec();
+}
