@@ -12,7 +12,8 @@ qsizetype FrameFiller::pickIndex(double r, qsizetype n)
     return i < 0 ? 0 : (i >= n ? n - 1 : i);
 }
 
-namespace {
+namespace
+{
 
 struct Budget {
     qsizetype replacements = 0;

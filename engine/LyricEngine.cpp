@@ -8,8 +8,7 @@
 #include "LyricWindow.h"
 #include "RandomSource.h"
 
-LyricEngine::LyricEngine(FileSystem &files, Clock &clock, RandomSource &random,
-                         LyricWindow &window)
+LyricEngine::LyricEngine(FileSystem &files, Clock &clock, RandomSource &random, LyricWindow &window)
     : m_files(files), m_clock(clock), m_random(random), m_window(window)
 {
 }

@@ -4,7 +4,8 @@
 #include "FileSystem.h"
 #include "LyricWindow.h"
 
-namespace {
+namespace
+{
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -23,8 +24,8 @@ LyricLoader::LyricLoader(FileSystem &files, LyricWindow &window, LyricData &data
 
 // Runs one file step until it succeeds or the user gives up. On Cancel the
 // open file (if any) is closed and the window unloaded.
-bool LyricLoader::guard(const QString &path, bool words, TextReader *open,
-                        const std::function<FileError()> &step)
+template <typename Step>
+bool LyricLoader::guard(const QString &path, bool words, TextReader *open, Step step)
 {
     for (;;) {
         const FileError e = step();

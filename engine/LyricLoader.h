@@ -3,7 +3,6 @@
 #include "LyricData.h"
 
 #include <QString>
-#include <functional>
 
 class FileSystem;
 class LyricWindow;
@@ -25,8 +24,8 @@ public:
 private:
     enum class Outcome { Done, Cancelled, Again };
 
-    bool guard(const QString &path, bool words, TextReader *open,
-               const std::function<FileError()> &step);
+    template <typename Step>
+    bool guard(const QString &path, bool words, TextReader *open, Step step);
     bool refuse(const QString &path, bool words, const QString &why);
     Outcome readWordFile(WordList &list);
     Outcome readFrameFile();

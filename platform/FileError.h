@@ -12,8 +12,8 @@ struct FileError {
         PathNotFound, // a folder on the way does not exist
         AccessDenied,
         IsFolder,
-        BadBytes,     // bytes that are not valid in the file's encoding
-        PastEnd,      // a read after the last line
+        BadBytes, // bytes that are not valid in the file's encoding
+        PastEnd,  // a read after the last line
         NoSpace,
         NotOpen,
         IoError,

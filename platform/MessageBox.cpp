@@ -3,7 +3,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-namespace {
+namespace
+{
 QList<MsgAnswer> g_answers;
 QList<MessageBox::Shown> g_shown;
 } // namespace

@@ -8,7 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 FileError readWholeFile(const QString &path, QByteArray &out)
 {
@@ -16,7 +17,8 @@ FileError readWholeFile(const QString &path, QByteArray &out)
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return FileError::fromErrno(errno);
-    struct stat st {};
+    struct stat st {
+    };
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
         return FileError::of(FileError::Kind::IsFolder);
@@ -55,9 +57,7 @@ FileError PosixTextReader::open(const QString &path)
 
 void PosixTextReader::setContent(QByteArrayView bytes)
 {
-    TextCodec::Decoded d = TextCodec::decode(bytes);
-    m_lines = std::move(d.lines);
-    m_badLine = d.error;
+    m_content = TextCodec::decodeText(bytes);
     m_next = 0;
     m_open = true;
 }
@@ -66,7 +66,7 @@ FileError PosixTextReader::atEnd(bool &end)
 {
     if (!m_open)
         return FileError::of(FileError::Kind::NotOpen);
-    end = m_next >= m_lines.size() && m_badLine.ok();
+    end = m_next >= m_content.spans.size() && m_content.error.ok();
     return {};
 }
 
@@ -74,20 +74,20 @@ FileError PosixTextReader::readLine(QString &line)
 {
     if (!m_open)
         return FileError::of(FileError::Kind::NotOpen);
-    if (m_next < m_lines.size()) {
-        line = m_lines[m_next++];
+    if (m_next < m_content.spans.size()) {
+        const TextCodec::Span s = m_content.spans[m_next++];
+        line = m_content.text.sliced(s.start, s.length);
         return {};
     }
-    if (!m_badLine.ok())
-        return m_badLine;
+    if (!m_content.error.ok())
+        return m_content.error;
     return FileError::of(FileError::Kind::PastEnd);
 }
 
 FileError PosixTextReader::close()
 {
     m_open = false;
-    m_lines.clear();
+    m_content = {};
     m_next = 0;
-    m_badLine = {};
     return {};
 }

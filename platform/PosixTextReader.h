@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TextCodec.h"
 #include "TextReader.h"
 
 #include <QStringList>
@@ -19,7 +20,6 @@ public:
 
 private:
     bool m_open = false;
-    QStringList m_lines;
+    TextCodec::DecodedText m_content;
     qsizetype m_next = 0;
-    FileError m_badLine;
 };

@@ -3,7 +3,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-namespace {
+namespace
+{
 
 // ICU's CP932 table rotates three ASCII control codes (0x1A, 0x1C, 0x7F) the
 // way IBM's mainframe tables do. Windows maps them to themselves; undo it.
@@ -39,10 +40,7 @@ QString prepareForEncoding(QStringView text)
 
 bool hasRotatedControls(QByteArrayView bytes)
 {
-    for (char b : bytes)
-        if (b == 0x1A || b == 0x1C || b == 0x7F)
-            return true;
-    return false;
+    return bytes.contains('\x1A') || bytes.contains('\x1C') || bytes.contains('\x7F');
 }
 
 bool decodeWith(QByteArrayView bytes, TextCodec::Encoding enc, QString &out)
@@ -93,7 +91,7 @@ QByteArray firstBadUnit(QByteArrayView line, TextCodec::Encoding enc)
 
 // Splits on CR LF, LF or CR. A line end at the very end adds no empty line.
 template <typename View, typename Sink>
-void splitLines(View text, TextCodec::Decoded &d, Sink sink)
+void splitLines(View text, TextCodec::DecodedText &d, Sink sink)
 {
     qsizetype start = 0;
     const qsizetype n = text.size();
@@ -124,25 +122,21 @@ void splitLines(View text, TextCodec::Decoded &d, Sink sink)
 
 } // namespace
 
-TextCodec::Decoded TextCodec::decode(QByteArrayView bytes)
+TextCodec::DecodedText TextCodec::decodeText(QByteArrayView bytes)
 {
-    Decoded d;
+    DecodedText d;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         d.hasBom = true;
         bytes = bytes.sliced(3);
     }
 
-    QString text;
-    bool ok = decodeWith(bytes, Encoding::Utf8, text);
-    d.encoding = Encoding::Utf8;
-    if (!ok && !d.hasBom) {
-        d.encoding = Encoding::Cp932;
-        ok = decodeWith(bytes, Encoding::Cp932, text);
-    }
-
-    if (ok) {
-        splitLines(QStringView(text), d, [&d](QStringView line) {
-            d.lines.append(line.toString());
+    // A cheap validity scan first: CP932 data usually fails it within its
+    // first few bytes, so it is never converted twice.
+    d.encoding = (d.hasBom || bytes.isValidUtf8()) ? Encoding::Utf8 : Encoding::Cp932;
+    if (decodeWith(bytes, d.encoding, d.text)) {
+        const QChar *base = d.text.constData();
+        splitLines(QStringView(d.text), d, [&d, base](QStringView line) {
+            d.spans.append({line.data() - base, line.size()});
             return true;
         });
         return d;
@@ -150,6 +144,7 @@ TextCodec::Decoded TextCodec::decode(QByteArrayView bytes)
 
     // Slow path, only for a broken file: find the first line that does not
     // decode and keep the lines before it.
+    d.text.clear();
     int lineNo = 0;
     splitLines(bytes, d, [&](QByteArrayView line) {
         ++lineNo;
@@ -160,9 +155,26 @@ TextCodec::Decoded TextCodec::decode(QByteArrayView bytes)
             d.error.bytes = firstBadUnit(line, d.encoding);
             return false;
         }
-        d.lines.append(decoded);
+        d.spans.append({d.text.size(), decoded.size()});
+        d.text += decoded;
         return true;
     });
+    return d;
+}
+
+TextCodec::Decoded TextCodec::decode(QByteArrayView bytes)
+{
+    const DecodedText t = decodeText(bytes);
+    Decoded d;
+    d.encoding = t.encoding;
+    d.hasBom = t.hasBom;
+    d.error = t.error;
+    d.crlf = t.crlf;
+    d.lf = t.lf;
+    d.cr = t.cr;
+    d.lines.reserve(t.spans.size());
+    for (const Span &s : t.spans)
+        d.lines.append(t.text.sliced(s.start, s.length));
     return d;
 }
 
@@ -178,7 +190,7 @@ qsizetype TextCodec::firstUnencodable(QStringView text)
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype len =
             (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2
-                                                                                                : 1;
+                                                                                               : 1;
         QStringEncoder e("CP932");
         const QByteArray bytes = e.encode(text.sliced(i, len));
         Q_UNUSED(bytes);

@@ -28,7 +28,25 @@ public:
         bool cr = false;
     };
 
+    // The same, as one text with the place of each line in it: cheaper for
+    // large files, as no separate string is made until a line is asked for.
+    struct Span {
+        qsizetype start;
+        qsizetype length;
+    };
+    struct DecodedText {
+        Encoding encoding = Encoding::Utf8;
+        bool hasBom = false;
+        QString text;
+        QList<Span> spans;
+        FileError error;
+        bool crlf = false;
+        bool lf = false;
+        bool cr = false;
+    };
+
     static Decoded decode(QByteArrayView bytes);
+    static DecodedText decodeText(QByteArrayView bytes);
 
     // Index of the first character (or surrogate pair) that CP932 cannot
     // write, or -1 when the whole text can be written.

@@ -5,7 +5,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 using Lists = std::array<WordList, 5>;
 
@@ -60,32 +61,31 @@ void tst_FrameFiller::cases_data()
     QTest::addColumn<QString>("expected");
 
     const Lists one = lists({"ぎ"}, {"あど"}, {"ゔぃ"}, {"ぶて"}, {"の"});
-    QTest::newRow("no tag: unchanged, no draw") << "\r\nらら\r\n" << one << QList<double>{}
-                                                << "\r\nらら\r\n";
-    QTest::newRow("every tag once") << "\r\nGiAdViVtNo\r\n" << one
-                                    << QList<double>{0, 0, 0, 0, 0} << "\r\nぎあどゔぃぶての\r\n";
+    QTest::newRow("no tag: unchanged, no draw") << "\r\nらら\r\n"
+                                                << one << QList<double>{} << "\r\nらら\r\n";
+    QTest::newRow("every tag once")
+        << "\r\nGiAdViVtNo\r\n"
+        << one << QList<double>{0, 0, 0, 0, 0} << "\r\nぎあどゔぃぶての\r\n";
     QTest::newRow("two draws, left first")
-        << "Gi-Gi" << lists({"a", "b", "c"}, {"x"}, {"x"}, {"x"}, {"x"})
-        << QList<double>{0.9, 0.1} << "c-a";
-    QTest::newRow("lower case and full-width are text") << "gi ｇｉ GI Ｇｉ" << one
-                                                         << QList<double>{} << "gi ｇｉ GI Ｇｉ";
+        << "Gi-Gi" << lists({"a", "b", "c"}, {"x"}, {"x"}, {"x"}, {"x"}) << QList<double>{0.9, 0.1}
+        << "c-a";
+    QTest::newRow("lower case and full-width are text")
+        << "gi ｇｉ GI Ｇｉ" << one << QList<double>{} << "gi ｇｉ GI Ｇｉ";
     QTest::newRow("later tag in a word is filled")
         << "Gi" << lists({"aVtb"}, {"x"}, {"x"}, {"T"}, {"x"}) << QList<double>{0, 0} << "aTb";
     QTest::newRow("earlier tag in a word stays")
         << "No" << lists({"G"}, {"x"}, {"x"}, {"x"}, {"aGib"}) << QList<double>{0} << "aGib";
     QTest::newRow("own tag in a word is filled again")
-        << "Gi" << lists({"<Gi>", "."}, {"x"}, {"x"}, {"x"}, {"x"})
-        << QList<double>{0, 0, 0.5} << "<<.>>";
+        << "Gi" << lists({"<Gi>", "."}, {"x"}, {"x"}, {"x"}, {"x"}) << QList<double>{0, 0, 0.5}
+        << "<<.>>";
     QTest::newRow("tag formed at the left seam")
-        << "GGi" << lists({"", "i"}, {"x"}, {"x"}, {"x"}, {"x"}) << QList<double>{0.5, 0}
-        << "";
+        << "GGi" << lists({"", "i"}, {"x"}, {"x"}, {"x"}, {"x"}) << QList<double>{0.5, 0} << "";
     QTest::newRow("tag formed at the right seam")
-        << "Gii" << lists({"G", "x"}, {"x"}, {"x"}, {"x"}, {"x"}) << QList<double>{0, 0.5}
-        << "x";
+        << "Gii" << lists({"G", "x"}, {"x"}, {"x"}, {"x"}, {"x"}) << QList<double>{0, 0.5} << "x";
     QTest::newRow("earlier tag formed at a seam stays")
         << "GNo" << lists({"x"}, {"x"}, {"x"}, {"x"}, {"i"}) << QList<double>{0} << "Gi";
-    QTest::newRow("empty word joins neighbours") << "aNob" << lists({"x"}, {"x"}, {"x"}, {"x"}, {""})
-                                                 << QList<double>{0} << "ab";
+    QTest::newRow("empty word joins neighbours")
+        << "aNob" << lists({"x"}, {"x"}, {"x"}, {"x"}, {""}) << QList<double>{0} << "ab";
     QTest::newRow("Nobody") << "Nobody" << one << QList<double>{0} << "のbody";
     QTest::newRow("empty list leaves its tags")
         << "GiNo" << lists({}, {"x"}, {"x"}, {"x"}, {"n"}) << QList<double>{0} << "Gin";
@@ -137,10 +137,12 @@ void tst_FrameFiller::runawayIsBounded_data()
 {
     QTest::addColumn<QStringList>("words");
     QTest::addColumn<int>("draws");
-    QTest::newRow("word holds its own tag") << QStringList{"aGib"} << int(FrameFiller::kMaxReplacements);
-    QTest::newRow("word doubles the tag") << QStringList{"GiGi"} << int(FrameFiller::kMaxReplacements);
-    QTest::newRow("long word grows fast") << QStringList{QString(50, QLatin1Char('x')) + "GiGi"}
-                                          << 0; // stops on length
+    QTest::newRow("word holds its own tag")
+        << QStringList{"aGib"} << int(FrameFiller::kMaxReplacements);
+    QTest::newRow("word doubles the tag")
+        << QStringList{"GiGi"} << int(FrameFiller::kMaxReplacements);
+    QTest::newRow("long word grows fast")
+        << QStringList{QString(50, QLatin1Char('x')) + "GiGi"} << 0; // stops on length
 }
 
 void tst_FrameFiller::runawayIsBounded()
@@ -148,7 +150,8 @@ void tst_FrameFiller::runawayIsBounded()
     QFETCH(QStringList, words);
     QFETCH(int, draws);
     FakeRandom r;
-    const QString out = FrameFiller::fill(QStringLiteral("[Gi]No"), lists(words, {"x"}, {"x"}, {"x"}, {"n"}), r);
+    const QString out =
+        FrameFiller::fill(QStringLiteral("[Gi]No"), lists(words, {"x"}, {"x"}, {"x"}, {"n"}), r);
     QVERIFY(out.startsWith(QLatin1Char('[')));
     QVERIFY(out.endsWith(QStringLiteral("]No"))); // later categories never ran
     QVERIFY(out.size() <= FrameFiller::kMaxLength + 60);

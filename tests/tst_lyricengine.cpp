@@ -7,7 +7,8 @@
 #include <QStringEncoder>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 QByteArray sjis(const QString &s)
 {
@@ -58,9 +59,12 @@ void tst_LyricEngine::myPath_data()
 {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("path");
-    QTest::newRow("ordinary folder") << "/opt/lyrmak" << "/opt/lyrmak/";
-    QTest::newRow("root") << "/" << "/";
-    QTest::newRow("japanese name") << "/home/花子/歌" << "/home/花子/歌/";
+    QTest::newRow("ordinary folder") << "/opt/lyrmak"
+                                     << "/opt/lyrmak/";
+    QTest::newRow("root") << "/"
+                          << "/";
+    QTest::newRow("japanese name") << "/home/花子/歌"
+                                   << "/home/花子/歌/";
 }
 
 void tst_LyricEngine::myPath()

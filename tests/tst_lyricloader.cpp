@@ -5,7 +5,8 @@
 #include <QStringEncoder>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 const QString kFolder = QStringLiteral("/prog/");
 QString path(const char *name)
@@ -94,7 +95,8 @@ void tst_LyricLoader::frames_data()
     QTest::addColumn<QStringList>("frames");
     QTest::newRow("one frame") << "A\r\nB\r\n@" << QStringList{"\r\nA\r\nB\r\n"};
     QTest::newRow("terminator alone") << "@\r\n" << QStringList{"\r\n"};
-    QTest::newRow("comment leaves no trace") << "A\r\n'c\r\nB\r\n@" << QStringList{"\r\nA\r\nB\r\n"};
+    QTest::newRow("comment leaves no trace")
+        << "A\r\n'c\r\nB\r\n@" << QStringList{"\r\nA\r\nB\r\n"};
     QTest::newRow("empty line after terminator starts a frame")
         << "X\r\n@\r\n\r\nY\r\n@" << QStringList{"\r\nX\r\n", "\r\n\r\nY\r\n"};
     QTest::newRow("at inside a line cuts") << "A@B\r\nC\r\n@" << QStringList{"\r\nA"};
@@ -129,16 +131,16 @@ void tst_LyricLoader::failureBox_data()
     const QString kasi = QStringLiteral("歌詞フレーム/prog/Kasi.datの読み込みに失敗しました\r\n");
     QTest::newRow("missing list") << "Vi.dat" << QByteArray() << 1
                                   << words + "ファイルが見つかりません";
-    QTest::newRow("folder in place of list") << "Vi.dat" << QByteArray() << 2
-                                             << words + "ファイルではなくフォルダーです";
+    QTest::newRow("folder in place of list")
+        << "Vi.dat" << QByteArray() << 2 << words + "ファイルではなくフォルダーです";
     QTest::newRow("list of comments only")
         << "Vi.dat" << QByteArray("'a\r\n'b") << 0
         << words + "単語がひとつもありません（空の単語は空の行で書きます）";
     QTest::newRow("list with invalid bytes")
         << "Vi.dat" << QByteArray("a\r\n\x82\x20\r\n") << 0
         << words + "2行目に文字コードとして正しくないバイト列があります（82 20）";
-    QTest::newRow("missing frames") << "Kasi.dat" << QByteArray() << 1
-                                    << kasi + "ファイルが見つかりません";
+    QTest::newRow("missing frames")
+        << "Kasi.dat" << QByteArray() << 1 << kasi + "ファイルが見つかりません";
     QTest::newRow("frame without terminator")
         << "Kasi.dat" << QByteArray("A\r\n@\r\n'c\r\nB\r\nC") << 0
         << kasi + "ファイルの終わりを越えて読もうとしました（3行目から始まるフレームが「@」の行で"
@@ -151,8 +153,8 @@ void tst_LyricLoader::failureBox_data()
         << "Kasi.dat" << QByteArray("'a") << 0
         << kasi + "ファイルの終わりを越えて読もうとしました（1行目から始まるフレームが「@」の行で"
                   "終わっていません）";
-    QTest::newRow("empty frame file") << "Kasi.dat" << QByteArray("") << 0
-                                      << kasi + "歌詞フレームがひとつもありません";
+    QTest::newRow("empty frame file")
+        << "Kasi.dat" << QByteArray("") << 0 << kasi + "歌詞フレームがひとつもありません";
 }
 
 void tst_LyricLoader::failureBox()
@@ -188,8 +190,10 @@ void tst_LyricLoader::retryEveryStep_data()
     QTest::addColumn<int>("times");
     using S = FakeFileSystem::Step;
     for (const char *f : {"Gi.dat", "No.dat", "Kasi.dat"})
-        for (auto [s, name] : {std::pair{S::Open, "open"}, {S::AtEnd, "eof"},
-                               {S::ReadLine, "read"}, {S::Close, "close"}})
+        for (auto [s, name] : {std::pair{S::Open, "open"},
+                               {S::AtEnd, "eof"},
+                               {S::ReadLine, "read"},
+                               {S::Close, "close"}})
             for (int at : {1, 2})
                 for (int times : {1, 3})
                     QTest::addRow("%s %s call %d x%d", f, name, at, times)

@@ -7,7 +7,8 @@
 #include <QTest>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 QString testData(const char *name)
 {
@@ -57,7 +58,8 @@ void tst_RealFiles::read_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("lines");
     QTest::newRow("cp932 crlf") << "words_crlf.dat"
-                                << QStringList{"'コメント", "きらきら", "", " ' 空白で始まる", "ふわり"};
+                                << QStringList{"'コメント", "きらきら", "", " ' 空白で始まる",
+                                               "ふわり"};
     QTest::newRow("lf") << "words_lf.dat" << QStringList{"'comment", "いち", "に", "さん"};
     QTest::newRow("cr") << "words_cr.dat" << QStringList{"いち", "に", "さん"};
     QTest::newRow("utf8 bom") << "words_utf8_bom.dat" << QStringList{"いち", "に"};
@@ -83,8 +85,8 @@ void tst_RealFiles::readFailures_data()
     QTest::newRow("missing") << "no_such.dat" << int(FileError::Kind::NotFound) << 0;
     QTest::newRow("folder") << "." << int(FileError::Kind::IsFolder) << 0;
     QTest::newRow("invalid cp932") << "words_bad_cp932.dat" << int(FileError::Kind::BadBytes) << 1;
-    QTest::newRow("ends inside a character") << "words_truncated.dat"
-                                             << int(FileError::Kind::BadBytes) << 1;
+    QTest::newRow("ends inside a character")
+        << "words_truncated.dat" << int(FileError::Kind::BadBytes) << 1;
 }
 
 void tst_RealFiles::readFailures()

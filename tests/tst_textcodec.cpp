@@ -25,25 +25,26 @@ void tst_TextCodec::decode_data()
     const QByteArray a = QByteArray("\x82\xa0", 2); // あ in CP932
     QTest::newRow("empty") << QByteArray() << QStringList() << utf8;
     QTest::newRow("crlf, no final break") << QByteArray("a\r\nb") << QStringList{"a", "b"} << utf8;
-    QTest::newRow("final crlf adds nothing") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"}
-                                             << utf8;
+    QTest::newRow("final crlf adds nothing")
+        << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"} << utf8;
     QTest::newRow("empty last line") << QByteArray("a\r\n\r\n") << QStringList{"a", ""} << utf8;
     QTest::newRow("lf only") << QByteArray("a\nb\n") << QStringList{"a", "b"} << utf8;
     QTest::newRow("cr only") << QByteArray("a\rb\r") << QStringList{"a", "b"} << utf8;
-    QTest::newRow("lf cr is two breaks") << QByteArray("a\n\rb") << QStringList{"a", "", "b"}
-                                         << utf8;
+    QTest::newRow("lf cr is two breaks")
+        << QByteArray("a\n\rb") << QStringList{"a", "", "b"} << utf8;
     QTest::newRow("mixed") << QByteArray("a\r\nb\nc\rd") << QStringList{"a", "b", "c", "d"} << utf8;
     QTest::newRow("spaces kept") << QByteArray(" a \r\n") << QStringList{" a "} << utf8;
     QTest::newRow("nul kept") << QByteArray("a\0b", 3) << QStringList{QString("a") + QChar(0) + "b"}
                               << utf8;
     QTest::newRow("utf8") << QByteArray("\xe3\x81\x82\n") << QStringList{"あ"} << utf8;
-    QTest::newRow("utf8 bom") << QByteArray("\xef\xbb\xbf\xe3\x81\x82") << QStringList{"あ"} << utf8;
+    QTest::newRow("utf8 bom") << QByteArray("\xef\xbb\xbf\xe3\x81\x82") << QStringList{"あ"}
+                              << utf8;
     QTest::newRow("cp932") << a + "\r\n" + a << QStringList{"あ", "あ"} << sjis;
-    QTest::newRow("cp932 wave dash") << QByteArray("\x81\x60\x87\x40", 4)
-                                     << QStringList{QString::fromUtf8("～①")} << sjis;
-    QTest::newRow("cp932 control codes stay") << a + QByteArray("\x1a\x1c\x7f")
-                                              << QStringList{QString::fromUtf8("あ\x1a\x1c\x7f")}
-                                              << sjis;
+    QTest::newRow("cp932 wave dash")
+        << QByteArray("\x81\x60\x87\x40", 4) << QStringList{QString::fromUtf8("～①")} << sjis;
+    QTest::newRow("cp932 control codes stay")
+        << a + QByteArray("\x1a\x1c\x7f") << QStringList{QString::fromUtf8("あ\x1a\x1c\x7f")}
+        << sjis;
     QTest::newRow("cp932 half-width kana") << QByteArray("\xca\xdf") << QStringList{"ﾊﾟ"} << sjis;
 }
 
@@ -68,12 +69,13 @@ void tst_TextCodec::badBytes_data()
     const QByteArray a("\x82\xa0", 2);
     QTest::newRow("invalid lead") << a + "\r\n" + QByteArray("x\xff", 2) << 1 << 2
                                   << QByteArray("\xff");
-    QTest::newRow("invalid trail") << a + "\n" + a + "\n" + QByteArray("\x82\x20", 2) << 2 << 3
-                                   << QByteArray("\x82\x20");
-    QTest::newRow("ends inside a character") << a + "\r\n" + a + QByteArray("\x82") << 1 << 2
-                                             << QByteArray("\x82");
-    QTest::newRow("bom but broken utf8") << QByteArray("\xef\xbb\xbf" "ok\n\xe3\x81") << 1 << 2
-                                         << QByteArray("\xe3\x81");
+    QTest::newRow("invalid trail")
+        << a + "\n" + a + "\n" + QByteArray("\x82\x20", 2) << 2 << 3 << QByteArray("\x82\x20");
+    QTest::newRow("ends inside a character")
+        << a + "\r\n" + a + QByteArray("\x82") << 1 << 2 << QByteArray("\x82");
+    QTest::newRow("bom but broken utf8") << QByteArray("\xef\xbb\xbf"
+                                                       "ok\n\xe3\x81")
+                                         << 1 << 2 << QByteArray("\xe3\x81");
 }
 
 void tst_TextCodec::badBytes()

@@ -2,7 +2,8 @@
 
 #include "PosixTextReader.h"
 
-namespace {
+namespace
+{
 
 const char *stepName(FakeFileSystem::Step s)
 {

@@ -3,8 +3,8 @@
 #include "LyricWindow.h"
 
 #include <QList>
-#include <functional>
 #include <QStringList>
+#include <functional>
 
 // A window for engine tests: plain text, queued message-box answers, and a
 // record of every box shown.
