@@ -1,0 +1,41 @@
+// Fills a frame from arbitrary lists: the input, as UTF-8, is split at NUL
+// into a frame and the words of the five lists (lists separated by SOH).
+// Filling always ends within its bounds, and where no word brings back its
+// own tag it agrees exactly with the restart-from-the-start algorithm.
+#include "FakeRandom.h"
+#include "FrameFiller.h"
+#include "LiteralFiller.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString input = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+    const qsizetype nul = input.indexOf(QChar(0));
+    const QString frame = nul < 0 ? input : input.left(nul);
+    const QStringList lists = nul < 0 ? QStringList() : input.mid(nul + 1).split(QChar(1));
+
+    std::array<WordList, 5> wl;
+    const char *tags[5] = {"Gi", "Ad", "Vi", "Vt", "No"};
+    bool finite = true;
+    for (int i = 0; i < 5; ++i) {
+        wl[i].Tag = QString::fromLatin1(tags[i]);
+        wl[i].Words = i < lists.size() ? lists[i].split(QLatin1Char('\n')) : QStringList{"x"};
+        for (const QString &w : wl[i].Words)
+            finite = finite && !w.contains(wl[i].Tag) && w.size() < 64;
+    }
+
+    FakeRandom a(size), b(size);
+    const QString fast = FrameFiller::fill(frame, wl, a);
+    if (a.draws > FrameFiller::kMaxReplacements)
+        std::abort();
+    if (fast.size() > std::max(FrameFiller::kMaxLength, frame.size()) + 64 * 4)
+        std::abort();
+    if (finite && frame.size() < 4096) {
+        const QString slow = literalFill(frame, wl, b);
+        if (slow != fast || a.draws != b.draws)
+            std::abort();
+    }
+    return 0;
+}
