@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
           fonts-ipafont-gothic)
 if [[ "${1:-run}" == test ]]; then
-    packages+=(clang-format libbenchmark-dev clang libclang-rt-14-dev xvfb xauth x11-utils)
+    packages+=(clang-format libbenchmark-dev clang libclang-rt-14-dev xvfb xauth x11-utils
+               libxcb1-dev bc python3 imagemagick)
 fi
 
 missing=()
