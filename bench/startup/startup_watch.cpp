@@ -45,8 +45,8 @@ int main(int argc, char **argv)
             break;
         while (xcb_generic_event_t *ev = xcb_poll_for_event(conn)) {
             if ((ev->response_type & ~0x80) == XCB_MAP_NOTIFY && seconds < 0)
-                seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0)
-                              .count();
+                seconds =
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
             std::free(ev);
         }
         if (xcb_connection_has_error(conn))
