@@ -2,7 +2,7 @@
 
 #include "RandomSource.h"
 
-#include <vector>
+#include <QVarLengthArray>
 
 qsizetype FrameFiller::pickIndex(double r, qsizetype n)
 {
@@ -25,6 +25,18 @@ struct Budget {
     }
 };
 
+// Position of the first `a` directly followed by `b` in s, or -1. A plain
+// loop: the texts are short, and a general search costs more to set up.
+qsizetype findPair(QStringView s, char16_t a, char16_t b)
+{
+    const char16_t *p = s.utf16();
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i + 1 < n; ++i)
+        if (p[i] == a && p[i + 1] == b)
+            return i;
+    return -1;
+}
+
 // One category's turn over `text`. `pending` is a stack of views still to be
 // scanned: the top is what comes next in the text. `out` never holds a tag,
 // so the first tag of out + pending is at the seam or inside pending.
@@ -32,39 +44,44 @@ QString fillCategory(const QString &text, const WordList &list, RandomSource &ra
                      Budget &budget)
 {
     const QStringView tag(list.Tag);
-    if (tag.size() != 2 || !text.contains(tag))
+    if (tag.size() != 2)
         return text;
-    const QChar first = tag[0], second = tag[1];
+    const char16_t first = tag[0].unicode(), second = tag[1].unicode();
+    const qsizetype start = findPair(text, first, second);
+    if (start < 0)
+        return text;
     const qsizetype count = list.Words.size();
 
     QString out;
     out.reserve(text.size() + text.size() / 2);
-    std::vector<QStringView> pending{QStringView(text)};
+    out.append(QStringView(text).first(start));
+    QVarLengthArray<QStringView, 32> pending;
+    pending.append(QStringView(text).sliced(start));
 
     auto replace = [&]() {
         const QString &word = list.Words[FrameFiller::pickIndex(random.next(), count)];
         ++budget.replacements;
         budget.length += word.size() - tag.size();
         if (!word.isEmpty())
-            pending.push_back(QStringView(word));
+            pending.append(QStringView(word));
     };
 
     while (!pending.empty() && !budget.exhausted()) {
         QStringView &top = pending.back();
         if (top.isEmpty()) {
-            pending.pop_back();
+            pending.removeLast();
             continue;
         }
-        if (!out.isEmpty() && out.back() == first && top.front() == second) {
+        if (!out.isEmpty() && out.back().unicode() == first && top.front().unicode() == second) {
             out.chop(1);
             top = top.sliced(1);
             replace();
             continue;
         }
-        const qsizetype at = top.indexOf(tag);
+        const qsizetype at = findPair(top, first, second);
         if (at < 0) {
             out += top;
-            pending.pop_back();
+            pending.removeLast();
             continue;
         }
         out += top.first(at);
@@ -72,17 +89,17 @@ QString fillCategory(const QString &text, const WordList &list, RandomSource &ra
         replace();
     }
     // Stopped by the budget: the rest of the text follows unchanged.
-    for (auto it = pending.rbegin(); it != pending.rend(); ++it)
-        out += *it;
+    for (qsizetype i = pending.size() - 1; i >= 0; --i)
+        out += pending[i];
     return out;
 }
 
 } // namespace
 
-QString FrameFiller::fill(QStringView frame, const std::array<WordList, 5> &lists,
+QString FrameFiller::fill(const QString &frame, const std::array<WordList, 5> &lists,
                           RandomSource &random)
 {
-    QString text = frame.toString();
+    QString text = frame;
     Budget budget;
     budget.length = text.size();
     budget.maxLength = std::max(kMaxLength, text.size());

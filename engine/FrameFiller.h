@@ -22,7 +22,7 @@ public:
     static constexpr qsizetype kMaxReplacements = 100000;
     static constexpr qsizetype kMaxLength = 1000000;
 
-    static QString fill(QStringView frame, const std::array<WordList, 5> &lists,
+    static QString fill(const QString &frame, const std::array<WordList, 5> &lists,
                         RandomSource &random);
 
     // floor(r * n), kept below n even if r * n rounds up to n.

@@ -51,6 +51,12 @@ void LyricEngine::drawFrame()
     m_curFrame = FrameFiller::pickIndex(m_random.next(), m_data.Frames.size());
 }
 
+void LyricEngine::setCurFrame(qsizetype n)
+{
+    Q_ASSERT(n >= 0 && n < m_data.Frames.size());
+    m_curFrame = n;
+}
+
 void LyricEngine::mnuNew_Click()
 {
     drawFrame();

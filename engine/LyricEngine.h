@@ -34,6 +34,9 @@ public:
 
     const LyricData &data() const { return m_data; }
     qsizetype CurFrame() const { return m_curFrame; }
+    // Makes frame n the one Append lyrics fills, as New lyrics does but
+    // without a draw: the command-line tool's --frame. 0 <= n < frame count.
+    void setCurFrame(qsizetype n);
     // True once start-up has unloaded the window: it must never be shown.
     bool unloaded() const { return m_unloaded; }
 

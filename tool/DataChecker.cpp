@@ -1,0 +1,338 @@
+#include "DataChecker.h"
+
+#include "FolderFileSystem.h"
+#include "LoaderProbe.h"
+#include "LyricData.h"
+#include "TextCodec.h"
+
+#include <QFile>
+#include <QHash>
+#include <QSet>
+#include <algorithm>
+
+namespace
+{
+
+const QString kHelpFile = QStringLiteral("LYRMAK.HLP");
+const QString kFrameFile = QStringLiteral("Kasi.dat");
+constexpr auto kError = Finding::Severity::Error;
+constexpr auto kWarning = Finding::Severity::Warning;
+
+bool isComment(const QString &line)
+{
+    return line.startsWith(QLatin1Char('\''));
+}
+
+enum class LineEnd { None, CrLf, Lf, Cr };
+
+QLatin1String nameOf(LineEnd end)
+{
+    return QLatin1String(end == LineEnd::CrLf ? "CR LF" : end == LineEnd::Lf ? "LF" : "CR");
+}
+
+// The first line whose line end differs from the first line's, or 0. Lines
+// are counted as the reader splits them; CR and LF never occur inside a
+// CP932 or UTF-8 character, so bytes can be scanned directly.
+int firstOtherLineEnd(QByteArrayView bytes, LineEnd &first, LineEnd &other)
+{
+    first = LineEnd::None;
+    int line = 1;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        LineEnd end;
+        if (bytes[i] == '\r') {
+            const bool pair = i + 1 < bytes.size() && bytes[i + 1] == '\n';
+            end = pair ? LineEnd::CrLf : LineEnd::Cr;
+            i += pair ? 1 : 0;
+        } else if (bytes[i] == '\n') {
+            end = LineEnd::Lf;
+        } else {
+            continue;
+        }
+        if (first == LineEnd::None) {
+            first = end;
+        } else if (end != first) {
+            other = end;
+            return line;
+        }
+        ++line;
+    }
+    return 0;
+}
+
+bool hasNonAscii(QByteArrayView bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+} // namespace
+
+DataChecker::DataChecker(const QString &folder)
+    : m_folder(FolderFileSystem::normalized(folder)), m_scanner({})
+{
+    if (!m_folder.endsWith(QLatin1Char('/')))
+        m_folder += QLatin1Char('/');
+    const LyricData table = LyricData::withCategories();
+    for (const WordList &list : table.WordLists) {
+        m_tags << list.Tag;
+        m_fileNames << list.FileName;
+    }
+    m_fileNames << kFrameFile;
+    m_scanner = TagScanner(m_tags);
+}
+
+Finding DataChecker::finding(int row, int line, Finding::Severity severity,
+                             const QString &message) const
+{
+    return {row < 0 ? kHelpFile : m_fileNames[row], line, severity, message};
+}
+
+QList<Finding> DataChecker::check()
+{
+    QList<Finding> all;
+    // The program refuses to start without its help file, so it is checked
+    // too, though the tool itself never reads it.
+    if (!FolderFileSystem(m_folder).isRegularFile(m_folder + kHelpFile))
+        all << finding(
+            -1, 0, kError,
+            QStringLiteral(
+                "ヘルプファイルがありません（このフォルダーではミルトナが起動しません）"));
+
+    QList<QList<Finding>> perFile(m_fileNames.size());
+    QList<std::optional<TextCodec::Encoding>> encodings;
+    for (int row = 0; row < m_fileNames.size(); ++row)
+        encodings << checkFile(row, perFile[row]);
+    // Each file is decoded on its own, so a CP932 file that happens to be
+    // valid UTF-8 is read as UTF-8: among CP932 files, that is worth a look.
+    if (encodings.contains(TextCodec::Encoding::Cp932)) {
+        for (int row = 0; row < m_fileNames.size(); ++row)
+            if (encodings[row] == TextCodec::Encoding::Utf8)
+                perFile[row] << finding(
+                    row, 0, kWarning,
+                    QStringLiteral("ほかのファイルは Shift-JIS なのに、このファイルは "
+                                   "UTF-8 として読まれます"));
+    }
+    for (QList<Finding> &f : perFile) {
+        std::stable_sort(f.begin(), f.end(), [](const Finding &a, const Finding &b) {
+            return a.line != b.line ? a.line < b.line : a.isError() && !b.isError();
+        });
+        all << f;
+    }
+    return all;
+}
+
+std::optional<TextCodec::Encoding> DataChecker::checkFile(int row, QList<Finding> &out)
+{
+    const QString path = m_folder + m_fileNames[row];
+    const bool frames = m_fileNames[row] == kFrameFile;
+    const LoaderProbe::Verdict verdict = LoaderProbe::probe(m_folder, m_fileNames[row]);
+
+    QFile file(path);
+    OpenFrame open;
+    std::optional<TextCodec::Encoding> encoding;
+    TextCodec::Decoded text;
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        text = TextCodec::decode(bytes);
+        LineEnd first, other = LineEnd::None;
+        if (const int line = firstOtherLineEnd(bytes, first, other); line > 0)
+            out << finding(row, line, kWarning,
+                           QStringLiteral("改行が混在しています（1行目は %1、この行は %2）")
+                               .arg(nameOf(first), nameOf(other)));
+        if (text.error.ok() && (text.hasBom || hasNonAscii(bytes)))
+            encoding = text.encoding;
+        if (frames)
+            open = checkFrames(text.lines, out);
+        else
+            checkWords(row, text.lines, !verdict.refused, out);
+    }
+
+    if (!verdict.refused)
+        return encoding;
+    switch (verdict.error.kind) {
+    case FileError::Kind::BadBytes:
+        out << finding(row, verdict.error.line, kError,
+                       QStringLiteral("%1 として正しくないバイト列があります（%2）")
+                           .arg(text.encoding == TextCodec::Encoding::Utf8
+                                    ? QStringLiteral("UTF-8")
+                                    : QStringLiteral("Shift-JIS"),
+                                QString::fromLatin1(verdict.error.bytes.toHex(' ').toUpper())));
+        break;
+    case FileError::Kind::PastEnd:
+        if (open.line > 0) {
+            QString message;
+            if (open.hasText)
+                message = QStringLiteral("ここから始まるフレームが「@」だけの行で終わっていません");
+            else if (open.afterFrame)
+                message = QStringLiteral("最後の「@」の行のあとに空の行かコメントがあります"
+                                         "（ファイルは「@」の行で終えてください）");
+            else
+                message = QStringLiteral("空の行かコメントしかなく、「@」だけの行で終わる"
+                                         "フレームがありません");
+            out << finding(row, open.line, kError, message);
+            break;
+        }
+        [[fallthrough]];
+    default:
+        // The program's own description: a missing or unreadable file, a
+        // list without words, a file without frames.
+        out << finding(row, 0, kError, verdict.reason);
+        break;
+    }
+    return encoding;
+}
+
+void DataChecker::checkWords(int row, const QStringList &lines, bool loaded,
+                             QList<Finding> &out) const
+{
+    const QString &ownTag = m_tags[row];
+    QHash<QString, int> firstLine;
+    int words = 0, holdingOwnTag = 0;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString &word = lines[i];
+        const int line = i + 1;
+        if (isComment(word))
+            continue;
+        ++words;
+        if (word.isEmpty()) {
+            out << finding(
+                row, line, kWarning,
+                QStringLiteral("空の行は空の単語になります（選ばれるとタグが消えるだけです）"));
+            continue;
+        }
+        if (word.front().isSpace() || word.back().isSpace())
+            out << finding(row, line, kWarning,
+                           QStringLiteral("単語「%1」の前後に空白があります").arg(word));
+        if (const auto seen = firstLine.constFind(word); seen != firstLine.cend())
+            out << finding(
+                row, line, kWarning,
+                QStringLiteral("「%1」は%2行目にもあります（そのぶん選ばれやすくなります）")
+                    .arg(word)
+                    .arg(*seen));
+        else
+            firstLine.insert(word, line);
+        if (word.contains(ownTag))
+            ++holdingOwnTag;
+
+        QSet<QString> said;
+        for (const TagScanner::Hit &hit : m_scanner.scan(word)) {
+            const QString &tag = m_tags[hit.category];
+            QString message;
+            if (!hit.latinWord.isEmpty()) {
+                // An earlier category's letters inside a Latin word stay as
+                // they are, which is what the author wants.
+                if (hit.category >= row)
+                    message = QStringLiteral("「%1」の中の「%2」も %3 の単語に置き換えられます")
+                                  .arg(hit.latinWord, tag, m_fileNames[hit.category]);
+            } else if (hit.category == row) {
+                message = QStringLiteral("単語の中のタグ「%1」は、入るたびにもう一度 %2 の単語で"
+                                         "埋められます")
+                              .arg(tag, m_fileNames[hit.category]);
+            } else if (hit.category > row) {
+                message =
+                    QStringLiteral("単語の中のタグ「%1」は、あとで %2 の単語に置き換えられます")
+                        .arg(tag, m_fileNames[hit.category]);
+            } else {
+                message =
+                    QStringLiteral("単語の中のタグ「%1」は、この単語が入るときには埋め終わって"
+                                   "いるため、置き換えられずにそのまま残ります")
+                        .arg(tag);
+            }
+            if (!message.isEmpty() && !said.contains(message)) {
+                said.insert(message);
+                out << finding(row, line, kWarning, message);
+            }
+        }
+    }
+    // Each replacement would bring the tag back. The engine stops such a
+    // filling at its size bound, but the lyrics are garbage by then.
+    if (loaded && words > 0 && holdingOwnTag == words)
+        out << finding(
+            row, 0, kError,
+            QStringLiteral("どの単語にもタグ「%1」があるため、%1 の置き換えが終わりません")
+                .arg(ownTag));
+}
+
+DataChecker::OpenFrame DataChecker::checkFrames(const QStringList &lines, QList<Finding> &out) const
+{
+    const int row = m_fileNames.size() - 1;
+    OpenFrame open;
+    bool cut = false, ended = false;
+    QList<std::pair<int, QString>> kept; // the lines that make up the frame text
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString &text = lines[i];
+        const int line = i + 1;
+        if (open.line == 0) {
+            open = {line, false, ended};
+            cut = false;
+            kept.clear();
+        }
+        if (text == QLatin1String("@")) {
+            checkFrameText(open.line, kept, out);
+            open = {};
+            ended = true;
+            continue;
+        }
+        if (isComment(text))
+            continue;
+        if (!text.isEmpty())
+            open.hasText = true;
+
+        const QString trimmed = text.trimmed();
+        if (trimmed == QLatin1String("@"))
+            out << finding(row, line, kWarning,
+                           QStringLiteral("「@」の前後に空白があるため、この行はフレームの終わりに"
+                                          "なりません"));
+        else if (trimmed == QStringLiteral("＠"))
+            out << finding(row, line, kWarning,
+                           QStringLiteral("全角の「＠」はフレームの終わりになりません（半角の「@」"
+                                          "だけの行で終わります）"));
+        else if (!cut && text.contains(QLatin1Char('@')))
+            out << finding(row, line, kWarning,
+                           QStringLiteral("行の中の「@」でフレームが切れ、そこから「@」だけの行"
+                                          "までが捨てられます"));
+        if (cut)
+            continue;
+        const qsizetype at = text.indexOf(QLatin1Char('@'));
+        kept.append({line, at < 0 ? text : text.first(at)});
+        cut = at >= 0;
+    }
+    // A frame that lacks only its "@" line is checked too: its other
+    // warnings hold once the line is added.
+    if (open.hasText)
+        checkFrameText(open.line, kept, out);
+    return open;
+}
+
+void DataChecker::checkFrameText(int startLine, const QList<std::pair<int, QString>> &lines,
+                                 QList<Finding> &out) const
+{
+    const int row = m_fileNames.size() - 1;
+    bool anyTag = false;
+    for (const auto &[line, text] : lines) {
+        QSet<QString> said;
+        for (const TagScanner::Hit &hit : m_scanner.scan(text)) {
+            anyTag = true;
+            if (hit.latinWord.isEmpty())
+                continue;
+            const QString message =
+                QStringLiteral("「%1」の中の「%2」も %3 の単語に置き換えられます")
+                    .arg(hit.latinWord, m_tags[hit.category], m_fileNames[hit.category]);
+            if (!said.contains(message)) {
+                said.insert(message);
+                out << finding(row, line, kWarning, message);
+            }
+        }
+    }
+    if (!anyTag)
+        out << finding(
+            row, startLine, kWarning,
+            QStringLiteral("タグがひとつもないフレームです（いつも同じ歌詞になります）"));
+}
+
+QString DataChecker::summary(const QList<Finding> &findings)
+{
+    const auto errors = std::count_if(findings.begin(), findings.end(),
+                                      [](const Finding &f) { return f.isError(); });
+    return QStringLiteral("エラー %1件、警告 %2件").arg(errors).arg(findings.size() - errors);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Finding.h"
+#include "TagScanner.h"
+#include "TextCodec.h"
+
+#include <QList>
+#include <QStringList>
+#include <optional>
+#include <utility>
+
+// Checks a folder of data files before the program meets them. Whether the
+// program would refuse a file is left to the engine's own loader (through
+// LoaderProbe); the checker's own reading adds line numbers and finds what
+// loads but probably does not work as meant.
+class DataChecker
+{
+public:
+    explicit DataChecker(const QString &folder);
+
+    // Findings in the order the program reads the files (the help file, the
+    // five lists, the frames); within a file, whole-file findings first,
+    // then by line, errors before warnings.
+    QList<Finding> check();
+
+    // The last line of the report: "エラー 2件、警告 3件".
+    static QString summary(const QList<Finding> &findings);
+
+private:
+    // Where the last frame of a frame file begins when no "@" line ends it.
+    struct OpenFrame {
+        int line = 0;            // 0 when every frame is ended
+        bool hasText = false;    // false when only empty lines and comments follow
+        bool afterFrame = false; // an ended frame comes before it
+    };
+
+    // Returns the file's encoding when it holds text beyond ASCII that
+    // decodes cleanly: only then does it tell the encodings apart.
+    std::optional<TextCodec::Encoding> checkFile(int row, QList<Finding> &out);
+    void checkWords(int row, const QStringList &lines, bool loaded, QList<Finding> &out) const;
+    OpenFrame checkFrames(const QStringList &lines, QList<Finding> &out) const;
+    void checkFrameText(int startLine, const QList<std::pair<int, QString>> &lines,
+                        QList<Finding> &out) const;
+    Finding finding(int row, int line, Finding::Severity severity, const QString &message) const;
+
+    QString m_folder;        // ends in a separator
+    QStringList m_tags;      // by row of the category table
+    QStringList m_fileNames; // the five lists, then the frame file
+    TagScanner m_scanner;
+};

@@ -1,0 +1,67 @@
+#include "SongWriter.h"
+
+SongWriter::SongWriter(const QString &folder, std::optional<quint64> seed)
+    : m_files(folder), m_random(seed), m_engine(m_files, m_clock, m_random, m_window)
+{
+}
+
+bool SongWriter::load()
+{
+    m_engine.Form_Load();
+    return !m_engine.unloaded() && !m_window.unloaded();
+}
+
+void SongWriter::writeSong(quint64 appends, std::optional<qsizetype> frame, QByteArray &out)
+{
+    if (frame) {
+        m_window.setText(QString());
+        m_engine.setCurFrame(*frame);
+        m_engine.mnuRepeat_Click();
+    } else {
+        m_engine.mnuNew_Click();
+    }
+    for (quint64 i = 0; i < appends; ++i)
+        m_engine.mnuRepeat_Click();
+
+    appendUtf8WithLf(m_window.text(), out);
+    // Songs that end without a line break (a frame cut by an "@") still
+    // start on a line of their own.
+    if (!out.isEmpty() && !out.endsWith('\n'))
+        out.append('\n');
+}
+
+void SongWriter::appendUtf8WithLf(QStringView text, QByteArray &out)
+{
+    // The text breaks lines with CR LF; a terminal and a pipe want LF. One
+    // pass that encodes and drops the CR: songs are written by the hundred
+    // thousand.
+    const qsizetype from = out.size();
+    out.resize(from + 3 * text.size());
+    auto *o = reinterpret_cast<unsigned char *>(out.data()) + from;
+    const char16_t *p = text.utf16();
+    const char16_t *const end = p + text.size();
+    for (; p != end; ++p) {
+        char32_t c = *p;
+        if (c < 0x80) {
+            if (c != u'\r' || p + 1 == end || p[1] != u'\n')
+                *o++ = static_cast<unsigned char>(c);
+        } else if (c < 0x800) {
+            *o++ = static_cast<unsigned char>(0xC0 | (c >> 6));
+            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        } else {
+            if (QChar::isHighSurrogate(c) && p + 1 != end && QChar::isLowSurrogate(p[1])) {
+                c = QChar::surrogateToUcs4(char16_t(c), p[1]);
+                ++p;
+                *o++ = static_cast<unsigned char>(0xF0 | (c >> 18));
+                *o++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+            } else {
+                if (QChar::isSurrogate(c))
+                    c = QChar::ReplacementCharacter;
+                *o++ = static_cast<unsigned char>(0xE0 | (c >> 12));
+            }
+            *o++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        }
+    }
+    out.truncate(reinterpret_cast<char *>(o) - out.data());
+}

@@ -1,0 +1,58 @@
+#include "TagScanner.h"
+
+namespace
+{
+
+bool isLatinLetter(QChar c)
+{
+    return c.isLetter() && c.script() == QChar::Script_Latin;
+}
+
+} // namespace
+
+int TagScanner::tagAt(QStringView text, qsizetype pos) const
+{
+    for (int k = 0; k < m_tags.size(); ++k)
+        if (text.sliced(pos).startsWith(m_tags[k]))
+            return k;
+    return -1;
+}
+
+bool TagScanner::containsTag(QStringView text) const
+{
+    for (const QString &tag : m_tags)
+        if (text.contains(tag))
+            return true;
+    return false;
+}
+
+QList<TagScanner::Hit> TagScanner::scan(QStringView text) const
+{
+    QList<Hit> hits;
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        const int k = tagAt(text, i);
+        if (k < 0)
+            continue;
+        Hit hit;
+        hit.category = k;
+        qsizetype from = i, to = i + m_tags[k].size();
+        while (from > 0 && isLatinLetter(text[from - 1]))
+            --from;
+        while (to < text.size() && isLatinLetter(text[to]))
+            ++to;
+        bool onlyTags = true;
+        for (qsizetype j = from; j < to && onlyTags;) {
+            const int t = tagAt(text.first(to), j);
+            onlyTags = t >= 0;
+            if (onlyTags)
+                j += m_tags[t].size();
+        }
+        if (!onlyTags)
+            hit.latinWord = text.sliced(from, to - from).toString();
+        hits.append(hit);
+        // Every tag is a capital and a small letter, so the next one cannot
+        // start inside this one.
+        i += m_tags[k].size() - 1;
+    }
+    return hits;
+}

@@ -1,0 +1,172 @@
+#include "ToolCommandLine.h"
+
+#include "AppInfo.h"
+
+#include <QCommandLineParser>
+
+namespace
+{
+
+// A whole number from 0 up, in decimal; nothing else, not even a sign.
+std::optional<quint64> wholeNumber(const QString &text)
+{
+    if (text.isEmpty() || !std::all_of(text.begin(), text.end(), [](QChar c) {
+            return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        }))
+        return std::nullopt;
+    bool ok = false;
+    const quint64 n = text.toULongLong(&ok);
+    return ok ? std::optional<quint64>(n) : std::nullopt;
+}
+
+// An option's name as typed: "-n" or "--count".
+QString typed(const QString &name)
+{
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+} // namespace
+
+bool ToolCommandLine::fail(const QString &message)
+{
+    m_error = message;
+    return false;
+}
+
+bool ToolCommandLine::parse(const QStringList &arguments)
+{
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
+    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, QString());
+    const QCommandLineOption count({QStringLiteral("n"), QStringLiteral("count")}, QString(),
+                                   QStringLiteral("N"));
+    const QCommandLineOption append({QStringLiteral("a"), QStringLiteral("append")}, QString(),
+                                    QStringLiteral("K"));
+    const QCommandLineOption seed({QStringLiteral("s"), QStringLiteral("seed")}, QString(),
+                                  QStringLiteral("S"));
+    const QCommandLineOption frame({QStringLiteral("f"), QStringLiteral("frame")}, QString(),
+                                   QStringLiteral("I"));
+    const QList<QCommandLineOption> writeOptions{count, append, seed, frame};
+
+    QCommandLineParser parser;
+    parser.addOptions({help, version, quiet, count, append, seed, frame});
+    if (!parser.parse(arguments)) {
+        if (!parser.unknownOptionNames().isEmpty())
+            return fail(QStringLiteral("不明なオプション「%1」です")
+                            .arg(typed(parser.unknownOptionNames().constFirst())));
+        // The parser's only other complaint: a value option with no value,
+        // which can only be the last argument.
+        for (const QCommandLineOption &o : writeOptions)
+            for (const QString &name : o.names())
+                if (arguments.size() > 1 && arguments.constLast() == typed(name))
+                    return fail(
+                        QStringLiteral("オプション「%1」には値が必要です").arg(typed(name)));
+        return fail(parser.errorText());
+    }
+
+    if (parser.isSet(help)) {
+        m_command = Command::Help;
+        return true;
+    }
+    if (parser.isSet(version)) {
+        m_command = Command::Version;
+        return true;
+    }
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
+        return fail(QStringLiteral("コマンド（check か write）を指定してください"));
+    const QString &name = positional.constFirst();
+    if (name == QLatin1String("check"))
+        m_command = Command::Check;
+    else if (name == QLatin1String("write"))
+        m_command = Command::Write;
+    else
+        return fail(QStringLiteral("不明なコマンド「%1」です（check か write を指定してください）")
+                        .arg(name));
+    if (positional.size() > 2)
+        return fail(
+            QStringLiteral("余分な引数「%1」があります（フォルダーはひとつだけ指定できます）")
+                .arg(positional.at(2)));
+    if (positional.size() == 2) {
+        m_folder = positional.at(1);
+        if (m_folder.isEmpty())
+            return fail(QStringLiteral("フォルダーの名前が空です"));
+    }
+
+    if (m_command == Command::Write) {
+        if (parser.isSet(quiet))
+            return fail(QStringLiteral("オプション「--quiet」は check でしか使えません"));
+    } else {
+        for (const QCommandLineOption &o : writeOptions)
+            if (parser.isSet(o))
+                return fail(QStringLiteral("オプション「--%1」は write でしか使えません")
+                                .arg(o.names().constLast()));
+    }
+    m_quiet = parser.isSet(quiet);
+
+    struct Number {
+        const QCommandLineOption &option;
+        std::optional<quint64> &target;
+    };
+    std::optional<quint64> countValue, appendValue;
+    for (const Number n : {Number{count, countValue}, Number{append, appendValue},
+                           Number{seed, m_seed}, Number{frame, m_frame}}) {
+        if (!parser.isSet(n.option))
+            continue;
+        const QString text = parser.value(n.option);
+        n.target = wholeNumber(text);
+        if (!n.target)
+            return fail(QStringLiteral("「--%1」の値「%2」は 0 以上の整数で指定してください")
+                            .arg(n.option.names().constLast(), text));
+    }
+    m_count = countValue.value_or(1);
+    m_appends = appendValue.value_or(0);
+    return true;
+}
+
+QString ToolCommandLine::helpText(const QString &manPage)
+{
+    return QStringLiteral(
+               "使い方: lyrmak-tool check [--quiet] [フォルダー]\n"
+               "        lyrmak-tool write [--count N] [--append K] [--seed S] [--frame I] "
+               "[フォルダー]\n"
+               "\n"
+               "ミルトナのデータファイルを調べたり、歌詞を端末に書き出したりします。\n"
+               "フォルダーを省くと、lyrmak-tool のあるフォルダー（ミルトナのプログラムの\n"
+               "フォルダー）のデータを使います。\n"
+               "\n"
+               "コマンド:\n"
+               "  check              単語ファイル5つと Kasi.dat を調べ、問題を\n"
+               "                     「ファイル:行: エラー: 内容」の形で1行ずつ表示します\n"
+               "  write              ミルトナと同じ方法で歌詞を作り、UTF-8 で標準出力に書きます\n"
+               "\n"
+               "check のオプション:\n"
+               "  -q, --quiet        エラーだけを表示します（警告とまとめの行を省きます）\n"
+               "\n"
+               "write のオプション:\n"
+               "  -n, --count N      N 曲書きます（既定は 1）\n"
+               "  -a, --append K     1曲を「新規作詞」のあと「追加作詞」K 回で作ります（既定は "
+               "0）\n"
+               "  -s, --seed S       乱数の種を S（0 以上の整数）にします。同じ種と同じデータ\n"
+               "                     からは、いつも同じ歌詞ができます（既定は時刻から）\n"
+               "  -f, --frame I      I 番目のフレームを使います（0 から数えます。既定はでたらめ）\n"
+               "\n"
+               "共通のオプション:\n"
+               "  -h, --help         この説明を表示します\n"
+               "  -v, --version      バージョンを表示します\n"
+               "\n"
+               "終了ステータス:\n"
+               "  0  成功（check: ミルトナが起動できないような問題はない）\n"
+               "  1  check: エラーがある  write: データを読めない、または書き出せない\n"
+               "  2  使い方の誤り\n"
+               "\n"
+               "\n"
+               "詳しい説明: man -l %1\n")
+        .arg(manPage);
+}
+
+QString ToolCommandLine::versionText()
+{
+    return QStringLiteral("lyrmak-tool (%1) %2\n").arg(AppInfo::title(), AppInfo::version());
+}

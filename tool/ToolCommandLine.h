@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The tool's command line: a command (check or write), its options and an
+// optional folder. Every mistake is reported in Japanese, ready to print.
+class ToolCommandLine
+{
+public:
+    enum class Command { Check, Write, Help, Version };
+
+    // False on bad usage; error() then says what is wrong.
+    bool parse(const QStringList &arguments);
+
+    Command command() const { return m_command; }
+    // The data folder given on the command line; empty for the default.
+    const QString &folder() const { return m_folder; }
+    bool quiet() const { return m_quiet; }
+    quint64 count() const { return m_count; }
+    quint64 appends() const { return m_appends; }
+    std::optional<quint64> seed() const { return m_seed; }
+    std::optional<quint64> frame() const { return m_frame; }
+    const QString &error() const { return m_error; }
+
+    // `manPage` is where the man page lies: beside the tool.
+    static QString helpText(const QString &manPage);
+    static QString versionText();
+
+private:
+    bool fail(const QString &message);
+
+    Command m_command = Command::Help;
+    QString m_folder;
+    bool m_quiet = false;
+    quint64 m_count = 1;
+    quint64 m_appends = 0;
+    std::optional<quint64> m_seed;
+    std::optional<quint64> m_frame;
+    QString m_error;
+};

@@ -1,0 +1,135 @@
+// lyrmak-tool: checks the data files of a folder, and writes lyrics to
+// standard output, with the engine of the program itself.
+#include "AppInfo.h"
+#include "DataChecker.h"
+#include "SongWriter.h"
+#include "ToolCommandLine.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace
+{
+
+enum Status { Success = 0, Failure = 1, BadUsage = 2 };
+
+void print(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, bytes.size(), stream);
+}
+
+void printError(const QString &message)
+{
+    print(stderr, QStringLiteral("lyrmak-tool: %1\n").arg(message));
+}
+
+int usageError(const QString &message)
+{
+    printError(message);
+    print(stderr, QStringLiteral("使い方は「lyrmak-tool --help」で確かめられます。\n"));
+    return BadUsage;
+}
+
+// The folder the engine sees as the program folder: the one given, or the
+// tool's own. Empty, after a message, when the given one is no folder.
+QString dataFolder(const ToolCommandLine &line)
+{
+    if (line.folder().isEmpty())
+        return QCoreApplication::applicationDirPath();
+    if (!QFileInfo(line.folder()).isDir()) {
+        usageError(QStringLiteral("フォルダー「%1」がありません").arg(line.folder()));
+        return QString();
+    }
+    return line.folder();
+}
+
+int runCheck(const ToolCommandLine &line, const QString &folder)
+{
+    const QList<Finding> findings = DataChecker(folder).check();
+    QString shown = FolderFileSystem::normalized(folder);
+    if (!shown.endsWith(QLatin1Char('/')))
+        shown += QLatin1Char('/');
+    QString report;
+    bool errors = false;
+    for (const Finding &f : findings) {
+        errors = errors || f.isError();
+        if (f.isError() || !line.quiet())
+            report += f.toText(shown) + QLatin1Char('\n');
+    }
+    if (!line.quiet())
+        report += DataChecker::summary(findings) + QLatin1Char('\n');
+    print(stdout, report);
+    return errors ? Failure : Success;
+}
+
+int runWrite(const ToolCommandLine &line, const QString &folder)
+{
+    SongWriter writer(folder, line.seed());
+    if (!writer.load()) {
+        for (const QString &m : writer.messages())
+            printError(m);
+        const QString check = QStringLiteral("lyrmak-tool check %1").arg(line.folder()).trimmed();
+        printError(QStringLiteral("データを確かめるには「%1」を実行してください").arg(check));
+        return Failure;
+    }
+    std::optional<qsizetype> frame;
+    if (line.frame()) {
+        if (*line.frame() >= quint64(writer.frameCount()))
+            return usageError(QStringLiteral("フレームは 0 から %1 までです（「--frame %2」）")
+                                  .arg(writer.frameCount() - 1)
+                                  .arg(*line.frame()));
+        frame = qsizetype(*line.frame());
+    }
+
+    QByteArray buffer;
+    constexpr qsizetype kFlushAt = 1 << 16;
+    buffer.reserve(2 * kFlushAt);
+    for (quint64 i = 0; i < line.count(); ++i) {
+        writer.writeSong(line.appends(), frame, buffer);
+        if (buffer.size() >= kFlushAt || i + 1 == line.count()) {
+            if (std::fwrite(buffer.constData(), 1, buffer.size(), stdout) !=
+                size_t(buffer.size())) {
+                printError(QStringLiteral("標準出力に書き込めませんでした"));
+                return Failure;
+            }
+            buffer.resize(0);
+        }
+    }
+    if (std::fflush(stdout) != 0) {
+        printError(QStringLiteral("標準出力に書き込めませんでした"));
+        return Failure;
+    }
+    return Success;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("lyrmak-tool"));
+    QCoreApplication::setApplicationVersion(AppInfo::version());
+
+    ToolCommandLine line;
+    if (!line.parse(QCoreApplication::arguments()))
+        return usageError(line.error());
+    switch (line.command()) {
+    case ToolCommandLine::Command::Help:
+        print(stdout, ToolCommandLine::helpText(QCoreApplication::applicationDirPath() +
+                                                QStringLiteral("/lyrmak-tool.1")));
+        return Success;
+    case ToolCommandLine::Command::Version:
+        print(stdout, ToolCommandLine::versionText());
+        return Success;
+    case ToolCommandLine::Command::Check:
+    case ToolCommandLine::Command::Write:
+        break;
+    }
+    const QString folder = dataFolder(line);
+    if (folder.isEmpty())
+        return BadUsage;
+    return line.command() == ToolCommandLine::Command::Check ? runCheck(line, folder)
+                                                             : runWrite(line, folder);
+}
