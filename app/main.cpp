@@ -1,3 +1,4 @@
+#include "Clipboard.h"
 #include "MtRandom.h"
 #include "PosixFileSystem.h"
 #include "SystemClock.h"
@@ -22,9 +23,11 @@ int main(int argc, char *argv[])
     PosixFileSystem files;
     SystemClock clock;
     MtRandom random;
-    frmLyrmak window(files, clock, random);
+    Clipboard clipboard;
+    frmLyrmak window(files, clock, random, clipboard);
     if (!window.load())
         return 1;
     window.show();
+    // Exit and the close box end the program here, with status 0.
     return QApplication::exec();
 }

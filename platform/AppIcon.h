@@ -1,8 +1,14 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 
-// The program's one icon, shared by every window.
-namespace AppIcon {
+// The program's one icon, 32 x 32 in 16 colours, shared by every window, the
+// About dialog's picture and the desktop entry.
+namespace AppIcon
+{
 QIcon icon();
-}
+QPixmap pixmap();
+// Needs no running application: the build writes the desktop icon from it.
+QImage image();
+} // namespace AppIcon

@@ -1,35 +1,86 @@
 #include "frmLyrmak.h"
 
+#include "AppIcon.h"
+#include "Clipboard.h"
+#include "LyricSaver.h"
+#include "Lyrmak.h"
+#include "MainWindowDesign.h"
+#include "MenuShortcutFilter.h"
 #include "MessageBox.h"
+#include "frmAbout.h"
+#include "frmWeb.h"
 
+#include <QGuiApplication>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QTextCursor>
+#include <QScreen>
+#include <QStyle>
 
-frmLyrmak::frmLyrmak(FileSystem &files, Clock &clock, RandomSource &random, QWidget *parent)
-    : QMainWindow(parent), m_engine(files, clock, random, *this)
+frmLyrmak::frmLyrmak(FileSystem &files, Clock &clock, RandomSource &random, Clipboard &clipboard,
+                     QWidget *parent)
+    : QMainWindow(parent), m_files(files), m_clipboard(clipboard),
+      m_engine(files, clock, random, *this), m_client(new QWidget(this)), m_txtMain(m_client),
+      m_menu(MainMenu::build(menuBar()))
 {
-    setObjectName(QStringLiteral("frmLyrmak"));
-    setWindowTitle(QStringLiteral("驚異のミルトナ  トルメ編"));
-    m_txtMain = new QPlainTextEdit(this);
-    m_txtMain->setObjectName(QStringLiteral("txtMain"));
-    m_txtMain->setLineWrapMode(QPlainTextEdit::NoWrap);
-    setCentralWidget(m_txtMain);
-    createActions();
-    resize(495, 330);
+    applyDesign();
+    connectMenu();
 }
 
-void frmLyrmak::createActions()
+frmLyrmak::~frmLyrmak() = default;
+
+void frmLyrmak::applyDesign()
 {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("作詞(&F)"));
-    QAction *mnuNew = file->addAction(QStringLiteral("新規作詞(&N)"));
-    mnuNew->setObjectName(QStringLiteral("mnuNew"));
-    mnuNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    connect(mnuNew, &QAction::triggered, this, [this] { m_engine.mnuNew_Click(); });
-    QAction *mnuRepeat = file->addAction(QStringLiteral("追加作詞(&R)"));
-    mnuRepeat->setObjectName(QStringLiteral("mnuRepeat"));
-    mnuRepeat->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
-    connect(mnuRepeat, &QAction::triggered, this, [this] { m_engine.mnuRepeat_Click(); });
+    namespace D = MainWindowDesign;
+    setObjectName(QStringLiteral("frmLyrmak"));
+    setWindowTitle(D::title());
+    setWindowIcon(AppIcon::icon());
+    // A fixed frame with the close button and the window menu, but no
+    // minimize or maximize button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+
+    // The client area is a plain widget of the design's size; the text area
+    // sits in it by geometry, leaving the design's strips around it.
+    m_client->setObjectName(QStringLiteral("client"));
+    m_client->setFixedSize(D::clientSize());
+    setCentralWidget(m_client);
+
+    QPlainTextEdit *edit = m_txtMain.widget();
+    edit->setObjectName(QStringLiteral("txtMain"));
+    edit->setGeometry(D::textArea());
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->setFocus();
+
+    // The window is exactly the menu bar above the client area, whatever
+    // height the style gives the menu bar.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layout()->activate();
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
+                                        screen->availableGeometry()));
+}
+
+void frmLyrmak::connectMenu()
+{
+    const MainMenu &m = m_menu;
+    connect(m.mnuNew, &QAction::triggered, this, [this] { mnuNew_Click(); });
+    connect(m.mnuRepeat, &QAction::triggered, this, [this] { mnuRepeat_Click(); });
+    connect(m.mnuFileSave, &QAction::triggered, this, [this] { mnuFileSave_Click(); });
+    connect(m.mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
+    connect(m.mnuEdit, &QMenu::aboutToShow, this, [this] { mnuEdit_Click(); });
+    connect(m.mnuCut, &QAction::triggered, this, [this] { mnuCut_Click(); });
+    connect(m.mnuCopy, &QAction::triggered, this, [this] { mnuCopy_Click(); });
+    connect(m.mnuPaste, &QAction::triggered, this, [this] { mnuPaste_Click(); });
+    connect(m.mnuAll, &QAction::triggered, this, [this] { mnuAll_Click(); });
+    connect(m.mnuMokuji, &QAction::triggered, this, [this] { mnuMokuji_Click(); });
+    connect(m.mnuWeb, &QAction::triggered, this, [this] { mnuWeb_Click(); });
+    connect(m.mnuVer, &QAction::triggered, this, [this] { mnuVer_Click(); });
+
+    m_txtMain.widget()->installEventFilter(new MenuShortcutFilter(m.withShortcuts(), this));
 }
 
 bool frmLyrmak::load()
@@ -40,30 +91,27 @@ bool frmLyrmak::load()
 
 QString frmLyrmak::text() const
 {
-    QString t = m_txtMain->document()->toRawText();
-    t.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
-    return t;
+    return m_txtMain.Text();
 }
 
 void frmLyrmak::setText(const QString &text)
 {
-    QString t = text;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    m_txtMain->setPlainText(t);
+    m_txtMain.setText(text);
 }
 
 void frmLyrmak::setSelStart(qsizetype pos)
 {
-    // Each CR LF of the text is one paragraph break in the widget.
-    const QString t = text();
-    qsizetype breaks = 0;
-    for (qsizetype i = 0; i + 1 < pos && i + 1 < t.size(); ++i)
-        if (t[i] == QLatin1Char('\r') && t[i + 1] == QLatin1Char('\n'))
-            ++breaks;
-    QTextCursor c = m_txtMain->textCursor();
-    c.setPosition(int(pos - breaks));
-    m_txtMain->setTextCursor(c);
+    m_txtMain.setSelStart(pos);
+}
+
+void frmLyrmak::appendText(const QString &tail)
+{
+    m_txtMain.appendText(tail);
+}
+
+qsizetype frmLyrmak::textLength() const
+{
+    return m_txtMain.textLength();
 }
 
 MsgAnswer frmLyrmak::messageBox(const QString &prompt, MsgButtons buttons, MsgIcon icon,
@@ -75,4 +123,87 @@ MsgAnswer frmLyrmak::messageBox(const QString &prompt, MsgButtons buttons, MsgIc
 void frmLyrmak::unload()
 {
     close();
+}
+
+void frmLyrmak::mnuNew_Click()
+{
+    m_engine.mnuNew_Click();
+}
+
+void frmLyrmak::mnuRepeat_Click()
+{
+    m_engine.mnuRepeat_Click();
+}
+
+void frmLyrmak::mnuFileSave_Click()
+{
+    LyricSaver(m_files, *this).save(m_engine.MyPath() + QStringLiteral("Lyrmak.dat"));
+}
+
+void frmLyrmak::mnuExit_Click()
+{
+    close();
+}
+
+void frmLyrmak::mnuEdit_Click()
+{
+    // Runs only as the Edit menu opens; in between, the items keep the state
+    // set here even when the selection or the clipboard changes.
+    const std::optional<bool> hasText = m_clipboard.GetFormat();
+    if (!hasText)
+        return;
+    m_menu.mnuPaste->setEnabled(*hasText);
+    const bool selected = m_txtMain.SelLength() > 0;
+    m_menu.mnuCut->setEnabled(selected);
+    m_menu.mnuCopy->setEnabled(selected);
+}
+
+// The edit commands stop at a clipboard step that fails: a Cut whose text did
+// not reach the clipboard must not delete it.
+void frmLyrmak::mnuCut_Click()
+{
+    if (!m_clipboard.Clear() || !m_clipboard.SetText(m_txtMain.SelText()))
+        return;
+    m_txtMain.setSelText(QString());
+}
+
+void frmLyrmak::mnuCopy_Click()
+{
+    if (!m_clipboard.Clear())
+        return;
+    m_clipboard.SetText(m_txtMain.SelText());
+}
+
+void frmLyrmak::mnuPaste_Click()
+{
+    if (const std::optional<QString> text = m_clipboard.GetText())
+        m_txtMain.setSelText(*text);
+}
+
+void frmLyrmak::mnuAll_Click()
+{
+    m_txtMain.setSelStart(0);
+    m_txtMain.setSelLength(m_txtMain.textLength());
+}
+
+void frmLyrmak::mnuMokuji_Click()
+{
+    Lyrmak::ShowHelp(m_engine.MyPath() + QStringLiteral("LYRMAK.HLP"));
+}
+
+// The dialogs have no parent, so they open in the middle of the screen
+// wherever the main window stands; each is created once and loaded afresh at
+// every showing.
+void frmLyrmak::mnuWeb_Click()
+{
+    if (!m_web)
+        m_web = std::make_unique<frmWeb>();
+    m_web->showModal();
+}
+
+void frmLyrmak::mnuVer_Click()
+{
+    if (!m_about)
+        m_about = std::make_unique<frmAbout>();
+    m_about->showModal();
 }

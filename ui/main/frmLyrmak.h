@@ -2,25 +2,38 @@
 
 #include "LyricEngine.h"
 #include "LyricWindow.h"
+#include "MainMenu.h"
+#include "TextBox.h"
 
 #include <QMainWindow>
+#include <memory>
 
-class QPlainTextEdit;
-class QAction;
+class Clipboard;
 class Clock;
 class FileSystem;
 class RandomSource;
+class frmAbout;
+class frmWeb;
 
-// The main window: the lyrics text area and the menu bar.
+// The main window: a fixed-size frame holding the lyrics text area txtMain
+// and the menu bar. Each menu item runs one handler; the lyric commands go to
+// the engine, the edit commands work on txtMain and the clipboard, Save
+// appends to Lyrmak.dat in the program folder. Closing the window (Exit, the
+// close box or the window menu) asks nothing and saves nothing.
 class frmLyrmak : public QMainWindow, public LyricWindow
 {
     Q_OBJECT
 public:
-    frmLyrmak(FileSystem &files, Clock &clock, RandomSource &random, QWidget *parent = nullptr);
+    frmLyrmak(FileSystem &files, Clock &clock, RandomSource &random, Clipboard &clipboard,
+              QWidget *parent = nullptr);
+    ~frmLyrmak() override;
 
     // Runs the start-up sequence; false when the window was unloaded and must
     // never be shown.
     bool load();
+
+    LyricEngine &engine() { return m_engine; }
+    TextBox &txtMain() { return m_txtMain; }
 
     // LyricWindow
     QString text() const override;
@@ -29,12 +42,33 @@ public:
     MsgAnswer messageBox(const QString &prompt, MsgButtons buttons, MsgIcon icon,
                          const QString &title) override;
     void unload() override;
+    void appendText(const QString &tail) override;
+    qsizetype textLength() const override;
 
-    LyricEngine &engine() { return m_engine; }
+    // Menu handlers.
+    void mnuNew_Click();
+    void mnuRepeat_Click();
+    void mnuFileSave_Click();
+    void mnuExit_Click();
+    void mnuEdit_Click();
+    void mnuCut_Click();
+    void mnuCopy_Click();
+    void mnuPaste_Click();
+    void mnuAll_Click();
+    void mnuMokuji_Click();
+    void mnuWeb_Click();
+    void mnuVer_Click();
 
 private:
-    void createActions();
+    void applyDesign();
+    void connectMenu();
 
+    FileSystem &m_files;
+    Clipboard &m_clipboard;
     LyricEngine m_engine;
-    QPlainTextEdit *m_txtMain = nullptr;
+    QWidget *m_client;
+    TextBox m_txtMain;
+    MainMenu m_menu;
+    std::unique_ptr<frmAbout> m_about;
+    std::unique_ptr<frmWeb> m_web;
 };

@@ -1,0 +1,107 @@
+#include "InfoDialog.h"
+
+#include "AppIcon.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QLabel>
+#include <QScreen>
+
+namespace
+{
+
+// The design's twips were laid out for a 9-point proportional Japanese UI
+// font on a 96-dpi screen. A fixed layout cannot follow a larger desktop
+// font, so the dialogs keep that size, and prefer IPA P Gothic, whose
+// metrics match the design's font; without it the desktop's family is used.
+constexpr int DesignFontPixels = 12;
+const char DesignFontFamily[] = "IPAPGothic";
+
+const char DesignHeight[] = "designHeight";
+
+} // namespace
+
+InfoDialog::InfoDialog(Twips::Size client, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint)
+{
+    setWindowIcon(AppIcon::icon());
+    setFixedSize(client.pixels());
+    setModal(true);
+    QFont f = font();
+    f.setFamilies({QLatin1String(DesignFontFamily), f.family()});
+    f.setPixelSize(DesignFontPixels);
+    setFont(f);
+}
+
+void InfoDialog::showModal()
+{
+    Form_Load();
+    fitLabels();
+    centreOnScreen();
+    firstFocus()->setFocus(Qt::OtherFocusReason);
+    exec();
+}
+
+void InfoDialog::unload()
+{
+    done(QDialog::Accepted);
+}
+
+void InfoDialog::place(QWidget *control, const Twips::Rect &rect)
+{
+    const QRect r = rect.pixels();
+    control->setGeometry(r);
+    control->setProperty(DesignHeight, r.height());
+}
+
+QLabel *InfoDialog::addLabel(const char *name, const Twips::Rect &rect)
+{
+    auto *label = new QLabel(this);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setFocusPolicy(Qt::NoFocus);
+    place(label, rect);
+    return label;
+}
+
+void InfoDialog::chainTabOrder(const QList<QWidget *> &controls)
+{
+    for (qsizetype i = 1; i < controls.size(); ++i)
+        setTabOrder(controls[i - 1], controls[i]);
+}
+
+// A label whose text needs more lines than its design height holds grows
+// downwards instead of cutting the last line off: with a font other than the
+// design's, lines may be a little taller.
+void InfoDialog::fitLabels()
+{
+    for (QLabel *label : findChildren<QLabel *>()) {
+        const QVariant design = label->property(DesignHeight);
+        if (!design.isValid() || !label->wordWrap())
+            continue;
+        const int needed = label->heightForWidth(label->width());
+        label->resize(label->width(), qMax(design.toInt(), needed));
+    }
+}
+
+// On the screen the user works on: the one holding the active window, else
+// the one under the mouse, else the primary screen.
+void InfoDialog::centreOnScreen()
+{
+    QScreen *screen = nullptr;
+    if (QWidget *active = QApplication::activeWindow(); active && active != this)
+        screen = active->screen();
+    if (!screen)
+        screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect r(QPoint(0, 0), size());
+    r.moveCenter(screen->availableGeometry().center());
+    setGeometry(r);
+}

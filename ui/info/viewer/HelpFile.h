@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// Decides whether a file can be shown as the program's help (an HTML
+// document), and words the explanation the viewer shows in its place when it
+// cannot.
+class HelpFile
+{
+public:
+    enum class Status {
+        Ok,
+        NotNamed,   // no file was given
+        Missing,    // nothing by that name
+        Unreadable, // there, but it cannot be read as a file
+        NotHtml,    // readable, but not an HTML document (a binary help file, say)
+    };
+
+    // Reads the file to decide; `reason` gets a short Japanese cause for
+    // Unreadable.
+    static Status check(const QString &path, QString *reason = nullptr);
+
+    // A small HTML page saying what is wrong and what to do about it.
+    static QString problemPage(Status status, const QString &path, const QString &reason = {});
+};

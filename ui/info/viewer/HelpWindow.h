@@ -1,0 +1,47 @@
+#pragma once
+
+#include "HelpContents.h"
+
+#include <QMainWindow>
+#include <QUrl>
+
+class QAction;
+class QTextBrowser;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The help viewer's window: the contents list made from the document's
+// headings beside the text. A click in the list goes to that section, links
+// in the text work, Back and Forward retrace the way. A file that cannot be
+// shown gets a short explanation in place of the text.
+class HelpWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit HelpWindow(QWidget *parent = nullptr);
+
+    // Shows the help file, or why it cannot be shown.
+    void open(const QString &path);
+    // Brings the window to the front with the contents list in hand.
+    void showContents();
+
+    QTreeWidget *contentsList() const { return m_contents; }
+    QTextBrowser *textView() const { return m_text; }
+
+private:
+    void buildContents();
+    void goTo(QTreeWidgetItem *item);
+    void followScroll();
+
+    QTreeWidget *m_contents = nullptr;
+    QTextBrowser *m_text = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    QAction *m_back = nullptr;
+    QAction *m_forward = nullptr;
+    QList<HelpHeading> m_headings;
+    QUrl m_source;
+    // Set while the view moves on the list's behalf, so the list does not
+    // move along with the view.
+    bool m_navigating = false;
+};

@@ -1,0 +1,48 @@
+#include "HelpInstance.h"
+#include "HelpWindow.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+// lyrmak-help [--contents] [--] FILE
+// Shows the help file FILE; --contents opens it on its contents list.
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("lyrmak-help"));
+    QApplication::setApplicationDisplayName(QString());
+
+    // Qt's own texts (the text's context menu) in Japanese.
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QStringLiteral("qtbase_ja"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtJapanese);
+
+    QCommandLineParser parser;
+    const QCommandLineOption contents(QStringLiteral("contents"));
+    parser.addOption(contents);
+    parser.addPositionalArgument(QStringLiteral("file"), QString());
+    // A bad command line still gets a window that says what is missing.
+    parser.parse(QApplication::arguments());
+    const QString name = parser.positionalArguments().value(0);
+    const QString file = name.isEmpty() ? QString() : QFileInfo(name).absoluteFilePath();
+
+    HelpInstance instance(file);
+    if (!file.isEmpty() && instance.handOver())
+        return 0;
+
+    HelpWindow window;
+    window.open(file);
+    window.show();
+    if (parser.isSet(contents))
+        window.showContents();
+    if (!file.isEmpty()) {
+        instance.listen();
+        QObject::connect(&instance, &HelpInstance::contentsRequested, &window,
+                         &HelpWindow::showContents);
+    }
+    return QApplication::exec();
+}
