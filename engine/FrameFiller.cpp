@@ -3,14 +3,7 @@
 #include "RandomSource.h"
 
 #include <QVarLengthArray>
-
-qsizetype FrameFiller::pickIndex(double r, qsizetype n)
-{
-    if (n <= 0)
-        return 0;
-    const auto i = static_cast<qsizetype>(r * static_cast<double>(n));
-    return i < 0 ? 0 : (i >= n ? n - 1 : i);
-}
+#include <cstring>
 
 namespace
 {
@@ -96,9 +89,105 @@ QString fillCategory(const QString &text, const WordList &list, RandomSource &ra
 
 } // namespace
 
-QString FrameFiller::fill(const QString &frame, const std::array<WordList, 5> &lists,
-                          RandomSource &random)
+bool FrameFiller::inert(const std::array<WordList, 5> &lists)
 {
+    for (const WordList &a : lists) {
+        if (a.Tag.size() != 2)
+            return false;
+        for (const WordList &b : lists)
+            if (a.Tag[1] == b.Tag[0])
+                return false;
+    }
+    for (const WordList &list : lists)
+        for (const QString &word : list.Words) {
+            if (word.isEmpty())
+                return false;
+            for (const WordList &t : lists)
+                if (word.front() == t.Tag[1] || word.back() == t.Tag[0] || word.contains(t.Tag))
+                    return false;
+        }
+    return true;
+}
+
+FrameFiller::TagPlan FrameFiller::planTags(const QString &frame,
+                                           const std::array<WordList, 5> &lists)
+{
+    TagPlan plan;
+    const auto *p = reinterpret_cast<const char16_t *>(frame.constData());
+    const qsizetype n = frame.size();
+    // Which categories' tags begin with each ASCII character; a character
+    // outside ASCII (most of a Japanese text) is passed over at once.
+    std::array<quint8, 128> startsTag{};
+    bool asciiTags = true;
+    for (int k = 0; k < 5; ++k) {
+        const char16_t c = lists[k].Tag[0].unicode();
+        if (c < 128)
+            startsTag[c] |= quint8(1u << k);
+        else
+            asciiTags = false;
+    }
+    for (qsizetype i = 0; i + 1 < n; ++i) {
+        const char16_t c = p[i];
+        unsigned candidates = 0x1F;
+        if (asciiTags) {
+            if (c >= 128 || !startsTag[c])
+                continue;
+            candidates = startsTag[c];
+        }
+        for (int k = 0; k < 5; ++k) {
+            if ((candidates & (1u << k)) && c == lists[k].Tag[0].unicode() &&
+                p[i + 1] == lists[k].Tag[1].unicode()) {
+                // A category without words leaves its tags as they stand.
+                if (!lists[k].Words.isEmpty())
+                    plan.tags.append({i, k});
+                ++i; // tags cannot overlap
+                break;
+            }
+        }
+    }
+    // Draws go category by category, leftmost first.
+    for (int k = 0; k < 5; ++k)
+        for (qsizetype t = 0; t < plan.tags.size(); ++t)
+            if (plan.tags[t].category == k)
+                plan.drawOrder.append(t);
+    return plan;
+}
+
+QString FrameFiller::fillPlanned(const QString &frame, const TagPlan &plan,
+                                 const std::array<WordList, 5> &lists, RandomSource &random)
+{
+    if (plan.tags.isEmpty())
+        return frame;
+    QVarLengthArray<const QString *, 64> chosen(plan.tags.size());
+    qsizetype length = frame.size();
+    for (const qsizetype t : plan.drawOrder) {
+        const QStringList &words = lists[plan.tags[t].category].Words;
+        chosen[t] = &words[pickIndex(random.next(), words.size())];
+        length += chosen[t]->size() - 2;
+    }
+    // Written straight into a buffer of the final size.
+    QString out(length, Qt::Uninitialized);
+    QChar *o = out.data();
+    const QChar *p = frame.constData();
+    qsizetype from = 0;
+    auto put = [&o](const QChar *src, qsizetype n) {
+        std::memcpy(o, src, size_t(n) * sizeof(QChar));
+        o += n;
+    };
+    for (qsizetype t = 0; t < plan.tags.size(); ++t) {
+        put(p + from, plan.tags[t].pos - from);
+        put(chosen[t]->constData(), chosen[t]->size());
+        from = plan.tags[t].pos + 2;
+    }
+    put(p + from, frame.size() - from);
+    return out;
+}
+
+QString FrameFiller::fill(const QString &frame, const std::array<WordList, 5> &lists,
+                          RandomSource &random, bool listsInert)
+{
+    if (listsInert)
+        return fillPlanned(frame, planTags(frame, lists), lists, random);
     QString text = frame;
     Budget budget;
     budget.length = text.size();

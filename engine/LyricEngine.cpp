@@ -44,6 +44,7 @@ void LyricEngine::Form_Load()
         m_unloaded = true;
     if (!m_data.Frames.isEmpty())
         drawFrame();
+    m_inert = FrameFiller::inert(m_data.WordLists);
 }
 
 void LyricEngine::drawFrame()
@@ -74,5 +75,13 @@ void LyricEngine::mnuRepeat_Click()
 
 QString LyricEngine::RndWord(qsizetype n)
 {
-    return FrameFiller::fill(m_data.Frames.at(n), m_data.WordLists, m_random);
+    const QString &frame = m_data.Frames.at(n);
+    if (!m_inert)
+        return FrameFiller::fill(frame, m_data.WordLists, m_random);
+    if (m_plans.size() != m_data.Frames.size())
+        m_plans.resize(m_data.Frames.size());
+    std::optional<FrameFiller::TagPlan> &plan = m_plans[n];
+    if (!plan)
+        plan = FrameFiller::planTags(frame, m_data.WordLists);
+    return FrameFiller::fillPlanned(frame, *plan, m_data.WordLists, m_random);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "FrameFiller.h"
 #include "LyricData.h"
 
 #include <QString>
+#include <optional>
 
 class Clock;
 class FileSystem;
@@ -50,4 +52,6 @@ private:
     LyricData m_data;
     qsizetype m_curFrame = 0;
     bool m_unloaded = false;
+    bool m_inert = false; // the lists cannot make tags: fill from a plan
+    QList<std::optional<FrameFiller::TagPlan>> m_plans; // per frame, made on first use
 };

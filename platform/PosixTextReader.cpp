@@ -57,7 +57,7 @@ FileError PosixTextReader::open(const QString &path)
 
 void PosixTextReader::setContent(QByteArrayView bytes)
 {
-    m_content = TextCodec::decodeText(bytes);
+    m_content = TextCodec::decodeText(bytes, false);
     m_next = 0;
     m_open = true;
 }
@@ -66,7 +66,10 @@ FileError PosixTextReader::atEnd(bool &end)
 {
     if (!m_open)
         return FileError::of(FileError::Kind::NotOpen);
-    end = m_next >= m_content.spans.size() && m_content.error.ok();
+    if (m_content.whole)
+        end = m_next >= m_content.text.size();
+    else
+        end = m_next >= m_content.spans.size() && m_content.error.ok();
     return {};
 }
 
@@ -74,6 +77,15 @@ FileError PosixTextReader::readLine(QString &line)
 {
     if (!m_open)
         return FileError::of(FileError::Kind::NotOpen);
+    if (m_content.whole) {
+        if (m_next >= m_content.text.size())
+            return FileError::of(FileError::Kind::PastEnd);
+        qsizetype length = 0;
+        const qsizetype next = TextCodec::nextLine(m_content.text, m_next, length);
+        line = m_content.text.sliced(m_next, length);
+        m_next = next;
+        return {};
+    }
     if (m_next < m_content.spans.size()) {
         const TextCodec::Span s = m_content.spans[m_next++];
         line = m_content.text.sliced(s.start, s.length);

@@ -21,5 +21,5 @@ public:
 private:
     bool m_open = false;
     TextCodec::DecodedText m_content;
-    qsizetype m_next = 0;
+    qsizetype m_next = 0; // next character (whole text) or next span
 };

@@ -122,7 +122,20 @@ void splitLines(View text, TextCodec::DecodedText &d, Sink sink)
 
 } // namespace
 
-TextCodec::DecodedText TextCodec::decodeText(QByteArrayView bytes)
+qsizetype TextCodec::nextLine(QStringView text, qsizetype from, qsizetype &length)
+{
+    const char16_t *p = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype i = from;
+    while (i < n && p[i] != u'\n' && p[i] != u'\r')
+        ++i;
+    length = i - from;
+    if (i < n && p[i] == u'\r' && i + 1 < n && p[i + 1] == u'\n')
+        return i + 2;
+    return i < n ? i + 1 : n;
+}
+
+TextCodec::DecodedText TextCodec::decodeText(QByteArrayView bytes, bool split)
 {
     DecodedText d;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
@@ -134,6 +147,10 @@ TextCodec::DecodedText TextCodec::decodeText(QByteArrayView bytes)
     // first few bytes, so it is never converted twice.
     d.encoding = (d.hasBom || bytes.isValidUtf8()) ? Encoding::Utf8 : Encoding::Cp932;
     if (decodeWith(bytes, d.encoding, d.text)) {
+        if (!split) {
+            d.whole = true;
+            return d;
+        }
         const QChar *base = d.text.constData();
         splitLines(QStringView(d.text), d, [&d, base](QStringView line) {
             d.spans.append({line.data() - base, line.size()});

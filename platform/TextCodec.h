@@ -39,6 +39,9 @@ public:
         bool hasBom = false;
         QString text;
         QList<Span> spans;
+        // Set when the spans were not made: text is the whole file, valid,
+        // to be split with nextLine().
+        bool whole = false;
         FileError error;
         bool crlf = false;
         bool lf = false;
@@ -46,7 +49,10 @@ public:
     };
 
     static Decoded decode(QByteArrayView bytes);
-    static DecodedText decodeText(QByteArrayView bytes);
+    static DecodedText decodeText(QByteArrayView bytes, bool split = true);
+    // The line that starts at `from`: sets its length and returns where the
+    // next line starts (after its CR LF, LF or CR).
+    static qsizetype nextLine(QStringView text, qsizetype from, qsizetype &length);
 
     // Index of the first character (or surrogate pair) that CP932 cannot
     // write, or -1 when the whole text can be written.

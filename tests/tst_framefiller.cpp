@@ -47,6 +47,9 @@ private slots:
     void cases_data();
     void cases();
     void sameAsLiteral();
+    void inert_data();
+    void inert();
+    void plannedSameAsLiteral();
     void runawayIsBounded_data();
     void runawayIsBounded();
     void pickIndex_data();
@@ -127,6 +130,43 @@ void tst_FrameFiller::sameAsLiteral()
         const QString frame = randomText(g, 40);
         FakeRandom a(round), b(round);
         const QString fast = FrameFiller::fill(frame, l, a);
+        const QString slow = literalFill(frame, l, b);
+        if (fast != slow || a.draws != b.draws)
+            QFAIL(qPrintable(QStringLiteral("round %1: frame %2").arg(round).arg(frame)));
+    }
+}
+
+void tst_FrameFiller::inert_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<bool>("inert");
+    QTest::newRow("japanese words") << QStringList{"きらきら", "冷蔵庫", "ｷﾗｷﾗ"} << true;
+    QTest::newRow("latin inside") << QStringList{"aGxb"} << true;
+    QTest::newRow("empty word joins neighbours") << QStringList{"あ", ""} << false;
+    QTest::newRow("holds a tag") << QStringList{"Nobody"} << false;
+    QTest::newRow("begins with a second letter") << QStringList{"its"} << false;
+    QTest::newRow("ends with a first letter") << QStringList{"AV"} << false;
+}
+
+void tst_FrameFiller::inert()
+{
+    QFETCH(QStringList, words);
+    QFETCH(bool, inert);
+    QCOMPARE(FrameFiller::inert(lists({"x"}, {"y"}, words, {"z"}, {"w"})), inert);
+}
+
+// Inert lists are filled from one scan of the frame: the same text and the
+// same draws as the literal algorithm, on frames full of tags and near-tags.
+void tst_FrameFiller::plannedSameAsLiteral()
+{
+    QRandomGenerator g(7);
+    const Lists l = lists({"きら", "ぽん"}, {"青い", "赤い", "白い"}, {"走って"},
+                          {"抱いて", "食べて"}, {"月", "星", "ｶﾚｰ"});
+    QVERIFY(FrameFiller::inert(l));
+    for (int round = 0; round < 2000; ++round) {
+        const QString frame = randomText(g, 60);
+        FakeRandom a(round), b(round);
+        const QString fast = FrameFiller::fill(frame, l, a, true);
         const QString slow = literalFill(frame, l, b);
         if (fast != slow || a.draws != b.draws)
             QFAIL(qPrintable(QStringLiteral("round %1: frame %2").arg(round).arg(frame)));
