@@ -98,10 +98,27 @@ bool FrameFiller::inert(const std::array<WordList, 5> &lists)
             if (a.Tag[1] == b.Tag[0])
                 return false;
     }
+    // Only a word holding a tag letter needs a closer look; real words hold
+    // none, and lists can be long.
+    std::array<bool, 128> tagLetter{};
+    for (const WordList &t : lists)
+        for (const QChar c : t.Tag) {
+            if (c.unicode() >= 128)
+                return false;
+            tagLetter[c.unicode()] = true;
+        }
     for (const WordList &list : lists)
         for (const QString &word : list.Words) {
             if (word.isEmpty())
                 return false;
+            bool plain = true;
+            for (const QChar c : word)
+                if (c.unicode() < 128 && tagLetter[c.unicode()]) {
+                    plain = false;
+                    break;
+                }
+            if (plain)
+                continue;
             for (const WordList &t : lists)
                 if (word.front() == t.Tag[1] || word.back() == t.Tag[0] || word.contains(t.Tag))
                     return false;

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Runs every benchmark of the project in one go and prints its figures.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh test
+cmake --preset default >/dev/null
+cmake --build --preset default >/dev/null
+echo "== 読み込みと埋め込み (bench_engine)"
+build/bench/bench_engine
+echo "== 追加作詞と新規作詞 (bench_mainwindow)"
+QT_QPA_PLATFORM=offscreen build/bench/bench_mainwindow 2>/dev/null
+echo "== 起動時間とメモリ (bench/startup/run_startup.sh)"
+bench/startup/run_startup.sh 2>/dev/null | grep -v XDG_RUNTIME_DIR
+echo "== lyrmak-tool と tracery-grammar (bench/tool_vs_tracery.sh)"
+LYRMAK_TOOL=build/app/lyrmak-tool bench/tool_vs_tracery.sh
