@@ -32,7 +32,7 @@ for target in words frames filling; do
         echo "（tests/fuzz/regressions/${target}/ に加えて回帰テストにしてください）" >&2
         exit 1
     fi
-    grep -E "stat::number_of_executed_runs" "build-fuzz/fuzz_${target}.log" || true
+    grep -E "stat::(number_of_executed_units|average_exec_per_sec)" "build-fuzz/fuzz_${target}.log" || true
 done
 
 echo "== サニタイザー付きのビルドとテスト"

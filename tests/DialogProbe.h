@@ -10,13 +10,11 @@
 
 #include <functional>
 
-// Helpers for tests of the modal information dialogs.
 namespace DialogProbe
 {
 
-// Runs showModal() and, once the dialog is up and active, `whileOpen`.
-// Returns true when `whileOpen` closed the dialog; one left open is closed
-// by the probe so the test goes on.
+// Runs showModal() and `whileOpen` once the dialog is active. True when
+// `whileOpen` closed the dialog; one left open is closed here.
 inline bool runModal(InfoDialog &dialog, const std::function<void()> &whileOpen)
 {
     bool closedItself = false;
@@ -31,19 +29,9 @@ inline bool runModal(InfoDialog &dialog, const std::function<void()> &whileOpen)
     return closedItself;
 }
 
-// The member `index` of a control array.
-template <typename T> T *indexed(const QWidget &parent, const char *name, int index)
-{
-    for (T *w : parent.findChildren<T *>(QLatin1String(name)))
-        if (w->property("Index").toInt() == index)
-            return w;
-    return nullptr;
-}
-
-// Shows the dialog while a main window sits in a corner of the screen, and
-// returns what is wrong with it: it must be modal, of the given fixed size,
-// without minimize and maximize buttons, with the icon, centred on the
-// screen, and every label must show its whole text without overlapping.
+// What is wrong with the dialog shown over a main window in a corner: it must
+// be modal, fixed at `size`, with an icon and no minimize or maximize button,
+// centred on the screen, and no label may cut off its text or overlap.
 inline QStringList windowProblems(InfoDialog &dialog, QSize size)
 {
     QWidget mainWindow;
@@ -55,9 +43,9 @@ inline QStringList windowProblems(InfoDialog &dialog, QSize size)
     runModal(dialog, [&] {
         const QRect screen = mainWindow.screen()->availableGeometry();
         if ((dialog.geometry().center() - screen.center()).manhattanLength() > 1)
-            problems << "not centred on the screen";
+            problems << "not centred";
         if (dialog.size() != size || dialog.minimumSize() != dialog.maximumSize())
-            problems << "not of the design's fixed size";
+            problems << "not of the fixed size";
         if (dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint))
             problems << "minimize or maximize button";
         if (QApplication::activeModalWidget() != &dialog || dialog.windowIcon().isNull())

@@ -8,8 +8,6 @@
 #include "frmLyrmak.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QStringEncoder>
 #include <QTest>
@@ -18,7 +16,6 @@
 // given, on fake files holding one frame whose every filling is Filling.
 struct MainWindowFixture {
     static inline const QString Filling = QStringLiteral("\r\nきら 星\r\n");
-
     FakeFileSystem fs;
     FakeClock clock;
     FakeRandom random;
@@ -37,29 +34,14 @@ struct MainWindowFixture {
             window->load();
         MessageBox::reset();
     }
-
-    // Shows the window with the keyboard focus (also where no window manager
-    // activates it).
+    QAction *item(const char *name) const { return window->findChild<QAction *>(name); }
+    TextBox &txt() const { return window->txtMain(); }
+    // Shows the window with the keyboard focus, also where no window manager
+    // activates it.
     bool showActive() const
     {
         window->show();
         window->activateWindow();
         return QTest::qWaitForWindowActive(window.get());
-    }
-    QAction *item(const char *name) const { return window->findChild<QAction *>(name); }
-    QPlainTextEdit *edit() const { return window->findChild<QPlainTextEdit *>("txtMain"); }
-    TextBox &txt() const { return window->txtMain(); }
-    void select(const QString &text, qsizetype start, qsizetype length) const
-    {
-        txt().setText(text);
-        txt().setSelStart(start);
-        txt().setSelLength(length);
-    }
-    // Opens a menu as a click on its title does, then closes it.
-    void openAndClose(const char *name) const
-    {
-        QMenu *menu = window->findChild<QMenu *>(name);
-        menu->popup(QPoint());
-        menu->hide();
     }
 };

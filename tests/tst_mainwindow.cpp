@@ -4,35 +4,39 @@
 
 #include <QClipboard>
 #include <QImage>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTest>
 #include <QTimer>
 
 using Opt = std::optional<QString>;
 Q_DECLARE_METATYPE(Opt)
+
+// Keys pressed in the text area holding `in` with a selection and the fake
+// clipboard holding `clip`; the text, selection and clipboard after them.
+struct Edit {
+    QString keys, in;
+    int start, length;
+    Opt clip;
+    QString text;
+    int selStart, selLength;
+    Opt clipAfter;
+    int calls; // to the fake clipboard
+    QString failing = {};
+};
+Q_DECLARE_METATYPE(Edit)
 
 class tst_MainWindow : public QObject
 {
     Q_OBJECT
 private slots:
     void design();
-    void menuTree();
-    void dialogsOpenModally();
-    void textModel_data();
-    void textModel();
-    void selection_data();
-    void selection();
-    void userSelectionAcrossLines();
+    void helpDialogs();
     void editCommands_data();
     void editCommands();
-    void editMenuEnabling_data();
-    void editMenuEnabling();
-    void disabledShortcutLeavesKeyToTextArea();
     void exitEndsProgram_data();
     void exitEndsProgram();
-    void systemClipboard_data();
     void systemClipboard();
 };
 
@@ -47,25 +51,18 @@ void tst_MainWindow::design()
     QVERIFY(f.showActive());
     w.resize(800, 600);
     const int bar = w.menuBar()->height();
-    QCOMPARE(w.minimumSize(), w.maximumSize());
     QCOMPARE(w.size(), QSize(495, bar + 306));
-    QCOMPARE(w.centralWidget()->geometry(), QRect(0, bar, 495, 306));
-    QPlainTextEdit *e = f.edit();
-    QCOMPARE(e->parentWidget(), w.centralWidget());
-    QCOMPARE(e->geometry(), QRect(0, 8, 477, 289));
+    QPlainTextEdit *e = f.txt().widget();
+    QCOMPARE(QRect(e->mapTo(&w, QPoint()), e->size()), QRect(0, bar + 8, 477, 289));
     QVERIFY(e->horizontalScrollBar()->isVisible() && e->verticalScrollBar()->isVisible());
     QCOMPARE(e->lineWrapMode(), QPlainTextEdit::NoWrap);
     QCOMPARE(QApplication::focusWidget(), e);
     QCOMPARE(f.txt().Text(), QString());
     const QPoint centre = w.screen()->availableGeometry().center();
     QVERIFY((w.geometry().center() - centre).manhattanLength() <= 2);
-}
 
-void tst_MainWindow::menuTree()
-{
-    MainWindowFixture f;
     QStringList tree;
-    for (QAction *title : f.window->menuBar()->actions()) {
+    for (QAction *title : w.menuBar()->actions()) {
         tree << title->menu()->objectName() + " " + title->text();
         for (QAction *a : title->menu()->actions()) {
             tree << "  " + a->objectName() + " " + a->text() + " " + a->shortcut().toString();
@@ -83,8 +80,8 @@ void tst_MainWindow::menuTree()
     QVERIFY(f.item("mnuSep1")->isSeparator());
 }
 
-// Each dialog is created once, without a parent, and shown modally.
-void tst_MainWindow::dialogsOpenModally()
+// The Help items open their dialogs, each created once and without a parent.
+void tst_MainWindow::helpDialogs()
 {
     MainWindowFixture f;
     QList<QWidget *> opened;
@@ -94,221 +91,99 @@ void tst_MainWindow::dialogsOpenModally()
             opened << d, d->close();
     });
     closer.start(20);
-    for (const char *name : {"mnuVer", "mnuWeb", "mnuVer", "mnuWeb"})
+    for (const char *name : {"mnuVer", "mnuWeb", "mnuVer"})
         f.item(name)->trigger();
-    QCOMPARE(opened.size(), 4);
+    QCOMPARE(opened.size(), 3);
     QVERIFY(qobject_cast<frmAbout *>(opened[0]) && qobject_cast<frmWeb *>(opened[1]));
-    QVERIFY(opened[0] == opened[2] && opened[1] == opened[3] && !opened[0]->parent());
-}
-
-void tst_MainWindow::textModel_data()
-{
-    QTest::addColumn<QString>("in");
-    QTest::addColumn<QString>("out");
-    QTest::newRow("empty") << ""
-                           << "";
-    QTest::newRow("lines") << "夜空\r\n星\r\n"
-                           << "夜空\r\n星\r\n";
-    QTest::newRow("only breaks") << "\r\n\r\n"
-                                 << "\r\n\r\n";
-    QTest::newRow("lone LF and CR") << "a\nb\rc\r\r\n"
-                                    << "a\r\nb\r\nc\r\n\r\n";
-    QTest::newRow("paragraph separator") << "a\u2029b"
-                                         << "a\r\nb";
-    QTest::newRow("spaces kept") << " \u00a0\u3000x\t \u2028"
-                                 << " \u00a0\u3000x\t \u2028";
-    QTest::newRow("outside the BMP") << "😀\r\n😀"
-                                     << "😀\r\n😀";
-}
-
-void tst_MainWindow::textModel()
-{
-    QFETCH(QString, in);
-    QFETCH(QString, out);
-    MainWindowFixture f;
-    f.txt().setText(in);
-    QCOMPARE(f.txt().Text(), out);
-    QCOMPARE(f.txt().textLength(), out.size());
-    f.txt().appendText(in);
-    QCOMPARE(f.txt().Text(), out + out);
-    QCOMPARE(f.txt().textLength(), 2 * out.size());
-}
-
-void tst_MainWindow::selection_data()
-{
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<int>("selStart");
-    QTest::addColumn<QString>("selText");
-    // In "ab\r\ncd\r\nef": a0 b1 CR2 LF3 c4 d5 CR6 LF7 e8 f9.
-    QTest::newRow("within a line") << 4 << 2 << 4 << "cd";
-    QTest::newRow("across lines") << 1 << 7 << 1 << "b\r\ncd\r\n";
-    QTest::newRow("ends between CR and LF") << 1 << 6 << 1 << "b\r\ncd";
-    QTest::newRow("starts between CR and LF") << 3 << 3 << 2 << "\r\nc";
-    QTest::newRow("past the end") << 8 << 100 << 8 << "ef";
-    QTest::newRow("start past the end") << 99 << 1 << 10 << "";
-}
-
-void tst_MainWindow::selection()
-{
-    QFETCH(int, start);
-    QFETCH(int, length);
-    QFETCH(int, selStart);
-    QFETCH(QString, selText);
-    MainWindowFixture f;
-    QString text = QStringLiteral("ab\r\ncd\r\nef");
-    f.select(text, start, length);
-    QCOMPARE(f.txt().SelStart(), selStart);
-    QCOMPARE(f.txt().SelLength(), selText.size());
-    QCOMPARE(f.txt().SelText(), selText);
-    f.txt().setSelText(QStringLiteral("X\nY"));
-    QCOMPARE(f.txt().SelStart(), selStart + 4);
-    QCOMPARE(f.txt().SelLength(), 0);
-    QCOMPARE(f.txt().Text(), text.replace(selStart, selText.size(), QStringLiteral("X\r\nY")));
-}
-
-void tst_MainWindow::userSelectionAcrossLines()
-{
-    MainWindowFixture f;
-    f.window->show();
-    f.select(QStringLiteral("ab\r\ncd"), 6, 0);
-    for (int i = 0; i < 3; ++i)
-        QTest::keyClick(f.edit(), Qt::Key_Left, Qt::ShiftModifier);
-    QCOMPARE(f.txt().SelStart(), 2);
-    QCOMPARE(f.txt().SelText(), QStringLiteral("\r\ncd"));
+    QVERIFY(opened[0] == opened[2] && !opened[0]->parent() && !opened[1]->parent());
 }
 
 void tst_MainWindow::editCommands_data()
 {
-    QTest::addColumn<QString>("command"); // a key sequence, or a menu item
-    QTest::addColumn<QString>("failing");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<Opt>("clip");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("selStart");
-    QTest::addColumn<int>("selLength");
-    QTest::addColumn<Opt>("clipAfter");
-    QTest::addColumn<int>("calls");
-    const QString t = QStringLiteral("ab\r\ncd"), F = MainWindowFixture::Filling;
-    const Opt old = QStringLiteral("old"), none;
-    const int end = int(t.size() + F.size());
-    auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
-    row("Ctrl+X") << "Ctrl+X"
-                  << "" << 1 << 4 << old << "ad" << 1 << 0 << Opt("b\r\nc") << 2;
-    row("Ctrl+X, nothing selected") << "Ctrl+X"
-                                    << "" << 1 << 0 << old << t << 1 << 0 << Opt("") << 2;
-    row("Ctrl+C") << "Ctrl+C"
-                  << "" << 1 << 4 << none << t << 1 << 4 << Opt("b\r\nc") << 2;
-    row("Ctrl+V") << "Ctrl+V"
-                  << "" << 1 << 4 << Opt("X\nY") << "aX\r\nYd" << 5 << 0 << Opt("X\nY") << 1;
-    row("Ctrl+A") << "Ctrl+A"
-                  << "" << 4 << 0 << none << t << 0 << 6 << none << 0;
-    row("Ctrl+Y") << "Ctrl+Y"
-                  << "" << 1 << 4 << none << t + F << end << 0 << none << 0;
-    row("Ctrl+N") << "Ctrl+N"
-                  << "" << 1 << 4 << none << F << int(F.size()) << 0 << none << 0;
-    row("cut all") << "mnuCut"
-                   << "" << 0 << 6 << old << "" << 0 << 0 << Opt(t) << 2;
-    row("paste, no text") << "mnuPaste"
-                          << "" << 1 << 4 << none << "ad" << 1 << 0 << none << 1;
-    row("select all") << "mnuAll"
-                      << "" << 4 << 0 << none << t << 0 << 6 << none << 0;
-    row("cut, clear fails") << "mnuCut"
-                            << "Clear" << 1 << 4 << old << t << 1 << 4 << old << 1;
-    row("cut, set fails") << "mnuCut"
-                          << "SetText" << 1 << 4 << old << t << 1 << 4 << none << 2;
-    row("copy, clear fails") << "mnuCopy"
-                             << "Clear" << 1 << 4 << old << t << 1 << 4 << old << 1;
-    row("paste, get fails") << "mnuPaste"
-                            << "GetText" << 1 << 4 << old << t << 1 << 4 << old << 1;
+    QTest::addColumn<Edit>("e");
+    // In t: a0 b1 CR2 LF3 c4 d5 CR6 LF7 e8 f9.
+    const QString t = QStringLiteral("ab\r\ncd\r\nef"), F = MainWindowFixture::Filling;
+    const QString lone = QStringLiteral("a\r\nb\r\nc\r\n\r\n");
+    const QString spaces = QStringLiteral(" \u00a0\u3000x\t \u2028");
+    const QString X = "Ctrl+X", C = "Ctrl+C", V = "Ctrl+V";
+    const Opt old = QStringLiteral("old"), n;
+    QTest::newRow("copy within a line") << Edit{C, t, 4, 2, n, t, 4, 2, "cd", 2};
+    QTest::newRow("copy across lines") << Edit{C, t, 1, 7, n, t, 1, 7, "b\r\ncd\r\n", 2};
+    QTest::newRow("copy past the end") << Edit{C, t, 8, 100, n, t, 8, 2, "ef", 2};
+    QTest::newRow("copy from past the end") << Edit{C, t, 99, 1, n, t, 10, 0, "", 2};
+    QTest::newRow("lone LF and CR") << Edit{C, "a\nb\rc\r\r\n", 0, 99, n, lone, 0, 11, lone, 2};
+    QTest::newRow("U+2029 breaks") << Edit{C, "a\u2029b", 0, 9, n, "a\r\nb", 0, 4, "a\r\nb", 2};
+    QTest::newRow("spaces kept") << Edit{C, spaces, 0, 9, n, spaces, 0, 7, spaces, 2};
+    QTest::newRow("cut") << Edit{X, t, 1, 4, old, "ad\r\nef", 1, 0, "b\r\nc", 2};
+    QTest::newRow("cut, nothing selected") << Edit{X, t, 1, 0, old, t, 1, 0, "", 2};
+    QTest::newRow("cut to mid CR LF") << Edit{X, t, 1, 6, n, "a\r\nef", 1, 0, "b\r\ncd", 2};
+    QTest::newRow("cut from mid CR LF") << Edit{X, t, 3, 3, n, "abd\r\nef", 2, 0, "\r\nc", 2};
+    QTest::newRow("cut a break") << Edit{X, "\r\n\r\n", 2, 9, n, "\r\n", 2, 0, "\r\n", 2};
+    QTest::newRow("cut outside the BMP") << Edit{X, "😀\r\n😀", 2, 4, n, "😀", 2, 0, "\r\n😀", 2};
+    QTest::newRow("paste") << Edit{V, t, 1, 4, "X\nY", "aX\r\nYd\r\nef", 5, 0, "X\nY", 1};
+    QTest::newRow("paste, no text") << Edit{V, t, 1, 4, n, "ad\r\nef", 1, 0, n, 1};
+    QTest::newRow("select all") << Edit{"Ctrl+A", t, 4, 0, n, t, 0, 10, n, 0};
+    QTest::newRow("repeat") << Edit{"Ctrl+Y", t, 1, 4, n, t + F, int(t.size() + F.size()), 0, n, 0};
+    QTest::newRow("new") << Edit{"Ctrl+N", t, 1, 4, n, F, int(F.size()), 0, n, 0};
+    QTest::newRow("select across lines by keys")
+        << Edit{"Shift+Left, Shift+Left, Shift+Left", t, 6, 0, n, t, 2, 4, n, 0};
+    QTest::newRow("cut, clear fails") << Edit{X, t, 1, 4, old, t, 1, 4, old, 1, "Clear"};
+    QTest::newRow("cut, set fails") << Edit{X, t, 1, 4, old, t, 1, 4, n, 2, "SetText"};
+    QTest::newRow("copy, clear fails") << Edit{C, t, 1, 4, old, t, 1, 4, old, 1, "Clear"};
+    QTest::newRow("paste, get fails") << Edit{V, t, 1, 4, old, t, 1, 4, old, 1, "GetText"};
 }
 
 // A shortcut key pressed in the focused text area runs its item's handler
 // once; the text area's own action for the key never runs, so the system
 // clipboard keeps what it held. A failing clipboard step stops the command.
+// Text and positions count each line break as CR LF.
 void tst_MainWindow::editCommands()
 {
-    QFETCH(QString, command);
-    QFETCH(QString, failing);
-    QFETCH(int, start);
-    QFETCH(int, length);
-    QFETCH(Opt, clip);
-    QFETCH(QString, text);
-    QFETCH(int, selStart);
-    QFETCH(int, selLength);
-    QFETCH(Opt, clipAfter);
-    QFETCH(int, calls);
+    QFETCH(Edit, e);
     MainWindowFixture f;
     QVERIFY(f.showActive());
-    QGuiApplication::clipboard()->setText(QStringLiteral("system"));
-    f.select(QStringLiteral("ab\r\ncd"), start, length);
-    f.clipboard.text = clip;
-    f.clipboard.failing = {failing};
-    if (command.startsWith(QLatin1String("mnu")))
-        f.item(qPrintable(command))->trigger();
-    else
-        QTest::keySequence(f.edit(), QKeySequence(command));
-    QCOMPARE(f.txt().Text(), text);
-    QCOMPARE(f.txt().SelStart(), selStart);
-    QCOMPARE(f.txt().SelLength(), selLength);
-    QCOMPARE(f.clipboard.text, clipAfter);
-    QCOMPARE(f.clipboard.log.size(), calls);
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("system"));
-    QCOMPARE(QApplication::focusWidget(), f.edit());
-}
+    QClipboard *system = QGuiApplication::clipboard();
+    system->setText(QStringLiteral("system"));
+    f.txt().setText(e.in);
+    f.txt().setSelStart(e.start);
+    f.txt().setSelLength(e.length);
+    f.clipboard.text = e.clip;
+    f.clipboard.failing = {e.failing};
+    QTest::keySequence(f.txt().widget(), QKeySequence(e.keys));
+    QCOMPARE(f.txt().Text(), e.text);
+    QCOMPARE(f.txt().SelStart(), e.selStart);
+    QCOMPARE(f.txt().SelLength(), e.selLength);
+    QCOMPARE(f.clipboard.text, e.clipAfter);
+    QCOMPARE(f.clipboard.log.size(), e.calls);
+    QCOMPARE(system->text(), QStringLiteral("system"));
+    QCOMPARE(QApplication::focusWidget(), f.txt().widget());
 
-void tst_MainWindow::editMenuEnabling_data()
-{
-    QTest::addColumn<int>("length");
-    QTest::addColumn<Opt>("clip");
-    QTest::addColumn<bool>("cut");
-    QTest::addColumn<bool>("paste");
-    QTest::newRow("nothing selected") << 0 << Opt("x") << false << true;
-    QTest::newRow("selected, no text") << 2 << Opt() << true << false;
-    QTest::newRow("a line break selected, empty text") << 2 << Opt("") << true << true;
-}
-
-// The Edit menu sets Cut, Copy and Paste as it opens, and only then (the
-// other menus touch nothing); an unreadable clipboard changes nothing.
-void tst_MainWindow::editMenuEnabling()
-{
-    QFETCH(int, length);
-    QFETCH(Opt, clip);
-    QFETCH(bool, cut);
-    QFETCH(bool, paste);
-    MainWindowFixture f;
-    const auto states = [&f] {
+    // Opening the Edit menu, and nothing else, sets Cut, Copy and Paste; an
+    // unreadable clipboard changes nothing. A disabled item's key is left to
+    // the text area.
+    const auto open = [&f](const char *name) {
+        f.window->findChild<QMenu *>(name)->popup(QPoint());
+        QApplication::activePopupWidget()->close();
+    };
+    const auto items = [&f] {
         return QList<bool>{f.item("mnuCut")->isEnabled(), f.item("mnuCopy")->isEnabled(),
                            f.item("mnuPaste")->isEnabled(), f.item("mnuAll")->isEnabled()};
     };
-    f.select(QStringLiteral("a\r\nb"), 1, length);
-    f.clipboard.text = clip;
-    f.openAndClose("mnuFile");
-    f.openAndClose("mnuHelp");
+    const bool cut = e.selLength > 0, paste = e.clipAfter.has_value();
+    open("mnuFile");
+    open("mnuHelp");
     f.clipboard.failing = {QStringLiteral("GetFormat")};
-    f.openAndClose("mnuEdit");
-    QCOMPARE(states(), QList<bool>(4, true));
+    open("mnuEdit");
+    QCOMPARE(items(), QList<bool>(4, true));
     f.clipboard.failing.clear();
-    f.openAndClose("mnuEdit");
-    QCOMPARE(states(), (QList<bool>{cut, cut, paste, true}));
-    f.select(QStringLiteral("a\r\nb"), 1, 2 - length);
-    f.clipboard.text = clip ? Opt() : Opt("x");
-    QCOMPARE(states(), (QList<bool>{cut, cut, paste, true}));
-    QCOMPARE(f.clipboard.log, (QStringList{"GetFormat", "GetFormat"}));
-}
-
-// A disabled item's key is left to the text area, as for any focused widget.
-void tst_MainWindow::disabledShortcutLeavesKeyToTextArea()
-{
-    MainWindowFixture f;
-    QVERIFY(f.showActive());
-    f.txt().setText(QStringLiteral("abc"));
-    f.openAndClose("mnuEdit");
-    f.txt().setSelLength(2);
-    QTest::keySequence(f.edit(), QKeySequence::Copy);
-    QCOMPARE(f.clipboard.log, QStringList{"GetFormat"});
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("ab"));
+    open("mnuEdit");
+    f.txt().setSelStart(0);
+    f.txt().setSelLength(99);
+    f.clipboard.text = paste ? Opt() : Opt("x");
+    QCOMPARE(items(), (QList<bool>{cut, cut, paste, true}));
+    QTest::keySequence(f.txt().widget(), QKeySequence::Copy);
+    QCOMPARE(f.clipboard.text == f.txt().Text(), cut);
+    QCOMPARE(system->text() == QStringLiteral("system"), cut);
 }
 
 void tst_MainWindow::exitEndsProgram_data()
@@ -323,8 +198,7 @@ void tst_MainWindow::exitEndsProgram()
 {
     QFETCH(bool, closeBox);
     MainWindowFixture f;
-    f.window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    QVERIFY(f.showActive());
     f.txt().setText(QStringLiteral("unsaved"));
     MessageBox::setNextAnswer(MsgAnswer::Cancel); // a box would be recorded, not shown
     QTimer::singleShot(0, [&] {
@@ -334,39 +208,24 @@ void tst_MainWindow::exitEndsProgram()
             f.item("mnuExit")->trigger();
     });
     QCOMPARE(QApplication::exec(), 0);
-    QVERIFY(!f.window->isVisible());
     QCOMPARE(MessageBox::takeShown().size(), 0);
     QCOMPARE(f.fs.calls(FakeFileSystem::Step::AppendOpen, "/prog/Lyrmak.dat"), 0);
 }
 
-void tst_MainWindow::systemClipboard_data()
-{
-    QTest::addColumn<QString>("set"); // null: nothing set after Clear
-    QTest::addColumn<bool>("picture");
-    QTest::addColumn<bool>("hasText");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("lines go out with LF") << "a\r\nb\r\n" << false << true << "a\nb\n";
-    QTest::newRow("empty text is text") << "" << false << true << "";
-    QTest::newRow("cleared") << QString() << false << false << "";
-    QTest::newRow("picture only") << QString() << true << false << "";
-}
-
-// The real clipboard wrapper, on the platform's own clipboard.
+// The real clipboard wrapper, on the platform's own clipboard: text goes out
+// with LF, and empty text is text but a picture is not.
 void tst_MainWindow::systemClipboard()
 {
-    QFETCH(QString, set);
-    QFETCH(bool, picture);
-    QFETCH(bool, hasText);
-    QFETCH(QString, text);
-    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QClipboard *system = QGuiApplication::clipboard();
     Clipboard cb;
-    QVERIFY(cb.Clear());
-    QVERIFY(set.isNull() || cb.SetText(set));
-    if (picture)
-        QGuiApplication::clipboard()->setImage(QImage(2, 2, QImage::Format_RGB32));
-    QCOMPARE(cb.GetFormat(), std::optional<bool>(hasText));
-    QCOMPARE(cb.GetText(), std::optional<QString>(text));
-    QCOMPARE(QGuiApplication::clipboard()->text(), text);
+    QVERIFY(cb.Clear() && cb.SetText(QStringLiteral("a\r\nb\r\n")));
+    QCOMPARE(system->text(), QStringLiteral("a\nb\n"));
+    QCOMPARE(cb.GetText(), Opt("a\nb\n"));
+    QVERIFY(cb.Clear() && cb.SetText(QString()));
+    QCOMPARE(cb.GetFormat(), std::optional(true));
+    system->setImage(QImage(2, 2, QImage::Format_RGB32));
+    QCOMPARE(cb.GetFormat(), std::optional(false));
+    QCOMPARE(cb.GetText(), Opt(""));
 }
 
 QTEST_MAIN(tst_MainWindow)

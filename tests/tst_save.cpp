@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 
 using Step = FakeFileSystem::Step;
 using Answers = QList<MsgAnswer>;
@@ -22,14 +21,9 @@ QByteArray block(const QByteArray &text)
 }
 
 // Real files, with a temporary folder as the program folder.
-class FolderFileSystem : public PosixFileSystem
-{
-public:
-    explicit FolderFileSystem(QString folder) : m_folder(std::move(folder)) {}
-    QString programFolder() const override { return m_folder; }
-
-private:
-    QString m_folder;
+struct FolderFileSystem : PosixFileSystem {
+    QString folder;
+    QString programFolder() const override { return folder; }
 };
 
 void save(MainWindowFixture &f, const QString &text, const Answers &answers = {})
@@ -45,11 +39,10 @@ void save(MainWindowFixture &f, const QString &text, const Answers &answers = {}
 QStringList prompts(MsgButtons buttons)
 {
     QStringList seen;
-    for (const MessageBox::Shown &s : MessageBox::takeShown()) {
-        seen << s.prompt;
-        if (s.buttons != buttons || s.icon != MsgIcon::Critical || s.title != "ミルトナ")
-            seen << "(wrong box)";
-    }
+    for (const MessageBox::Shown &s : MessageBox::takeShown())
+        seen << (s.buttons == buttons && s.icon == MsgIcon::Critical && s.title == "ミルトナ"
+                     ? s.prompt
+                     : "(wrong box)");
     return seen;
 }
 
@@ -59,67 +52,48 @@ class tst_Save : public QObject
 {
     Q_OBJECT
 private slots:
-    void writesBlocks_data();
-    void writesBlocks();
-    void nothingWritten_data();
-    void nothingWritten();
+    void twoSaves_data();
+    void twoSaves();
     void failingStep_data();
     void failingStep();
     void realFileFailures_data();
     void realFileFailures();
 };
 
-void tst_Save::writesBlocks_data()
+void tst_Save::twoSaves_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("three letters") << "abc" << QByteArray("abc");
-    QTest::newRow("only line breaks") << "\r\n\r\n" << QByteArray("\r\n\r\n");
-    QTest::newRow("spaces kept") << " \u3000a\t "
-                                 << QByteArray(" \x81\x40"
-                                               "a\t ");
+    QTest::addColumn<QByteArray>("bytes"); // null: nothing written
+    QTest::addColumn<QString>("prompt");   // shown instead of writing
+    const QString blank = QStringLiteral("歌詞データが存在しません");
+    const QString cannot =
+        CannotWrite + QStringLiteral("「%1」（U+%2）は Shift-JIS で書けない文字です");
+    QTest::newRow("three letters") << "abc" << QByteArray("abc") << QString();
+    QTest::newRow("only line breaks") << "\r\n\r\n" << QByteArray("\r\n\r\n") << QString();
+    QTest::newRow("spaces kept") << " \u3000a\t " << QByteArray(" \x81@a\t ") << QString();
     QTest::newRow("japanese") << "夜空に\r\nｷﾗｷﾗ星～－"
-                              << QByteArray("\x96\xe9\x8b\xf3\x82\xc9\r\n\xb7\xd7\xb7\xd7\x90\xaf"
-                                            "\x81\x60\x81\x7c");
+                              << QByteArray::fromHex("96e98bf382c90d0ab7d7b7d790af8160817c")
+                              << QString();
+    QTest::newRow("empty") << "" << QByteArray() << blank;
+    QTest::newRow("spaces only") << " \u3000 \u3000" << QByteArray() << blank;
+    QTest::newRow("emoji") << "歌\r\n😀😀" << QByteArray() << cannot.arg("😀", "1F600");
+    QTest::newRow("first of two") << "a한😀" << QByteArray() << cannot.arg("한", "D55C");
 }
 
-// Two Saves of the same text append two identical blocks behind what the
-// file already held.
-void tst_Save::writesBlocks()
+// Each Save appends one block behind what the file already held, or writes
+// nothing and says why.
+void tst_Save::twoSaves()
 {
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
-    MainWindowFixture f;
-    f.fs.files[Path] = "old\r\n";
-    save(f, text);
-    save(f, text);
-    QCOMPARE(f.fs.files[Path], "old\r\n" + block(bytes) + block(bytes));
-    QCOMPARE(prompts(MsgButtons::Ok), QStringList());
-    QCOMPARE(block("abc").size(), 43);
-}
-
-void tst_Save::nothingWritten_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("prompt");
-    const QString empty = QStringLiteral("歌詞データが存在しません");
-    QTest::newRow("empty") << "" << empty;
-    QTest::newRow("spaces") << " \u3000 \u3000" << empty;
-    QTest::newRow("emoji") << "歌\r\n😀😀"
-                           << CannotWrite + "「😀」（U+1F600）は Shift-JIS で書けない文字です";
-    QTest::newRow("first of two") << "a한😀"
-                                  << CannotWrite +
-                                         "「한」（U+D55C）は Shift-JIS で書けない文字です";
-}
-
-void tst_Save::nothingWritten()
-{
-    QFETCH(QString, text);
     QFETCH(QString, prompt);
     MainWindowFixture f;
+    f.fs.files[Path] = "old\r\n";
     save(f, text, {MsgAnswer::Ok});
-    QCOMPARE(prompts(MsgButtons::Ok), QStringList{prompt});
-    QCOMPARE(f.fs.calls(Step::AppendOpen, Path), 0);
+    save(f, text, {MsgAnswer::Ok});
+    QCOMPARE(f.fs.files[Path], "old\r\n" + (bytes.isNull() ? "" : block(bytes) + block(bytes)));
+    QCOMPARE(prompts(MsgButtons::Ok), prompt.isNull() ? QStringList() : QStringList(2, prompt));
+    QCOMPARE(block("abc").size(), 43);
 }
 
 void tst_Save::failingStep_data()
@@ -170,6 +144,7 @@ void tst_Save::realFileFailures_data()
     QTest::newRow("Lyrmak.dat links to /dev/full") << false << "ディスクの空き領域が足りません";
 }
 
+// Once the cause is gone, Save writes the whole block.
 void tst_Save::realFileFailures()
 {
     QFETCH(bool, folder);
@@ -180,11 +155,11 @@ void tst_Save::realFileFailures()
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Lyrmak.dat")));
     else if (!QFile::exists(QStringLiteral("/dev/full")) || !QFile::link("/dev/full", path))
         QSKIP("no /dev/full");
-    FolderFileSystem files(dir.path());
+    FolderFileSystem files;
+    files.folder = dir.path();
     MainWindowFixture f(&files);
     save(f, QStringLiteral("abc"), {MsgAnswer::Retry, MsgAnswer::Cancel});
     QCOMPARE(prompts(MsgButtons::RetryCancel), QStringList(2, CannotWrite + cause));
-    // Once the cause is gone, Save writes the whole block.
     QVERIFY(folder ? QDir(dir.path()).rmdir("Lyrmak.dat") : QFile::remove(path));
     save(f, QStringLiteral("abc"));
     QFile written(path);

@@ -7,23 +7,9 @@ namespace
 
 const char *stepName(FakeFileSystem::Step s)
 {
-    switch (s) {
-    case FakeFileSystem::Step::Open:
-        return "open";
-    case FakeFileSystem::Step::AtEnd:
-        return "eof";
-    case FakeFileSystem::Step::ReadLine:
-        return "read";
-    case FakeFileSystem::Step::Close:
-        return "close";
-    case FakeFileSystem::Step::AppendOpen:
-        return "append-open";
-    case FakeFileSystem::Step::Write:
-        return "write";
-    case FakeFileSystem::Step::AppendClose:
-        return "append-close";
-    }
-    return "?";
+    static const char *const names[] = {"open",        "eof",   "read",        "close",
+                                        "append-open", "write", "append-close"};
+    return names[int(s)];
 }
 
 class FakeReader : public TextReader
