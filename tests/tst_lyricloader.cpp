@@ -56,9 +56,7 @@ private slots:
     void failureBox();
     void retryEveryStep_data();
     void retryEveryStep();
-    void cancelStopsLoading();
     void emptyListRefusedUntilMended();
-    void manyFrames();
 };
 
 void tst_LyricLoader::words_data()
@@ -226,24 +224,6 @@ void tst_LyricLoader::retryEveryStep()
     QCOMPARE(r.data.Frames, clean.data.Frames);
 }
 
-void tst_LyricLoader::cancelStopsLoading()
-{
-    Run r;
-    fillFolder(r.fs);
-    r.fs.files.remove(path("Vi.dat"));
-    r.load();
-    // Gi and Ad are loaded, Vi to No stay unread; the frames are still read.
-    QCOMPARE(r.data.WordLists[0].Words.size(), 2);
-    QCOMPARE(r.data.WordLists[1].Words.size(), 2);
-    for (int i = 2; i < 5; ++i)
-        QVERIFY(r.data.WordLists[i].Words.isEmpty());
-    QVERIFY(!r.fs.log.contains(QStringLiteral("open ") + path("Vt.dat")));
-    QVERIFY(!r.words);
-    QVERIFY(r.frames);
-    QCOMPARE(r.data.Frames.size(), 2);
-    QCOMPARE(r.win.boxes.size(), 1);
-}
-
 void tst_LyricLoader::emptyListRefusedUntilMended()
 {
     Run r;
@@ -259,19 +239,6 @@ void tst_LyricLoader::emptyListRefusedUntilMended()
     QCOMPARE(r.win.boxes.size(), 2);
     QVERIFY(r.words && !r.win.unloaded);
     QCOMPARE(r.data.WordLists[1].Words, (QStringList{"x", "y"}));
-}
-
-void tst_LyricLoader::manyFrames()
-{
-    Run r;
-    fillFolder(r.fs);
-    QByteArray kasi;
-    for (int i = 0; i < 40000; ++i)
-        kasi += "No" + QByteArray::number(i) + "\r\n@\r\n";
-    r.fs.files[path("Kasi.dat")] = kasi;
-    r.load();
-    QCOMPARE(r.data.Frames.size(), 40000);
-    QCOMPARE(r.data.Frames.last(), QStringLiteral("\r\nNo39999\r\n"));
 }
 
 QTEST_APPLESS_MAIN(tst_LyricLoader)
