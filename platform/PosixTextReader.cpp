@@ -57,7 +57,7 @@ FileError PosixTextReader::open(const QString &path)
 
 void PosixTextReader::setContent(QByteArrayView bytes)
 {
-    m_content = TextCodec::decodeText(bytes, false);
+    m_content = TextCodec::decode(bytes);
     m_next = 0;
     m_open = true;
 }
@@ -66,29 +66,21 @@ FileError PosixTextReader::atEnd(bool &end)
 {
     if (!m_open)
         return FileError::of(FileError::Kind::NotOpen);
-    if (m_content.whole)
-        end = m_next >= m_content.text.size();
-    else
-        end = m_next >= m_content.spans.size() && m_content.error.ok();
+    end = m_next >= m_content.text.size() && m_content.error.ok();
     return {};
 }
 
+// Lines are cut from the decoded text one at a time: a large list never
+// holds a second copy of itself.
 FileError PosixTextReader::readLine(QString &line)
 {
     if (!m_open)
         return FileError::of(FileError::Kind::NotOpen);
-    if (m_content.whole) {
-        if (m_next >= m_content.text.size())
-            return FileError::of(FileError::Kind::PastEnd);
+    if (m_next < m_content.text.size()) {
         qsizetype length = 0;
         const qsizetype next = TextCodec::nextLine(m_content.text, m_next, length);
         line = m_content.text.sliced(m_next, length);
         m_next = next;
-        return {};
-    }
-    if (m_next < m_content.spans.size()) {
-        const TextCodec::Span s = m_content.spans[m_next++];
-        line = m_content.text.sliced(s.start, s.length);
         return {};
     }
     if (!m_content.error.ok())

@@ -20,6 +20,6 @@ public:
 
 private:
     bool m_open = false;
-    TextCodec::DecodedText m_content;
-    qsizetype m_next = 0; // next character (whole text) or next span
+    TextCodec::Decoded m_content;
+    qsizetype m_next = 0; // where the next line starts in m_content.text
 };

@@ -89,55 +89,42 @@ QByteArray firstBadUnit(QByteArrayView line, TextCodec::Encoding enc)
     return line.first(std::min<qsizetype>(8, line.size())).toByteArray();
 }
 
-// Splits on CR LF, LF or CR. A line end at the very end adds no empty line.
-template <typename View, typename Sink>
-void splitLines(View text, TextCodec::DecodedText &d, Sink sink)
+// The line of `text` that starts at `from`: sets its length and returns where
+// the next line starts (after its CR LF, LF or CR).
+template <typename View> qsizetype nextBreak(View text, qsizetype from, qsizetype &length)
 {
-    qsizetype start = 0;
     const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const auto c = text[i];
-        if (c == '\n') {
-            d.lf = true;
-        } else if (c == '\r') {
-            if (i + 1 < n && text[i + 1] == '\n') {
-                d.crlf = true;
-                if (!sink(text.sliced(start, i - start)))
-                    return;
-                ++i;
-                start = i + 1;
-                continue;
-            }
-            d.cr = true;
-        } else {
-            continue;
-        }
-        if (!sink(text.sliced(start, i - start)))
-            return;
-        start = i + 1;
-    }
-    if (start < n)
-        sink(text.sliced(start));
+    qsizetype i = from;
+    while (i < n && text[i] != '\n' && text[i] != '\r')
+        ++i;
+    length = i - from;
+    if (i + 1 < n && text[i] == '\r' && text[i + 1] == '\n')
+        return i + 2;
+    return i < n ? i + 1 : n;
 }
 
 } // namespace
 
 qsizetype TextCodec::nextLine(QStringView text, qsizetype from, qsizetype &length)
 {
-    const char16_t *p = text.utf16();
-    const qsizetype n = text.size();
-    qsizetype i = from;
-    while (i < n && p[i] != u'\n' && p[i] != u'\r')
-        ++i;
-    length = i - from;
-    if (i < n && p[i] == u'\r' && i + 1 < n && p[i + 1] == u'\n')
-        return i + 2;
-    return i < n ? i + 1 : n;
+    return nextBreak(text, from, length);
 }
 
-TextCodec::DecodedText TextCodec::decodeText(QByteArrayView bytes, bool split)
+QStringList TextCodec::Decoded::lines() const
 {
-    DecodedText d;
+    QStringList out;
+    qsizetype length = 0;
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype next = nextLine(text, at, length);
+        out.append(text.sliced(at, length));
+        at = next;
+    }
+    return out;
+}
+
+TextCodec::Decoded TextCodec::decode(QByteArrayView bytes)
+{
+    Decoded d;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         d.hasBom = true;
         bytes = bytes.sliced(3);
@@ -146,79 +133,37 @@ TextCodec::DecodedText TextCodec::decodeText(QByteArrayView bytes, bool split)
     // A cheap validity scan first: CP932 data usually fails it within its
     // first few bytes, so it is never converted twice.
     d.encoding = (d.hasBom || bytes.isValidUtf8()) ? Encoding::Utf8 : Encoding::Cp932;
-    if (decodeWith(bytes, d.encoding, d.text)) {
-        if (!split) {
-            d.whole = true;
-            return d;
-        }
-        const QChar *base = d.text.constData();
-        splitLines(QStringView(d.text), d, [&d, base](QStringView line) {
-            d.spans.append({line.data() - base, line.size()});
-            return true;
-        });
+    if (decodeWith(bytes, d.encoding, d.text))
         return d;
-    }
 
-    // Slow path, only for a broken file: find the first line that does not
-    // decode and keep the lines before it.
+    // Slow path, only for a broken file: keep the lines before the first
+    // one that does not decode, each ended by LF.
     d.text.clear();
-    int lineNo = 0;
-    splitLines(bytes, d, [&](QByteArrayView line) {
-        ++lineNo;
+    qsizetype length = 0;
+    for (qsizetype at = 0, lineNo = 1; at < bytes.size(); ++lineNo) {
+        const qsizetype next = nextBreak(bytes, at, length);
+        const QByteArrayView line = bytes.sliced(at, length);
         QString decoded;
         if (!decodeWith(line, d.encoding, decoded)) {
             d.error.kind = FileError::Kind::BadBytes;
-            d.error.line = lineNo;
+            d.error.line = int(lineNo);
             d.error.bytes = firstBadUnit(line, d.encoding);
-            return false;
+            break;
         }
-        d.spans.append({d.text.size(), decoded.size()});
-        d.text += decoded;
-        return true;
-    });
-    return d;
-}
-
-TextCodec::Decoded TextCodec::decode(QByteArrayView bytes)
-{
-    const DecodedText t = decodeText(bytes);
-    Decoded d;
-    d.encoding = t.encoding;
-    d.hasBom = t.hasBom;
-    d.error = t.error;
-    d.crlf = t.crlf;
-    d.lf = t.lf;
-    d.cr = t.cr;
-    d.lines.reserve(t.spans.size());
-    for (const Span &s : t.spans)
-        d.lines.append(t.text.sliced(s.start, s.length));
+        d.text += decoded + QLatin1Char('\n');
+        at = next;
+    }
     return d;
 }
 
 qsizetype TextCodec::firstUnencodable(QStringView text)
 {
-    {
-        QStringEncoder e("CP932");
-        const QByteArray bytes = e.encode(text);
-        Q_UNUSED(bytes);
-        if (!e.hasError())
-            return -1;
-    }
-    for (qsizetype i = 0; i < text.size();) {
-        const qsizetype len =
-            (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2
-                                                                                               : 1;
-        QStringEncoder e("CP932");
-        const QByteArray bytes = e.encode(text.sliced(i, len));
-        Q_UNUSED(bytes);
-        if (e.hasError())
-            return i;
-        i += len;
-    }
-    return -1;
+    qsizetype at = -1;
+    encodeCp932(text, &at);
+    return at;
 }
 
-QByteArray TextCodec::encodeCp932(QStringView text)
+QByteArray TextCodec::encodeCp932(QStringView text, qsizetype *unencodable)
 {
     QStringEncoder e("CP932");
     bool rotated = false;
@@ -227,7 +172,28 @@ QByteArray TextCodec::encodeCp932(QStringView text)
             rotated = true;
             break;
         }
+    QByteArray bytes;
     if (rotated)
-        return e.encode(prepareForEncoding(text));
-    return e.encode(text);
+        bytes = e.encode(prepareForEncoding(text));
+    else
+        bytes = e.encode(text);
+    if (!unencodable)
+        return bytes;
+    *unencodable = -1;
+    if (!e.hasError())
+        return bytes;
+    // Only for text that cannot be written: find the first such character.
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype len =
+            (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2
+                                                                                               : 1;
+        QStringEncoder one("CP932");
+        const QByteArray unit = one.encode(text.sliced(i, len));
+        if (one.hasError()) {
+            *unencodable = i;
+            break;
+        }
+        i += len;
+    }
+    return bytes;
 }

@@ -18,45 +18,25 @@ public:
     struct Decoded {
         Encoding encoding = Encoding::Utf8;
         bool hasBom = false;
-        QStringList lines;
-        // Set when a line holds invalid bytes: `lines` then ends just before
-        // that line, and error.line names it.
-        FileError error;
-        // Which line ends the file uses.
-        bool crlf = false;
-        bool lf = false;
-        bool cr = false;
-    };
-
-    // The same, as one text with the place of each line in it: cheaper for
-    // large files, as no separate string is made until a line is asked for.
-    struct Span {
-        qsizetype start;
-        qsizetype length;
-    };
-    struct DecodedText {
-        Encoding encoding = Encoding::Utf8;
-        bool hasBom = false;
+        // The decoded text, line ends as they were. When a line holds
+        // invalid bytes, `text` holds only the lines before it, each ended by
+        // LF, and error.line names it.
         QString text;
-        QList<Span> spans;
-        // Set when the spans were not made: text is the whole file, valid,
-        // to be split with nextLine().
-        bool whole = false;
         FileError error;
-        bool crlf = false;
-        bool lf = false;
-        bool cr = false;
+
+        QStringList lines() const;
     };
 
     static Decoded decode(QByteArrayView bytes);
-    static DecodedText decodeText(QByteArrayView bytes, bool split = true);
-    // The line that starts at `from`: sets its length and returns where the
-    // next line starts (after its CR LF, LF or CR).
+    // The line of `text` that starts at `from`: sets its length and returns
+    // where the next line starts (after its CR LF, LF or CR). A line end at
+    // the very end of the text adds no empty line.
     static qsizetype nextLine(QStringView text, qsizetype from, qsizetype &length);
 
     // Index of the first character (or surrogate pair) that CP932 cannot
     // write, or -1 when the whole text can be written.
     static qsizetype firstUnencodable(QStringView text);
-    // CP932 bytes of text; only meaningful when firstUnencodable() is -1.
-    static QByteArray encodeCp932(QStringView text);
+    // CP932 bytes of text. When `unencodable` is given, it is set as
+    // firstUnencodable() would set it; the bytes then mean nothing unless -1.
+    static QByteArray encodeCp932(QStringView text, qsizetype *unencodable = nullptr);
 };

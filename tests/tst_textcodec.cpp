@@ -51,7 +51,7 @@ void tst_TextCodec::decode()
     QFETCH(int, encoding);
     const TextCodec::Decoded d = TextCodec::decode(bytes);
     QVERIFY2(d.error.ok(), qPrintable(d.error.description()));
-    QCOMPARE(d.lines, lines);
+    QCOMPARE(d.lines(), lines);
     QCOMPARE(int(d.encoding), encoding);
 }
 
@@ -82,7 +82,7 @@ void tst_TextCodec::badBytes()
     QFETCH(QByteArray, bad);
     const TextCodec::Decoded d = TextCodec::decode(bytes);
     QCOMPARE(d.error.kind, FileError::Kind::BadBytes);
-    QCOMPARE(d.lines.size(), goodLines);
+    QCOMPARE(d.lines().size(), goodLines);
     QCOMPARE(d.error.line, line);
     QCOMPARE(d.error.bytes, bad);
     QVERIFY(d.error.description().contains(QString::number(line) + QStringLiteral("行目")));
@@ -116,7 +116,7 @@ void tst_TextCodec::encodeRoundTrip()
     QCOMPARE(bytes.left(4), QByteArray("\x89\xcc\x8e\x8c", 4));
     QVERIFY(bytes.endsWith("\x1a\x1c\x7f"));
     const TextCodec::Decoded d = TextCodec::decode(bytes);
-    QCOMPARE(d.lines.join(QStringLiteral("\r\n")), text);
+    QCOMPARE(d.lines().join(QStringLiteral("\r\n")), text);
 }
 
 QTEST_APPLESS_MAIN(tst_TextCodec)

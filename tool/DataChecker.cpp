@@ -142,9 +142,9 @@ std::optional<TextCodec::Encoding> DataChecker::checkFile(int row, QList<Finding
         if (text.error.ok() && (text.hasBom || hasNonAscii(bytes)))
             encoding = text.encoding;
         if (frames)
-            open = checkFrames(text.lines, out);
+            open = checkFrames(text.lines(), out);
         else
-            checkWords(row, text.lines, !verdict.refused, out);
+            checkWords(row, text.lines(), !verdict.refused, out);
     }
 
     if (!verdict.refused)

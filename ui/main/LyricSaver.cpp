@@ -27,9 +27,8 @@ bool LyricSaver::isBlank(QStringView text)
     return std::all_of(text.begin(), text.end(), isSpace);
 }
 
-QString LyricSaver::unwritableCharacter(QStringView text)
+QString LyricSaver::describeUnwritable(QStringView text, qsizetype at)
 {
-    const qsizetype at = TextCodec::firstUnencodable(text);
     if (at < 0)
         return QString();
     const bool pair =
@@ -42,13 +41,20 @@ QString LyricSaver::unwritableCharacter(QStringView text)
              QString::number(uint(code), 16).toUpper().rightJustified(4, QLatin1Char('0')));
 }
 
-bool LyricSaver::checkWritable(const QString &text)
+// The text and its line end in CP932, in m_bytes; the box and false when
+// CP932 cannot hold a character of it.
+bool LyricSaver::encode(const QString &text)
 {
-    const QString what = unwritableCharacter(text);
-    if (what.isEmpty())
+    if (text == m_encodedText && !m_bytes.isNull())
         return true;
-    m_window.messageBox(CannotWrite + CrLf + what, MsgButtons::Ok, MsgIcon::Critical,
-                        AppInfo::title());
+    qsizetype at = -1;
+    m_bytes = TextCodec::encodeCp932(text + CrLf, &at);
+    m_encodedText = text;
+    if (at < 0)
+        return true;
+    m_bytes = QByteArray();
+    m_window.messageBox(CannotWrite + CrLf + describeUnwritable(text, at), MsgButtons::Ok,
+                        MsgIcon::Critical, AppInfo::title());
     return false;
 }
 
@@ -66,7 +72,8 @@ void LyricSaver::save(const QString &path)
                             MsgIcon::Critical, AppInfo::title());
         return;
     }
-    if (!checkWritable(text))
+    m_bytes = QByteArray();
+    if (!encode(text))
         return;
 
     const std::unique_ptr<AppendFile> file = m_files.newAppendFile();
@@ -85,11 +92,11 @@ bool LyricSaver::run(Step step, AppendFile &file, const QString &path)
     if (step == Step::Separator) {
         bytes = QByteArrayLiteral("-------------------------------\r\n");
     } else if (step == Step::FirstCopy || step == Step::SecondCopy) {
-        // Each copy is the text as it stands now, read afresh.
-        const QString text = m_window.text();
-        if (!checkWritable(text))
+        // Each copy is the text as it stands now, read afresh; it is encoded
+        // again only if it changed.
+        if (!encode(m_window.text()))
             return false;
-        bytes = TextCodec::encodeCp932(text + CrLf);
+        bytes = m_bytes;
     }
 
     for (;;) {

@@ -26,18 +26,19 @@ public:
 
     // True when nothing but spaces (U+0020, U+3000) is left.
     static bool isBlank(QStringView text);
-    // The second line of the box for text that CP932 cannot hold, or an
-    // empty string when it can hold all of it.
-    static QString unwritableCharacter(QStringView text);
 
 private:
     enum class Step { Open, Separator, FirstCopy, SecondCopy, Close, Done };
 
     // Runs one step; false when the user gave up on it.
     bool run(Step step, AppendFile &file, const QString &path);
-    bool checkWritable(const QString &text);
+    bool encode(const QString &text);
+    // The second line of the box for the character of text at `at`.
+    static QString describeUnwritable(QStringView text, qsizetype at);
     bool askRetry(const FileError &error);
 
     FileSystem &m_files;
     LyricWindow &m_window;
+    QString m_encodedText;
+    QByteArray m_bytes;
 };
