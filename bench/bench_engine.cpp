@@ -4,11 +4,11 @@
 //  - filling a frame of 10,000 tags against the restart-from-the-start
 //    algorithm, and the time to fill a typical frame.
 #include "../tests/LiteralFiller.h"
+#include "FolderFileSystem.h"
 #include "FrameFiller.h"
 #include "LyricLoader.h"
 #include "LyricWindow.h"
 #include "MtRandom.h"
-#include "PosixFileSystem.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -49,16 +49,6 @@ public:
         return MsgAnswer::Cancel;
     }
     void unload() override {}
-};
-
-class FolderFileSystem : public PosixFileSystem
-{
-public:
-    explicit FolderFileSystem(QString folder) : m_folder(std::move(folder)) {}
-    QString programFolder() const override { return m_folder; }
-
-private:
-    QString m_folder;
 };
 
 void benchLoading()

@@ -8,8 +8,8 @@
 // on screen once; Qt keeps those line layouts, and New lyrics frees them with
 // the old text. So New is measured on both kinds of 1 MB text.
 #include "Clipboard.h"
+#include "FolderFileSystem.h"
 #include "MtRandom.h"
-#include "PosixFileSystem.h"
 #include "SystemClock.h"
 #include "frmLyrmak.h"
 
@@ -24,16 +24,6 @@
 
 namespace
 {
-
-class FolderFileSystem : public PosixFileSystem
-{
-public:
-    explicit FolderFileSystem(QString folder) : m_folder(std::move(folder)) {}
-    QString programFolder() const override { return m_folder; }
-
-private:
-    QString m_folder;
-};
 
 double microseconds(std::chrono::steady_clock::time_point since)
 {

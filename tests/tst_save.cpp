@@ -1,5 +1,5 @@
+#include "FolderFileSystem.h"
 #include "MainWindowFixture.h"
-#include "PosixFileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,12 +19,6 @@ QByteArray block(const QByteArray &text)
 {
     return QByteArray(31, '-') + "\r\n" + text + "\r\n" + text + "\r\n";
 }
-
-// Real files, with a temporary folder as the program folder.
-struct FolderFileSystem : PosixFileSystem {
-    QString folder;
-    QString programFolder() const override { return folder; }
-};
 
 void save(MainWindowFixture &f, const QString &text, const Answers &answers = {})
 {
@@ -155,8 +149,7 @@ void tst_Save::realFileFailures()
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Lyrmak.dat")));
     else if (!QFile::exists(QStringLiteral("/dev/full")) || !QFile::link("/dev/full", path))
         QSKIP("no /dev/full");
-    FolderFileSystem files;
-    files.folder = dir.path();
+    FolderFileSystem files(dir.path());
     MainWindowFixture f(&files);
     save(f, QStringLiteral("abc"), {MsgAnswer::Retry, MsgAnswer::Cancel});
     QCOMPARE(prompts(MsgButtons::RetryCancel), QStringList(2, CannotWrite + cause));
