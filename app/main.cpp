@@ -1,12 +1,11 @@
 #include "Clipboard.h"
 #include "MtRandom.h"
 #include "PosixFileSystem.h"
+#include "QtJapanese.h"
 #include "SystemClock.h"
 #include "frmLyrmak.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -14,11 +13,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("lyrmak"));
     QApplication::setApplicationDisplayName(QString());
 
-    // Qt's own texts (the text area's context menu) in Japanese.
-    QTranslator qtJapanese;
-    if (qtJapanese.load(QStringLiteral("qtbase_ja"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtJapanese);
+    QtJapanese::install();
 
     PosixFileSystem files;
     SystemClock clock;

@@ -1,11 +1,10 @@
 #include "HelpInstance.h"
 #include "HelpWindow.h"
+#include "QtJapanese.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 // lyrmak-help [--contents] [--] FILE
 // Shows the help file FILE; --contents opens it on its contents list.
@@ -15,11 +14,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("lyrmak-help"));
     QApplication::setApplicationDisplayName(QString());
 
-    // Qt's own texts (the text's context menu) in Japanese.
-    QTranslator qtJapanese;
-    if (qtJapanese.load(QStringLiteral("qtbase_ja"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtJapanese);
+    QtJapanese::install();
 
     QCommandLineParser parser;
     const QCommandLineOption contents(QStringLiteral("contents"));
