@@ -45,6 +45,7 @@ void LyricEngine::Form_Load()
     if (!m_data.Frames.isEmpty())
         drawFrame();
     m_inert = FrameFiller::inert(m_data.WordLists);
+    m_plans = QList<std::optional<FrameFiller::TagPlan>>(m_inert ? m_data.Frames.size() : 0);
 }
 
 void LyricEngine::drawFrame()
@@ -78,8 +79,6 @@ QString LyricEngine::RndWord(qsizetype n)
     const QString &frame = m_data.Frames.at(n);
     if (!m_inert)
         return FrameFiller::fill(frame, m_data.WordLists, m_random);
-    if (m_plans.size() != m_data.Frames.size())
-        m_plans.resize(m_data.Frames.size());
     std::optional<FrameFiller::TagPlan> &plan = m_plans[n];
     if (!plan)
         plan = FrameFiller::planTags(frame, m_data.WordLists);
