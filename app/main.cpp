@@ -1,3 +1,4 @@
+#include "AppIcon.h"
 #include "Clipboard.h"
 #include "MtRandom.h"
 #include "PosixFileSystem.h"
@@ -12,6 +13,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lyrmak"));
     QApplication::setApplicationDisplayName(QString());
+    // Boxes shown before the main window (a missing help file, a failed
+    // load) carry the program's icon too.
+    QApplication::setWindowIcon(AppIcon::icon());
 
     QtJapanese::install();
 

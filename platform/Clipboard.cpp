@@ -15,6 +15,13 @@ QClipboard *systemClipboard()
                : nullptr;
 }
 
+// Plain text only: QMimeData::hasText() also counts a list of files, whose
+// text() is then their file: URLs.
+bool holdsText(const QMimeData *data)
+{
+    return data && data->hasFormat(QStringLiteral("text/plain"));
+}
+
 QString toPlatformLineEnds(const QString &text)
 {
     QString s = text;
@@ -43,7 +50,7 @@ bool Clipboard::SetText(const QString &text)
     // QClipboard does not report failure (for instance when another program
     // keeps the selection): read our own data back to find out.
     const QMimeData *data = cb->mimeData(QClipboard::Clipboard);
-    return data && data->hasText() && data->text() == platformText;
+    return holdsText(data) && data->text() == platformText;
 }
 
 std::optional<QString> Clipboard::GetText()
@@ -52,7 +59,7 @@ std::optional<QString> Clipboard::GetText()
     if (!cb)
         return std::nullopt;
     const QMimeData *data = cb->mimeData(QClipboard::Clipboard);
-    if (!data || !data->hasText())
+    if (!holdsText(data))
         return QString();
     return data->text();
 }
@@ -63,5 +70,5 @@ std::optional<bool> Clipboard::GetFormat()
     if (!cb)
         return std::nullopt;
     const QMimeData *data = cb->mimeData(QClipboard::Clipboard);
-    return data && data->hasText();
+    return holdsText(data);
 }

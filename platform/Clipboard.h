@@ -21,7 +21,8 @@ public:
     // The clipboard's text, or the empty string when it holds no text;
     // nullopt when the clipboard cannot be read.
     virtual std::optional<QString> GetText();
-    // Whether the clipboard holds data in the text format; nullopt when it
-    // cannot be asked.
+    // Whether the clipboard holds data in the text format (text/plain: a
+    // file list or a picture alone is not text); nullopt when it cannot be
+    // asked.
     virtual std::optional<bool> GetFormat();
 };

@@ -45,10 +45,14 @@ QString FileError::description() const
         return QStringLiteral("ファイルが見つかりません");
     case Kind::PathNotFound:
         return QStringLiteral("パスが見つかりません");
+    case Kind::InUse:
+        return QStringLiteral("ほかのプログラムがファイルを使っています");
     case Kind::AccessDenied:
         return QStringLiteral("アクセスが拒否されました");
     case Kind::IsFolder:
         return QStringLiteral("ファイルではなくフォルダーです");
+    case Kind::NotRegular:
+        return QStringLiteral("通常のファイルではありません");
     case Kind::BadBytes:
         return QStringLiteral("%1行目に文字コードとして正しくないバイト列があります（%2）")
             .arg(line)

@@ -10,10 +10,12 @@ struct FileError {
         None,
         NotFound,     // the file does not exist
         PathNotFound, // a folder on the way does not exist
+        InUse,        // another writer holds the file and did not let it go
         AccessDenied,
         IsFolder,
-        BadBytes, // bytes that are not valid in the file's encoding
-        PastEnd,  // a read after the last line
+        NotRegular, // a FIFO, a device or a socket in place of a file
+        BadBytes,   // bytes that are not valid in the file's encoding
+        PastEnd,    // a read after the last line
         NoSpace,
         NotOpen,
         IoError,

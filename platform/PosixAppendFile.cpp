@@ -1,9 +1,51 @@
 #include "PosixAppendFile.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+
+namespace
+{
+
+// Opens for appending without ever blocking: a FIFO without a reader would
+// otherwise hang the window in open(). Read access, where granted, lets
+// open() look at the file's last bytes.
+int openNonBlocking(const QByteArray &native, bool &readable)
+{
+    constexpr int flags = O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    readable = true;
+    int fd = ::open(native.constData(), O_RDWR | flags, 0666);
+    if (fd < 0 && errno == EACCES) {
+        readable = false;
+        fd = ::open(native.constData(), O_WRONLY | flags, 0666);
+    }
+    return fd;
+}
+
+bool endsInCrLf(int fd, off_t size, bool readable)
+{
+    if (size == 0 || !readable)
+        return true;
+    char tail[2] = {};
+    if (size < 2)
+        return false;
+    for (;;) {
+        const ssize_t n = ::pread(fd, tail, 2, size - 2);
+        if (n < 0 && errno == EINTR)
+            continue;
+        // An unreadable tail is left as it is rather than guessed at.
+        return n != 2 || (tail[0] == '\r' && tail[1] == '\n');
+    }
+}
+
+} // namespace
+
+PosixAppendFile::PosixAppendFile(std::chrono::milliseconds lockWait) : m_lockWait(lockWait) {}
 
 PosixAppendFile::~PosixAppendFile()
 {
@@ -11,14 +53,67 @@ PosixAppendFile::~PosixAppendFile()
         ::close(m_fd);
 }
 
+FileError PosixAppendFile::lock(int fd) const
+{
+    const QDeadlineTimer deadline(m_lockWait);
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return {};
+        const int err = errno;
+        if (err == EINTR)
+            continue;
+        // Some network file systems offer no locks: write unlocked there,
+        // as any other program would.
+        if (err == ENOLCK || err == EOPNOTSUPP || err == EINVAL)
+            return {};
+        if (err != EWOULDBLOCK)
+            return FileError::fromErrno(err);
+        if (deadline.hasExpired())
+            return FileError::of(FileError::Kind::InUse);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 FileError PosixAppendFile::open(const QString &path)
 {
     if (m_fd >= 0)
         return {};
-    const QByteArray native = QFile::encodeName(path);
-    m_fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (m_fd < 0)
-        return FileError::fromErrno(errno);
+    bool readable = true;
+    const int fd = openNonBlocking(QFile::encodeName(path), readable);
+    if (fd < 0) {
+        // ENXIO: a FIFO with no reader, a socket, or a device with nothing
+        // behind it.
+        const int err = errno;
+        return err == ENXIO ? FileError::of(FileError::Kind::NotRegular)
+                            : FileError::fromErrno(err);
+    }
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return FileError::fromErrno(err);
+    }
+    // Only an ordinary file takes lyrics: a FIFO would block the window, a
+    // device would swallow them.
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return FileError::of(FileError::Kind::NotRegular);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (FileError e = lock(fd); !e.ok()) {
+        ::close(fd);
+        return e;
+    }
+    // The size only counts once the file is ours: another writer may have
+    // added to it while we waited.
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return FileError::fromErrno(err);
+    }
+    m_fd = fd;
+    m_endsInLineBreak = endsInCrLf(fd, st.st_size, readable);
+    m_pending = QByteArray();
     return {};
 }
 
@@ -27,8 +122,14 @@ FileError PosixAppendFile::write(const QByteArray &bytes)
     if (m_fd < 0)
         return FileError::of(FileError::Kind::NotOpen);
     qsizetype done = 0;
-    if (!m_pending.isNull() && m_pending == bytes)
+    if (!m_pending.isNull() && m_pending == bytes) {
         done = m_pendingDone;
+    } else {
+        struct stat st = {};
+        m_pendingStart = ::fstat(m_fd, &st) == 0 ? st.st_size : -1;
+    }
+    // One write() for all of it on an ordinary file; the loop only goes on
+    // after a signal or a write cut short.
     while (done < bytes.size()) {
         const ssize_t n = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (n < 0) {
@@ -53,6 +154,7 @@ FileError PosixAppendFile::close()
     // Devices that cannot be synced (EINVAL) hold nothing to lose here.
     if (::fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS)
         return FileError::fromErrno(errno);
+    // Closing lets the lock go, after the last byte.
     const int rc = ::close(m_fd);
     const int err = errno;
     m_fd = -1;
@@ -64,8 +166,18 @@ FileError PosixAppendFile::close()
 
 void PosixAppendFile::discard()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (m_fd < 0)
+        return;
+    // Still holding the lock, cut off what the unfinished write left, but
+    // only when the file holds nothing beyond it: a program that ignores
+    // the lock may have added to it meanwhile.
+    struct stat st = {};
+    if (!m_pending.isNull() && m_pendingStart >= 0 && m_pendingDone > 0 &&
+        ::fstat(m_fd, &st) == 0 && st.st_size == m_pendingStart + m_pendingDone) {
+        while (::ftruncate(m_fd, m_pendingStart) != 0 && errno == EINTR) {
+        }
+    }
+    ::close(m_fd);
     m_fd = -1;
     m_pending = QByteArray();
 }

@@ -2,22 +2,33 @@
 
 #include "AppendFile.h"
 
+#include <chrono>
+
 // Appends through the system's own calls so that every failure (open, each
-// write, the final sync and close) is seen with its real cause.
+// write, the final sync and close) is seen with its real cause. The file is
+// held with an exclusive flock() from open() to close(); other windows of
+// the program, and programs that honour flock(), wait for it.
 class PosixAppendFile : public AppendFile
 {
 public:
+    // How long open() waits for another writer to let the file go before it
+    // reports the file as in use.
+    explicit PosixAppendFile(std::chrono::milliseconds lockWait = std::chrono::seconds(2));
     ~PosixAppendFile() override;
     FileError open(const QString &path) override;
-    // A write that failed part-way and is repeated with the same bytes goes
-    // on where it stopped, so a retried line is never written twice.
+    bool endsInLineBreak() const override { return m_endsInLineBreak; }
     FileError write(const QByteArray &bytes) override;
     FileError close() override;
     void discard() override;
     bool isOpen() const override { return m_fd >= 0; }
 
 private:
+    FileError lock(int fd) const;
+
+    std::chrono::milliseconds m_lockWait;
     int m_fd = -1;
+    bool m_endsInLineBreak = true;
     QByteArray m_pending;
     qsizetype m_pendingDone = 0;
+    qint64 m_pendingStart = 0; // the file's size before the pending write
 };

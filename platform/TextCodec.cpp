@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 
 namespace
 {
@@ -23,18 +24,52 @@ void fixDecodedControls(QString &s)
     }
 }
 
+// Characters that CP932 holds under another code point, as the common
+// converters write them: the wave dash an input method types, and the minus,
+// dash and signs that text from web pages carries. Each goes to the
+// character that the CP932 table maps to those same bytes.
+char16_t cp932Form(char16_t u)
+{
+    switch (u) {
+    case 0x301C: // WAVE DASH -> 0x8160
+        return 0xFF5E;
+    case 0x2016: // DOUBLE VERTICAL LINE -> 0x8161
+        return 0x2225;
+    case 0x2212: // MINUS SIGN -> 0x817C
+        return 0xFF0D;
+    case 0x2014: // EM DASH -> 0x815C
+        return 0x2015;
+    case 0x00A2: // CENT SIGN -> 0x8191
+        return 0xFFE0;
+    case 0x00A3: // POUND SIGN -> 0x8192
+        return 0xFFE1;
+    case 0x00AC: // NOT SIGN -> 0x81CA
+        return 0xFFE2;
+    case 0x00A6: // BROKEN BAR -> 0xFA55
+        return 0xFFE4;
+    case kSub:
+        return kFs;
+    case kFs:
+        return kDel;
+    case kDel:
+        return kSub;
+    default:
+        return u;
+    }
+}
+
+bool needsPreparing(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return cp932Form(c.unicode()) != c.unicode(); });
+}
+
+// One character for one, so positions in the text stay as they were.
 QString prepareForEncoding(QStringView text)
 {
     QString s = text.toString();
-    for (QChar &c : s) {
-        const char16_t u = c.unicode();
-        if (u == kSub)
-            c = QChar(kFs);
-        else if (u == kFs)
-            c = QChar(kDel);
-        else if (u == kDel)
-            c = QChar(kSub);
-    }
+    for (QChar &c : s)
+        c = QChar(cp932Form(c.unicode()));
     return s;
 }
 
@@ -165,18 +200,13 @@ qsizetype TextCodec::firstUnencodable(QStringView text)
 
 QByteArray TextCodec::encodeCp932(QStringView text, qsizetype *unencodable)
 {
+    QString prepared;
+    if (needsPreparing(text)) {
+        prepared = prepareForEncoding(text);
+        text = prepared;
+    }
     QStringEncoder e("CP932");
-    bool rotated = false;
-    for (QChar c : text)
-        if (c.unicode() == kSub || c.unicode() == kFs || c.unicode() == kDel) {
-            rotated = true;
-            break;
-        }
-    QByteArray bytes;
-    if (rotated)
-        bytes = e.encode(prepareForEncoding(text));
-    else
-        bytes = e.encode(text);
+    const QByteArray bytes = e.encode(text);
     if (!unencodable)
         return bytes;
     *unencodable = -1;

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
@@ -37,6 +38,7 @@ private slots:
     void editCommands();
     void exitEndsProgram_data();
     void exitEndsProgram();
+    void systemClipboard_data();
     void systemClipboard();
 };
 
@@ -59,7 +61,7 @@ void tst_MainWindow::design()
     QCOMPARE(QApplication::focusWidget(), e);
     QCOMPARE(f.txt().Text(), QString());
     const QPoint centre = w.screen()->availableGeometry().center();
-    QVERIFY((w.geometry().center() - centre).manhattanLength() <= 2);
+    QVERIFY((w.frameGeometry().center() - centre).manhattanLength() <= 2);
 
     QStringList tree;
     for (QAction *title : w.menuBar()->actions()) {
@@ -104,7 +106,7 @@ void tst_MainWindow::editCommands_data()
     // In t: a0 b1 CR2 LF3 c4 d5 CR6 LF7 e8 f9.
     const QString t = QStringLiteral("ab\r\ncd\r\nef"), F = MainWindowFixture::Filling;
     const QString lone = QStringLiteral("a\r\nb\r\nc\r\n\r\n");
-    const QString spaces = QStringLiteral(" \u00a0\u3000x\t \u2028");
+    const QString spaces = QStringLiteral(" \u00a0\u3000x\t \u2007");
     const QString X = "Ctrl+X", C = "Ctrl+C", V = "Ctrl+V";
     const Opt old = QStringLiteral("old"), n;
     QTest::newRow("copy within a line") << Edit{C, t, 4, 2, n, t, 4, 2, "cd", 2};
@@ -113,6 +115,12 @@ void tst_MainWindow::editCommands_data()
     QTest::newRow("copy from past the end") << Edit{C, t, 99, 1, n, t, 10, 0, "", 2};
     QTest::newRow("lone LF and CR") << Edit{C, "a\nb\rc\r\r\n", 0, 99, n, lone, 0, 11, lone, 2};
     QTest::newRow("U+2029 breaks") << Edit{C, "a\u2029b", 0, 9, n, "a\r\nb", 0, 4, "a\r\nb", 2};
+    QTest::newRow("U+2028 and NEL break")
+        << Edit{C, "a\u2028b\u0085", 0, 9, n, "a\r\nb\r\n", 0, 6, "a\r\nb\r\n", 2};
+    QTest::newRow("Shift+Enter breaks the line")
+        << Edit{"Shift+Return", "ab", 1, 0, n, "a\r\nb", 3, 0, n, 0};
+    QTest::newRow("paste a U+2028")
+        << Edit{V, "ab", 1, 0, "x\u2028y", "ax\r\nyb", 5, 0, "x\u2028y", 1};
     QTest::newRow("spaces kept") << Edit{C, spaces, 0, 9, n, spaces, 0, 7, spaces, 2};
     QTest::newRow("cut") << Edit{X, t, 1, 4, old, "ad\r\nef", 1, 0, "b\r\nc", 2};
     QTest::newRow("cut, nothing selected") << Edit{X, t, 1, 0, old, t, 1, 0, "", 2};
@@ -212,20 +220,45 @@ void tst_MainWindow::exitEndsProgram()
     QCOMPARE(f.fs.calls(FakeFileSystem::Step::AppendOpen, "/prog/Lyrmak.dat"), 0);
 }
 
+void tst_MainWindow::systemClipboard_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<Opt>("text"); // nullopt: not text
+    QTest::newRow("plain text") << "text/plain" << Opt("a\nb");
+    QTest::newRow("empty text") << "text/plain" << Opt("");
+    QTest::newRow("file list") << "text/uri-list" << Opt();
+    QTest::newRow("picture") << "image/png" << Opt();
+    QTest::newRow("page") << "text/html" << Opt();
+}
+
 // The real clipboard wrapper, on the platform's own clipboard: text goes out
-// with LF, and empty text is text but a picture is not.
+// with LF and alone; only plain text is text, to the menu and to the text
+// area's own paste alike.
 void tst_MainWindow::systemClipboard()
 {
+    QFETCH(QString, format);
+    QFETCH(Opt, text);
     QClipboard *system = QGuiApplication::clipboard();
     Clipboard cb;
     QVERIFY(cb.Clear() && cb.SetText(QStringLiteral("a\r\nb\r\n")));
-    QCOMPARE(system->text(), QStringLiteral("a\nb\n"));
+    QCOMPARE(system->mimeData()->formats(), QStringList{"text/plain"});
     QCOMPARE(cb.GetText(), Opt("a\nb\n"));
-    QVERIFY(cb.Clear() && cb.SetText(QString()));
-    QCOMPARE(cb.GetFormat(), std::optional(true));
-    system->setImage(QImage(2, 2, QImage::Format_RGB32));
-    QCOMPARE(cb.GetFormat(), std::optional(false));
-    QCOMPARE(cb.GetText(), Opt(""));
+
+    auto *data = new QMimeData;
+    if (format == "text/plain")
+        data->setText(*text);
+    else if (format == "text/uri-list")
+        data->setUrls({QUrl::fromLocalFile("/home/a/b.png")});
+    else if (format == "image/png")
+        data->setImageData(QImage(2, 2, QImage::Format_RGB32));
+    else
+        data->setHtml("<b>x</b>");
+    system->setMimeData(data);
+    QCOMPARE(cb.GetFormat(), std::optional(text.has_value()));
+    QCOMPARE(cb.GetText(), Opt(text.value_or(QString())));
+    MainWindowFixture f;
+    f.txt().widget()->paste();
+    QCOMPARE(f.txt().Text(), QString(text.value_or(QString())).replace("\n", "\r\n"));
 }
 
 QTEST_MAIN(tst_MainWindow)

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace
@@ -48,6 +50,8 @@ private slots:
     void appendFailures_data();
     void appendFailures();
     void fullDiskThenRetry();
+    void heldFromOpenToClose();
+    void concurrentWriters();
 };
 
 void tst_RealFiles::read_data()
@@ -109,7 +113,9 @@ void tst_RealFiles::appendFailures_data()
     QTest::newRow("writable") << "plain" << 0 << 0;
     QTest::newRow("folder") << "folder" << int(FileError::Kind::IsFolder) << 0;
     QTest::newRow("folder removed") << "missing" << int(FileError::Kind::NotFound) << 0;
-    QTest::newRow("full device") << "full" << 0 << int(FileError::Kind::NoSpace);
+    const int notRegular = int(FileError::Kind::NotRegular);
+    QTest::newRow("link to a device") << "full" << notRegular << 0;
+    QTest::newRow("FIFO without a reader") << "fifo" << notRegular << 0;
 }
 
 void tst_RealFiles::appendFailures()
@@ -127,6 +133,8 @@ void tst_RealFiles::appendFailures()
         QVERIFY(QDir(folder).removeRecursively());
     else if (what == QLatin1String("full"))
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), p));
+    else if (what == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(p).constData(), 0600), 0);
 
     PosixAppendFile f;
     const FileError o = f.open(p);
@@ -168,6 +176,14 @@ void tst_RealFiles::fullDiskThenRetry()
         }
     }
     const QByteArray line(6000, 'a');
+    {
+        // Given up, the cut-short write is taken back to the last byte.
+        PosixAppendFile given;
+        QVERIFY(given.open(saved).ok());
+        QCOMPARE(given.write(line).kind, FileError::Kind::NoSpace);
+        given.discard();
+        QCOMPARE(readFile(saved), before);
+    }
     PosixAppendFile out;
     QVERIFY(out.open(saved).ok());
     QCOMPARE(out.write(line).kind, FileError::Kind::NoSpace);
@@ -178,6 +194,69 @@ void tst_RealFiles::fullDiskThenRetry()
     QVERIFY(out.close().ok());
     QCOMPARE(readFile(saved), before + line);
     ::umount(mountPoint.constData());
+}
+
+// The file is held from open() to close(): a second writer, here on a file
+// descriptor of its own, waits and then reports the file as in use.
+void tst_RealFiles::heldFromOpenToClose()
+{
+    QTemporaryDir dir;
+    const QString p = dir.filePath(QStringLiteral("Lyrmak.dat"));
+    PosixAppendFile first;
+    PosixAppendFile second(std::chrono::milliseconds(50));
+    QVERIFY(first.open(p).ok() && first.endsInLineBreak());
+    QVERIFY(first.write("ab").ok());
+    const FileError busy = second.open(p);
+    QCOMPARE(busy.kind, FileError::Kind::InUse);
+    QCOMPARE(busy.description(), QStringLiteral("ほかのプログラムがファイルを使っています"));
+    QVERIFY(first.close().ok());
+    QVERIFY(second.open(p).ok());
+    QVERIFY(!second.endsInLineBreak());
+    QVERIFY(second.write("\r\n").ok() && second.close().ok());
+    QVERIFY(first.open(p).ok() && first.endsInLineBreak());
+    first.discard();
+    QCOMPARE(readFile(p), QByteArray("ab\r\n"));
+}
+
+// Three processes append blocks of three writes each at the same moment:
+// every block arrives whole.
+void tst_RealFiles::concurrentWriters()
+{
+    QTemporaryDir dir;
+    const QString p = dir.filePath(QStringLiteral("Lyrmak.dat"));
+    const int writers = 3, blocks = 50;
+    const auto copy = [](int w) { return QByteArray(3000, char('a' + w)) + "\r\n"; };
+    const QByteArray separator = QByteArray(31, '-') + "\r\n";
+    QList<pid_t> children;
+    for (int w = 0; w < writers; ++w) {
+        const pid_t pid = ::fork();
+        QVERIFY(pid >= 0);
+        if (pid == 0) {
+            bool ok = true;
+            for (int b = 0; b < blocks && ok; ++b) {
+                PosixAppendFile f(std::chrono::seconds(30));
+                ok = f.open(p).ok() && f.write(separator).ok() && f.write(copy(w)).ok() &&
+                     f.write(copy(w)).ok() && f.close().ok();
+            }
+            ::_exit(ok ? 0 : 1);
+        }
+        children << pid;
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        QCOMPARE(::waitpid(pid, &status, 0), pid);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const QByteArray all = readFile(p);
+    QMap<char, int> whole;
+    for (qsizetype at = 0; at < all.size();) {
+        const char w = all.at(at + separator.size());
+        const QByteArray expected = separator + copy(w - 'a') + copy(w - 'a');
+        QVERIFY2(all.sliced(at).startsWith(expected), qPrintable(QString::number(at)));
+        ++whole[w];
+        at += expected.size();
+    }
+    QCOMPARE(whole, (QMap<char, int>{{'a', blocks}, {'b', blocks}, {'c', blocks}}));
 }
 
 QTEST_APPLESS_MAIN(tst_RealFiles)

@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using Step = FakeFileSystem::Step;
 using Answers = QList<MsgAnswer>;
@@ -50,6 +53,8 @@ private slots:
     void twoSaves();
     void failingStep_data();
     void failingStep();
+    void cutShort_data();
+    void cutShort();
     void realFileFailures_data();
     void realFileFailures();
 };
@@ -72,6 +77,14 @@ void tst_Save::twoSaves_data()
     QTest::newRow("spaces only") << " \u3000 \u3000" << QByteArray() << blank;
     QTest::newRow("emoji") << "歌\r\n😀😀" << QByteArray() << cannot.arg("😀", "1F600");
     QTest::newRow("first of two") << "a한😀" << QByteArray() << cannot.arg("한", "D55C");
+    QTest::newRow("kin of CP932 characters")
+        << "〜‖−—¢£¬¦" << QByteArray::fromHex("81608161817c815c8191819281cafa55") << QString();
+    QTest::newRow("every line break") << "a\u2028b\u2029c\u0085d\re\nf\r\n"
+                                      << QByteArray("a\r\nb\r\nc\r\nd\r\ne\r\nf\r\n") << QString();
+    const QString unseen = CannotWrite + QStringLiteral("U+%1 は Shift-JIS で書けない文字です");
+    QTest::newRow("zero width space") << "a\u200Bb" << QByteArray() << unseen.arg("200B");
+    QTest::newRow("no-break space") << "a\u00A0" << QByteArray() << unseen.arg("00A0");
+    QTest::newRow("control") << "a\u0080" << QByteArray() << unseen.arg("0080");
 }
 
 // Each Save appends one block behind what the file already held, or writes
@@ -93,32 +106,27 @@ void tst_Save::twoSaves()
 void tst_Save::failingStep_data()
 {
     QTest::addColumn<Step>("step");
-    QTest::addColumn<int>("call");
     QTest::addColumn<Answers>("answers");
     QTest::addColumn<QByteArray>("written");
     const auto R = MsgAnswer::Retry, C = MsgAnswer::Cancel;
     const QByteArray all = block("abc");
-    QTest::newRow("open, retry") << Step::AppendOpen << 1 << Answers{R} << all;
-    QTest::newRow("separator, retry") << Step::Write << 1 << Answers{R} << all;
-    QTest::newRow("first copy, retry") << Step::Write << 2 << Answers{R} << all;
-    QTest::newRow("second copy, retry twice") << Step::Write << 3 << Answers{R, R} << all;
-    QTest::newRow("close, retry") << Step::AppendClose << 1 << Answers{R} << all;
-    QTest::newRow("open, cancel") << Step::AppendOpen << 1 << Answers{C} << QByteArray();
-    QTest::newRow("separator, cancel") << Step::Write << 1 << Answers{C} << QByteArray("");
-    QTest::newRow("second copy, cancel") << Step::Write << 3 << Answers{R, C} << all.chopped(5);
-    QTest::newRow("close, cancel") << Step::AppendClose << 1 << Answers{C} << all;
+    QTest::newRow("open, retry") << Step::AppendOpen << Answers{R} << all;
+    QTest::newRow("write, retry twice") << Step::Write << Answers{R, R} << all;
+    QTest::newRow("close, retry") << Step::AppendClose << Answers{R} << all;
+    QTest::newRow("open, cancel") << Step::AppendOpen << Answers{C} << QByteArray();
+    QTest::newRow("write, retry, cancel") << Step::Write << Answers{R, C} << QByteArray("");
+    QTest::newRow("close, cancel") << Step::AppendClose << Answers{C} << all;
 }
 
-// Retry repeats the failed step alone; Cancel keeps what was written, gives
-// the file up, and the next Save works as usual.
+// Retry repeats the failed step alone; Cancel gives the file up, and the
+// next Save works as usual.
 void tst_Save::failingStep()
 {
     QFETCH(Step, step);
-    QFETCH(int, call);
     QFETCH(Answers, answers);
     QFETCH(QByteArray, written);
     MainWindowFixture f;
-    f.fs.failAt(step, Path, call, answers.size(), FileError::of(FileError::Kind::NoSpace));
+    f.fs.failAt(step, Path, 1, answers.size(), FileError::of(FileError::Kind::NoSpace));
     save(f, QStringLiteral("abc"), answers);
     const QString prompt = CannotWrite + QStringLiteral("ディスクの空き領域が足りません");
     QCOMPARE(prompts(MsgButtons::RetryCancel), QStringList(answers.size(), prompt));
@@ -130,30 +138,78 @@ void tst_Save::failingStep()
     QCOMPARE(f.fs.files.value(Path), written + block("abc"));
 }
 
-void tst_Save::realFileFailures_data()
+void tst_Save::cutShort_data()
 {
-    QTest::addColumn<bool>("folder");
-    QTest::addColumn<QString>("cause");
-    QTest::newRow("Lyrmak.dat is a folder") << true << "ファイルではなくフォルダーです";
-    QTest::newRow("Lyrmak.dat links to /dev/full") << false << "ディスクの空き領域が足りません";
+    QTest::addColumn<QByteArray>("before"); // null: no file yet
+    QTest::addColumn<QByteArray>("lineBreak");
+    QTest::newRow("ends in CR LF") << QByteArray("old\r\n") << QByteArray();
+    QTest::newRow("no file") << QByteArray() << QByteArray();
+    QTest::newRow("empty file") << QByteArray("") << QByteArray();
+    QTest::newRow("cut mid-line") << QByteArray("-----\r\nab") << QByteArray("\r\n");
+    QTest::newRow("LF only") << QByteArray("old\n") << QByteArray("\r\n");
+    QTest::newRow("cut mid-character") << QByteArray("\x89") << QByteArray("\r\n");
 }
 
-// Once the cause is gone, Save writes the whole block.
+// A write that stops at any byte of the block: Cancel leaves the file byte
+// for byte as it was, Retry completes the block. A file that does not end in
+// CR LF gets one before the block.
+void tst_Save::cutShort()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, lineBreak);
+    const QByteArray whole = lineBreak + block("\x89\xCC\r\nab"); // 歌 in CP932
+    for (qsizetype at = 0; at < whole.size(); ++at) {
+        for (MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::Retry}) {
+            MainWindowFixture f;
+            if (!before.isNull())
+                f.fs.files[Path] = before;
+            f.fs.writtenBeforeFailure = at;
+            f.fs.failAt(Step::Write, Path, 1, 1, FileError::of(FileError::Kind::NoSpace));
+            save(f, QStringLiteral("歌\r\nab"), {answer});
+            const QByteArray expected = before + (answer == MsgAnswer::Retry ? whole : "");
+            QCOMPARE(f.fs.files.value(Path), expected);
+            QCOMPARE(f.fs.calls(Step::Write, Path), answer == MsgAnswer::Retry ? 2 : 1);
+        }
+    }
+}
+
+void tst_Save::realFileFailures_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("cause");
+    const QString notRegular = QStringLiteral("通常のファイルではありません");
+    QTest::newRow("a folder") << "folder"
+                              << "ファイルではなくフォルダーです";
+    QTest::newRow("a FIFO without a reader") << "fifo" << notRegular;
+    QTest::newRow("a FIFO with a reader") << "read fifo" << notRegular;
+    QTest::newRow("a link to /dev/null") << "device" << notRegular;
+}
+
+// Save refuses anything but an ordinary file, at once and without hanging;
+// once the cause is gone, it writes the whole block.
 void tst_Save::realFileFailures()
 {
-    QFETCH(bool, folder);
+    QFETCH(QString, kind);
     QFETCH(QString, cause);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Lyrmak.dat"));
-    if (folder)
+    const QByteArray native = QFile::encodeName(path);
+    int reader = -1;
+    if (kind == "folder")
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Lyrmak.dat")));
-    else if (!QFile::exists(QStringLiteral("/dev/full")) || !QFile::link("/dev/full", path))
-        QSKIP("no /dev/full");
+    else if (kind == "device")
+        QVERIFY(QFile::link("/dev/null", path));
+    else
+        QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+    if (kind == "read fifo")
+        QVERIFY((reader = ::open(native.constData(), O_RDONLY | O_NONBLOCK)) >= 0);
     FolderFileSystem files(dir.path());
     MainWindowFixture f(&files);
     save(f, QStringLiteral("abc"), {MsgAnswer::Retry, MsgAnswer::Cancel});
     QCOMPARE(prompts(MsgButtons::RetryCancel), QStringList(2, CannotWrite + cause));
-    QVERIFY(folder ? QDir(dir.path()).rmdir("Lyrmak.dat") : QFile::remove(path));
+    if (reader >= 0)
+        ::close(reader);
+    QVERIFY(kind == "folder" ? QDir(dir.path()).rmdir("Lyrmak.dat") : QFile::remove(path));
     save(f, QStringLiteral("abc"));
     QFile written(path);
     QVERIFY(written.open(QIODevice::ReadOnly));

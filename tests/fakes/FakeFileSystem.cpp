@@ -53,6 +53,8 @@ private:
     PosixTextReader m_real;
 };
 
+// Behaves as the real one: a retried write goes on where it stopped, and
+// discard() takes back what an unfinished write left.
 class FakeAppendFile : public AppendFile
 {
 public:
@@ -64,19 +66,30 @@ public:
             return e;
         if (m_fs.folders.contains(path))
             return FileError::of(FileError::Kind::IsFolder);
-        if (!m_fs.files.contains(path))
-            m_fs.files.insert(path, QByteArray());
+        const QByteArray &bytes = m_fs.files[path];
+        m_endsInLineBreak = bytes.isEmpty() || bytes.endsWith("\r\n");
         m_open = true;
         return {};
     }
+    bool endsInLineBreak() const override { return m_endsInLineBreak; }
     FileError write(const QByteArray &bytes) override
     {
         if (!m_open)
             return FileError::of(FileError::Kind::NotOpen);
-        if (FileError e = m_fs.take(FakeFileSystem::Step::Write, m_path); !e.ok())
-            return e;
-        m_fs.files[m_path].append(bytes);
-        return {};
+        QByteArray &file = m_fs.files[m_path];
+        if (m_pending != bytes) {
+            m_pending = bytes;
+            m_done = 0;
+            m_start = file.size();
+        }
+        const FileError e = m_fs.take(FakeFileSystem::Step::Write, m_path);
+        const qsizetype n = e.ok() ? bytes.size() - m_done
+                                   : std::min(m_fs.writtenBeforeFailure, bytes.size() - m_done);
+        file.append(bytes.sliced(m_done, n));
+        m_done += n;
+        if (e.ok())
+            m_pending = QByteArray();
+        return e;
     }
     FileError close() override
     {
@@ -90,6 +103,8 @@ public:
     void discard() override
     {
         m_fs.log.append(QStringLiteral("discard ") + m_path);
+        if (!m_pending.isNull())
+            m_fs.files[m_path].truncate(m_start);
         m_open = false;
     }
     bool isOpen() const override { return m_open; }
@@ -98,6 +113,10 @@ private:
     FakeFileSystem &m_fs;
     QString m_path;
     bool m_open = false;
+    bool m_endsInLineBreak = true;
+    QByteArray m_pending;
+    qsizetype m_done = 0;
+    qsizetype m_start = 0;
 };
 
 } // namespace

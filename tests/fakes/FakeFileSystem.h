@@ -19,6 +19,8 @@ public:
     QMap<QString, QByteArray> files; // full path -> bytes
     QSet<QString> folders;
     QStringList log; // every step taken, as "step path"
+    // A failing write first writes this many bytes of what it was given.
+    qsizetype writtenBeforeFailure = 0;
 
     // Calls number from, from + 1, ..., from + times - 1 (counted from 1) of
     // `step` on `path` fail with `error`.

@@ -40,6 +40,7 @@ frmAbout::frmAbout(QWidget *parent) : InfoDialog(AboutDesign::Client, parent)
 
     m_picIcon = new IconPicture(AppIcon::pixmap(), this);
     m_picIcon->setObjectName(QStringLiteral("picIcon"));
+    m_picIcon->setAccessibleName(QStringLiteral("ミルトナのアイコン"));
     place(m_picIcon, D::picIcon);
 
     m_lblDescription = addLabel("lblDescription", D::lblDescription);

@@ -33,29 +33,29 @@ QString LyricSaver::describeUnwritable(QStringView text, qsizetype at)
         return QString();
     const bool pair =
         text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate();
-    const QStringView character = text.sliced(at, pair ? 2 : 1);
     const char32_t code =
         pair ? QChar::surrogateToUcs4(text[at], text[at + 1]) : char32_t(text[at].unicode());
-    return QStringLiteral("「%1」（U+%2）は Shift-JIS で書けない文字です")
-        .arg(character.toString(),
-             QString::number(uint(code), 16).toUpper().rightJustified(4, QLatin1Char('0')));
-}
-
-// The text and its line end in CP932, in m_bytes; the box and false when
-// CP932 cannot hold a character of it.
-bool LyricSaver::encode(const QString &text)
-{
-    if (text == m_encodedText && !m_bytes.isNull())
-        return true;
-    qsizetype at = -1;
-    m_bytes = TextCodec::encodeCp932(text + CrLf, &at);
-    m_encodedText = text;
-    if (at < 0)
-        return true;
-    m_bytes = QByteArray();
-    m_window.messageBox(CannotWrite + CrLf + describeUnwritable(text, at), MsgButtons::Ok,
-                        MsgIcon::Critical, AppInfo::title());
-    return false;
+    const QString number =
+        QStringLiteral("U+") +
+        QString::number(uint(code), 16).toUpper().rightJustified(4, QLatin1Char('0'));
+    // A character that shows nothing, or moves the box's text about, is
+    // named by its number alone.
+    switch (QChar::category(code)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_Enclosing:
+        return QStringLiteral("%1 は Shift-JIS で書けない文字です").arg(number);
+    default:
+        return QStringLiteral("「%1」（%2）は Shift-JIS で書けない文字です")
+            .arg(text.sliced(at, pair ? 2 : 1).toString(), number);
+    }
 }
 
 bool LyricSaver::askRetry(const FileError &error)
@@ -72,9 +72,14 @@ void LyricSaver::save(const QString &path)
                             MsgIcon::Critical, AppInfo::title());
         return;
     }
-    m_bytes = QByteArray();
-    if (!encode(text))
+    // Refused before the file is touched.
+    qsizetype at = -1;
+    m_copy = TextCodec::encodeCp932(text + CrLf, &at);
+    if (at >= 0) {
+        m_window.messageBox(CannotWrite + CrLf + describeUnwritable(text, at), MsgButtons::Ok,
+                            MsgIcon::Critical, AppInfo::title());
         return;
+    }
 
     const std::unique_ptr<AppendFile> file = m_files.newAppendFile();
     for (Step step = Step::Open; step != Step::Done; step = Step(int(step) + 1)) {
@@ -88,28 +93,25 @@ void LyricSaver::save(const QString &path)
 
 bool LyricSaver::run(Step step, AppendFile &file, const QString &path)
 {
-    QByteArray bytes;
-    if (step == Step::Separator) {
-        bytes = QByteArrayLiteral("-------------------------------\r\n");
-    } else if (step == Step::FirstCopy || step == Step::SecondCopy) {
-        // Each copy is the text as it stands now, read afresh; it is encoded
-        // again only if it changed.
-        if (!encode(m_window.text()))
-            return false;
-        bytes = m_bytes;
-    }
-
     for (;;) {
         FileError error;
         switch (step) {
         case Step::Open:
             error = file.open(path);
+            if (error.ok()) {
+                // A block always starts on a line of its own, also behind a
+                // block that a crash or an editor left without its CR LF.
+                m_block = file.endsInLineBreak() ? QByteArray() : QByteArrayLiteral("\r\n");
+                m_block +=
+                    QByteArrayLiteral("-------------------------------\r\n") + m_copy + m_copy;
+            }
+            break;
+        case Step::Write:
+            error = file.write(m_block);
             break;
         case Step::Close:
+        case Step::Done:
             error = file.close();
-            break;
-        default:
-            error = file.write(bytes);
             break;
         }
         if (error.ok())

@@ -13,10 +13,12 @@ class LyricWindow;
 // then the window's text twice, each line ending in CR LF, in CP932.
 //
 // Nothing is written for a blank text or for a text that CP932 cannot hold
-// (writing "?" instead would quietly spoil the lyrics). Every file step
-// (open, each of the three writes, close with its sync) is checked; a failure
-// offers Retry, which repeats that very step and goes on, or Cancel, which
-// gives the file up and leaves what was already written.
+// (writing "?" instead would quietly spoil the lyrics). The block is built
+// whole first and written at once while the file is held for this window
+// alone, so blocks of several windows never mix. Each file step (open,
+// write, close with its sync) is checked; a failure offers Retry, which
+// repeats that very step and goes on, or Cancel, which takes back a block
+// written only in part and gives the file up.
 class LyricSaver
 {
 public:
@@ -28,17 +30,16 @@ public:
     static bool isBlank(QStringView text);
 
 private:
-    enum class Step { Open, Separator, FirstCopy, SecondCopy, Close, Done };
+    enum class Step { Open, Write, Close, Done };
 
     // Runs one step; false when the user gave up on it.
     bool run(Step step, AppendFile &file, const QString &path);
-    bool encode(const QString &text);
     // The second line of the box for the character of text at `at`.
     static QString describeUnwritable(QStringView text, qsizetype at);
     bool askRetry(const FileError &error);
 
     FileSystem &m_files;
     LyricWindow &m_window;
-    QString m_encodedText;
-    QByteArray m_bytes;
+    QByteArray m_copy; // the text and its CR LF, in CP932
+    QByteArray m_block;
 };

@@ -1,5 +1,7 @@
 #include "TextBox.h"
 
+#include "LyricEdit.h"
+
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -10,15 +12,6 @@ namespace
 {
 
 const QString CrLf = QStringLiteral("\r\n");
-
-QString toWidgetText(const QString &text)
-{
-    QString s = text;
-    s.replace(CrLf, QString(QChar::ParagraphSeparator));
-    s.replace(QLatin1Char('\r'), QChar::ParagraphSeparator);
-    s.replace(QLatin1Char('\n'), QChar::ParagraphSeparator);
-    return s;
-}
 
 QString fromWidgetText(const QString &text)
 {
@@ -36,7 +29,16 @@ qsizetype textStart(const QTextBlock &block)
 
 } // namespace
 
-TextBox::TextBox(QWidget *parent) : m_edit(new QPlainTextEdit(parent)) {}
+TextBox::TextBox(QWidget *parent) : m_edit(new LyricEdit(parent)) {}
+
+QString TextBox::toWidgetText(const QString &text)
+{
+    QString s = text;
+    s.replace(CrLf, QString(QChar::ParagraphSeparator));
+    for (const char16_t lineBreak : {u'\r', u'\n', u'\u2028', u'\u0085'})
+        s.replace(QChar(lineBreak), QChar::ParagraphSeparator);
+    return s;
+}
 
 QString TextBox::Text() const
 {

@@ -10,9 +10,10 @@ class QWidget;
 // widget keeps one paragraph separator per break. This class is the only place
 // that converts between the two.
 //
-// Coming in, CR LF, a lone CR, a lone LF and U+2029 each make one line break
-// (text pasted from other programs often has LF alone); going out, every break
-// reads as CR LF. Other characters, no-break spaces included, pass unchanged.
+// Coming in, CR LF, a lone CR, a lone LF, U+2028, U+2029 and U+0085 each make
+// one line break (text pasted from other programs often has LF alone, web
+// pages and word processors the others); going out, every break reads as
+// CR LF. Other characters, no-break spaces included, pass unchanged.
 //
 // The widget cannot put a position between the CR and the LF of a break: such
 // a position moves back to just before the CR, so a selection never holds
@@ -24,6 +25,9 @@ public:
     explicit TextBox(QWidget *parent);
 
     QPlainTextEdit *widget() const { return m_edit; }
+
+    // Text with every kind of line break as the widget's paragraph break.
+    static QString toWidgetText(const QString &text);
 
     QString Text() const;
     void setText(const QString &text);

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStyle>
+#include <algorithm>
 
 frmLyrmak::frmLyrmak(FileSystem &files, Clock &clock, RandomSource &random, Clipboard &clipboard,
                      QWidget *parent)
@@ -52,6 +53,7 @@ void frmLyrmak::applyDesign()
     edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->setAccessibleName(QStringLiteral("歌詞"));
     edit->setFocus();
 
     // The window is exactly the menu bar above the client area, whatever
@@ -59,9 +61,39 @@ void frmLyrmak::applyDesign()
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     layout()->activate();
 
+    // Centred as far as can be known before the window manager adds its
+    // frame; centreFrame() corrects this once the frame's size is known.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
                                         screen->availableGeometry()));
+}
+
+bool frmLyrmak::event(QEvent *event)
+{
+    const bool done = QMainWindow::event(event);
+    // The window manager reports its frame only after it has framed the
+    // shown window, with a move or a resize.
+    if (!m_frameCentred && isVisible() &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+         event->type() == QEvent::Show || event->type() == QEvent::WindowActivate))
+        centreFrame();
+    return done;
+}
+
+void frmLyrmak::centreFrame()
+{
+    const QRect frame = frameGeometry();
+    if (frame.size() == size() || !screen())
+        return;
+    m_frameCentred = true;
+    // The whole window, title bar included, in the middle; its top-left
+    // corner stays on the screen when the screen is smaller.
+    const QRect free = screen()->availableGeometry();
+    QRect centred = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frame.size(), free);
+    centred.moveTopLeft(
+        QPoint(std::max(centred.left(), free.left()), std::max(centred.top(), free.top())));
+    if (centred.topLeft() != frame.topLeft())
+        move(centred.topLeft());
 }
 
 void frmLyrmak::connectMenu()

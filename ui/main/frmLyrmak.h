@@ -59,8 +59,12 @@ public:
     void mnuWeb_Click();
     void mnuVer_Click();
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
     void applyDesign();
+    void centreFrame();
     void connectMenu();
 
     FileSystem &m_files;
@@ -71,4 +75,5 @@ private:
     MainMenu m_menu;
     std::unique_ptr<frmAbout> m_about;
     std::unique_ptr<frmWeb> m_web;
+    bool m_frameCentred = false;
 };

@@ -28,6 +28,7 @@ HelpWindow::HelpWindow(QWidget *parent) : QMainWindow(parent)
 
     m_contents = new QTreeWidget;
     m_contents->setObjectName(QStringLiteral("contents"));
+    m_contents->setAccessibleName(QStringLiteral("目次"));
     m_contents->setHeaderHidden(true);
     m_contents->setColumnCount(1);
     m_contents->setUniformRowHeights(true);
@@ -35,6 +36,7 @@ HelpWindow::HelpWindow(QWidget *parent) : QMainWindow(parent)
 
     m_text = new QTextBrowser;
     m_text->setObjectName(QStringLiteral("text"));
+    m_text->setAccessibleName(QStringLiteral("本文"));
     m_text->setOpenExternalLinks(true);
 
     auto *splitter = new QSplitter;
