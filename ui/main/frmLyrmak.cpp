@@ -66,6 +66,7 @@ void frmLyrmak::applyDesign()
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
                                         screen->availableGeometry()));
+    m_placedAt = geometry().topLeft();
 }
 
 bool frmLyrmak::event(QEvent *event)
@@ -86,6 +87,12 @@ void frmLyrmak::centreFrame()
     if (frame.size() == size() || !screen())
         return;
     m_frameCentred = true;
+    // A window the user has already dragged elsewhere stays where it is. The
+    // window manager itself may have shifted it by its frame.
+    const QPoint shift = geometry().topLeft() - m_placedAt;
+    const QPoint margins = geometry().topLeft() - frame.topLeft();
+    if (shift.manhattanLength() > margins.manhattanLength() + 2)
+        return;
     // The whole window, title bar included, in the middle; its top-left
     // corner stays on the screen when the screen is smaller.
     const QRect free = screen()->availableGeometry();

@@ -76,4 +76,5 @@ private:
     std::unique_ptr<frmAbout> m_about;
     std::unique_ptr<frmWeb> m_web;
     bool m_frameCentred = false;
+    QPoint m_placedAt;
 };
