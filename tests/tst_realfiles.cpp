@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -50,6 +52,7 @@ private slots:
     void appendFailures_data();
     void appendFailures();
     void fullDiskThenRetry();
+    void cutShortThenGivenUp();
     void heldFromOpenToClose();
     void concurrentWriters();
 };
@@ -194,6 +197,34 @@ void tst_RealFiles::fullDiskThenRetry()
     QVERIFY(out.close().ok());
     QCOMPARE(readFile(saved), before + line);
     ::umount(mountPoint.constData());
+}
+
+// A write stopped part-way by the file size limit, where no small disk can
+// be mounted: giving up takes back every byte of it.
+void tst_RealFiles::cutShortThenGivenUp()
+{
+    QTemporaryDir dir;
+    const QString p = dir.filePath(QStringLiteral("Lyrmak.dat"));
+    const QByteArray before = "old\r\n";
+    QFile f(p);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(before) == before.size());
+    f.close();
+    rlimit old = {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 100;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    PosixAppendFile out;
+    const bool opened = out.open(p).ok();
+    const FileError e = opened ? out.write(QByteArray(6000, 'a')) : FileError();
+    const QByteArray cut = readFile(p);
+    out.discard();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    QVERIFY(opened && !e.ok());
+    QCOMPARE(cut.size(), 100);
+    QCOMPARE(readFile(p), before);
 }
 
 // The file is held from open() to close(): a second writer, here on a file
