@@ -74,9 +74,10 @@ bool frmLyrmak::event(QEvent *event)
     const bool done = QMainWindow::event(event);
     // The window manager reports its frame only after it has framed the
     // shown window, with a move or a resize.
-    if (!m_frameCentred && isVisible() &&
-        (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-         event->type() == QEvent::Show || event->type() == QEvent::WindowActivate))
+    const QEvent::Type t = event->type();
+    if ((t == QEvent::Move || t == QEvent::Resize || t == QEvent::Show ||
+         t == QEvent::WindowActivate) &&
+        !m_frameCentred && isVisible())
         centreFrame();
     return done;
 }

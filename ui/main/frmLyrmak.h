@@ -67,6 +67,9 @@ private:
     void centreFrame();
     void connectMenu();
 
+    // First: event() reads them while the members below are being built.
+    bool m_frameCentred = false;
+    QPoint m_placedAt;
     FileSystem &m_files;
     Clipboard &m_clipboard;
     LyricEngine m_engine;
@@ -75,6 +78,4 @@ private:
     MainMenu m_menu;
     std::unique_ptr<frmAbout> m_about;
     std::unique_ptr<frmWeb> m_web;
-    bool m_frameCentred = false;
-    QPoint m_placedAt;
 };
