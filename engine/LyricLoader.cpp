@@ -4,10 +4,21 @@
 #include "FileSystem.h"
 #include "LyricWindow.h"
 
+#include <new>
+
 namespace
 {
 
 const QString kCrLf = QStringLiteral("\r\n");
+
+// Storing is a step of its own, guarded like the file steps: growing a list
+// or a frame can run out of memory. `piece` is shared, not copied, so a
+// repeated step stores the same text.
+template <typename Container, typename Piece> FileError grow(Container &into, const Piece &piece)
+{
+    into += piece;
+    return {};
+}
 
 QString promptFor(const QString &path, bool words, const QString &why)
 {
@@ -28,7 +39,14 @@ template <typename Step>
 bool LyricLoader::guard(const QString &path, bool words, TextReader *open, Step step)
 {
     for (;;) {
-        const FileError e = step();
+        FileError e;
+        // Running out of memory fails the step like any file failure: the
+        // user can free memory and retry, or give up.
+        try {
+            e = step();
+        } catch (const std::bad_alloc &) {
+            e = FileError::of(FileError::Kind::OutOfMemory);
+        }
         if (e.ok())
             return true;
         QString why = e.description();
@@ -84,7 +102,8 @@ LyricLoader::Outcome LyricLoader::readWordFile(WordList &list)
             return Outcome::Cancelled;
         if (line.startsWith(QLatin1Char('\'')))
             continue;
-        list.Words.append(std::move(line));
+        if (!guard(path, true, reader.get(), [&] { return grow(list.Words, line); }))
+            return Outcome::Cancelled;
     }
     if (!guard(path, true, reader.get(), [&] { return reader->close(); }))
         return Outcome::Cancelled;
@@ -130,13 +149,15 @@ LyricLoader::Outcome LyricLoader::readFrameFile()
             if (!guard(path, false, reader.get(), [&] { return reader->readLine(line); }))
                 return Outcome::Cancelled;
             ++lineNo;
-            if (!line.startsWith(QLatin1Char('\'')))
-                frame += kCrLf + line;
+            if (!line.startsWith(QLatin1Char('\'')) &&
+                !guard(path, false, reader.get(), [&] { return grow(frame, kCrLf + line); }))
+                return Outcome::Cancelled;
         } while (line != QLatin1String("@"));
         const qsizetype at = frame.indexOf(QLatin1Char('@'));
         if (at >= 0)
             frame.truncate(at);
-        m_data.Frames.append(std::move(frame));
+        if (!guard(path, false, reader.get(), [&] { return grow(m_data.Frames, frame); }))
+            return Outcome::Cancelled;
     }
     m_frameStart = 0;
     if (!guard(path, false, reader.get(), [&] { return reader->close(); }))

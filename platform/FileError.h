@@ -12,11 +12,13 @@ struct FileError {
         PathNotFound, // a folder on the way does not exist
         AccessDenied,
         IsFolder,
-        BadBytes, // bytes that are not valid in the file's encoding
-        PastEnd,  // a read after the last line
+        NotRegular, // a FIFO, a device or a socket in place of a file
+        BadBytes,   // bytes that are not valid in the file's encoding
+        PastEnd,    // a read after the last line
         NoSpace,
         NotOpen,
         IoError,
+        OutOfMemory,
     };
 
     Kind kind = Kind::None;
