@@ -4,7 +4,10 @@
 #include "PosixTextReader.h"
 
 #include <QFileInfo>
+#include <QIcon>
+#include <QImage>
 #include <QStringDecoder>
+#include <QStyle>
 
 HelpBrowser::HelpBrowser(QWidget *parent) : QTextBrowser(parent) {}
 
@@ -30,14 +33,27 @@ QString HelpBrowser::fileInFolder(const QUrl &url) const
 
 QVariant HelpBrowser::loadResource(int type, const QUrl &name)
 {
-    // An empty value, not a null one: with a null one the document would
-    // go and read the file itself.
-    const QVariant refused = QByteArray();
     const QString file = fileInFolder(name);
     QByteArray bytes;
-    if (file.isEmpty() || !PosixTextReader::readRegularFile(file, bytes, HelpFile::MaxBytes).ok() ||
-        bytes.size() > HelpFile::MaxBytes)
-        return refused;
+    const bool read = !file.isEmpty() &&
+                      PosixTextReader::readRegularFile(file, bytes, HelpFile::MaxBytes).ok() &&
+                      bytes.size() <= HelpFile::MaxBytes;
+    if (type == QTextDocument::ImageResource) {
+        // Always an image: given anything else, the text layout would load
+        // the image file by itself, by the name the page gives.
+        QImage image;
+        if (read)
+            image.loadFromData(bytes);
+        if (image.isNull())
+            image = brokenImage();
+        return image;
+    }
+    // Empty rather than null when refused: given null, the document would
+    // read the file by itself.
+    if (!read)
+        return type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource
+                   ? QVariant(QString())
+                   : QVariant(QByteArray());
     if (type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource) {
         QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
         if (!decoder.isValid())
@@ -45,4 +61,15 @@ QVariant HelpBrowser::loadResource(int type, const QUrl &name)
         return QString(decoder(bytes));
     }
     return bytes;
+}
+
+QImage HelpBrowser::brokenImage() const
+{
+    QIcon icon = style()->standardIcon(QStyle::SP_FileIcon);
+    QImage image = icon.pixmap(16, 16).toImage();
+    if (image.isNull()) {
+        image = QImage(16, 16, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+    }
+    return image;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QTextBrowser>
 
 // The help text. Pages, images and stylesheets come only from regular files
@@ -23,5 +24,8 @@ public:
     QVariant loadResource(int type, const QUrl &name) override;
 
 private:
+    // What stands in for an image that cannot be shown.
+    QImage brokenImage() const;
+
     QString m_folder; // canonical, without a trailing separator
 };

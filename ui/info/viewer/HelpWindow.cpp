@@ -141,9 +141,7 @@ void HelpWindow::followLink(const QUrl &link)
         return;
     }
     statusBar()->showMessage(
-        QStringLiteral("このリンクは開けません（%1）。開けるのは、ヘルプと同じフォルダーの HTML "
-                       "文書と、http:、https:、mailto: のリンクだけです。")
-            .arg(link.toDisplayString()));
+        QStringLiteral("このリンクは開けません: %1").arg(link.toDisplayString()));
 }
 
 void HelpWindow::buildContents()
