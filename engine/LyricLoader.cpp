@@ -11,15 +11,6 @@ namespace
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-// Storing is a step of its own, guarded like the file steps: growing a list
-// or a frame can run out of memory. `piece` is shared, not copied, so a
-// repeated step stores the same text.
-template <typename Container, typename Piece> FileError grow(Container &into, const Piece &piece)
-{
-    into += piece;
-    return {};
-}
-
 QString promptFor(const QString &path, bool words, const QString &why)
 {
     const QString head = words ? QStringLiteral("単語ファイル") : QStringLiteral("歌詞フレーム");
@@ -39,14 +30,7 @@ template <typename Step>
 bool LyricLoader::guard(const QString &path, bool words, TextReader *open, Step step)
 {
     for (;;) {
-        FileError e;
-        // Running out of memory fails the step like any file failure: the
-        // user can free memory and retry, or give up.
-        try {
-            e = step();
-        } catch (const std::bad_alloc &) {
-            e = FileError::of(FileError::Kind::OutOfMemory);
-        }
+        const FileError e = step();
         if (e.ok())
             return true;
         QString why = e.description();
@@ -72,11 +56,29 @@ bool LyricLoader::refuse(const QString &path, bool words, const QString &why)
     return false;
 }
 
+// Running out of memory in the middle of a file gives back all that the
+// file took (its reader, its text, what was stored) before the box comes up,
+// so that the box can be shown; Retry then reads the file from the start.
+template <typename Read>
+LyricLoader::Outcome LyricLoader::startOverIfOutOfMemory(const QString &path, bool words,
+                                                         QStringList &stored, Read read)
+{
+    try {
+        return read();
+    } catch (const std::bad_alloc &) {
+        stored = QStringList();
+        m_frameStart = 0;
+        const QString why = FileError::of(FileError::Kind::OutOfMemory).description();
+        return refuse(path, words, why) ? Outcome::Again : Outcome::Cancelled;
+    }
+}
+
 bool LyricLoader::WordRead()
 {
     for (WordList &list : m_data.WordLists) {
         Outcome o;
-        while ((o = readWordFile(list)) == Outcome::Again) {
+        while ((o = startOverIfOutOfMemory(m_folder + list.FileName, true, list.Words,
+                                           [&] { return readWordFile(list); })) == Outcome::Again) {
         }
         if (o == Outcome::Cancelled)
             return false;
@@ -102,8 +104,7 @@ LyricLoader::Outcome LyricLoader::readWordFile(WordList &list)
             return Outcome::Cancelled;
         if (line.startsWith(QLatin1Char('\'')))
             continue;
-        if (!guard(path, true, reader.get(), [&] { return grow(list.Words, line); }))
-            return Outcome::Cancelled;
+        list.Words.append(std::move(line));
     }
     if (!guard(path, true, reader.get(), [&] { return reader->close(); }))
         return Outcome::Cancelled;
@@ -121,7 +122,8 @@ LyricLoader::Outcome LyricLoader::readWordFile(WordList &list)
 bool LyricLoader::FrameRead()
 {
     Outcome o;
-    while ((o = readFrameFile()) == Outcome::Again) {
+    while ((o = startOverIfOutOfMemory(m_folder + QStringLiteral("Kasi.dat"), false, m_data.Frames,
+                                       [&] { return readFrameFile(); })) == Outcome::Again) {
     }
     return o == Outcome::Done;
 }
@@ -149,15 +151,13 @@ LyricLoader::Outcome LyricLoader::readFrameFile()
             if (!guard(path, false, reader.get(), [&] { return reader->readLine(line); }))
                 return Outcome::Cancelled;
             ++lineNo;
-            if (!line.startsWith(QLatin1Char('\'')) &&
-                !guard(path, false, reader.get(), [&] { return grow(frame, kCrLf + line); }))
-                return Outcome::Cancelled;
+            if (!line.startsWith(QLatin1Char('\'')))
+                frame += kCrLf + line;
         } while (line != QLatin1String("@"));
         const qsizetype at = frame.indexOf(QLatin1Char('@'));
         if (at >= 0)
             frame.truncate(at);
-        if (!guard(path, false, reader.get(), [&] { return grow(m_data.Frames, frame); }))
-            return Outcome::Cancelled;
+        m_data.Frames.append(std::move(frame));
     }
     m_frameStart = 0;
     if (!guard(path, false, reader.get(), [&] { return reader->close(); }))
