@@ -4,6 +4,8 @@
 #include "FileSystem.h"
 #include "LyricWindow.h"
 
+#include <new>
+
 namespace
 {
 
@@ -54,11 +56,29 @@ bool LyricLoader::refuse(const QString &path, bool words, const QString &why)
     return false;
 }
 
+// Running out of memory in the middle of a file gives back all that the
+// file took (its reader, its text, what was stored) before the box comes up,
+// so that the box can be shown; Retry then reads the file from the start.
+template <typename Read>
+LyricLoader::Outcome LyricLoader::startOverIfOutOfMemory(const QString &path, bool words,
+                                                         QStringList &stored, Read read)
+{
+    try {
+        return read();
+    } catch (const std::bad_alloc &) {
+        stored = QStringList();
+        m_frameStart = 0;
+        const QString why = FileError::of(FileError::Kind::OutOfMemory).description();
+        return refuse(path, words, why) ? Outcome::Again : Outcome::Cancelled;
+    }
+}
+
 bool LyricLoader::WordRead()
 {
     for (WordList &list : m_data.WordLists) {
         Outcome o;
-        while ((o = readWordFile(list)) == Outcome::Again) {
+        while ((o = startOverIfOutOfMemory(m_folder + list.FileName, true, list.Words,
+                                           [&] { return readWordFile(list); })) == Outcome::Again) {
         }
         if (o == Outcome::Cancelled)
             return false;
@@ -102,7 +122,8 @@ LyricLoader::Outcome LyricLoader::readWordFile(WordList &list)
 bool LyricLoader::FrameRead()
 {
     Outcome o;
-    while ((o = readFrameFile()) == Outcome::Again) {
+    while ((o = startOverIfOutOfMemory(m_folder + QStringLiteral("Kasi.dat"), false, m_data.Frames,
+                                       [&] { return readFrameFile(); })) == Outcome::Again) {
     }
     return o == Outcome::Done;
 }

@@ -27,6 +27,8 @@ private:
     template <typename Step>
     bool guard(const QString &path, bool words, TextReader *open, Step step);
     bool refuse(const QString &path, bool words, const QString &why);
+    template <typename Read>
+    Outcome startOverIfOutOfMemory(const QString &path, bool words, QStringList &stored, Read read);
     Outcome readWordFile(WordList &list);
     Outcome readFrameFile();
 

@@ -24,6 +24,12 @@ FileError FileError::fromErrno(int err)
     case EISDIR:
         e.kind = Kind::IsFolder;
         break;
+    case ENXIO: // a socket, or a device with nothing behind it
+        e.kind = Kind::NotRegular;
+        break;
+    case ENOMEM:
+        e.kind = Kind::OutOfMemory;
+        break;
     case ENOSPC:
     case EDQUOT:
         e.kind = Kind::NoSpace;
@@ -63,6 +69,8 @@ QString FileError::description() const
         return QStringLiteral("ディスクの空き領域が足りません");
     case Kind::NotOpen:
         return QStringLiteral("ファイルが開かれていません");
+    case Kind::OutOfMemory:
+        return QStringLiteral("メモリが足りません");
     case Kind::IoError:
         if (detail.isEmpty())
             return QStringLiteral("読み書き中にエラーが発生しました");

@@ -19,6 +19,7 @@ struct FileError {
         NoSpace,
         NotOpen,
         IoError,
+        OutOfMemory,
     };
 
     Kind kind = Kind::None;

@@ -3,55 +3,98 @@
 #include "TextCodec.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <limits>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace
 {
 
-FileError readWholeFile(const QString &path, QByteArray &out)
-{
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return FileError::fromErrno(errno);
-    struct stat st {
-    };
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        return FileError::of(FileError::Kind::IsFolder);
-    }
-    out.clear();
-    if (st.st_size > 0)
-        out.reserve(st.st_size);
-    char buf[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
+// Closes the descriptor on every way out of a read.
+struct Descriptor {
+    int fd;
+    ~Descriptor()
+    {
+        if (fd >= 0)
             ::close(fd);
-            return FileError::fromErrno(err);
-        }
-        out.append(buf, n);
     }
-    ::close(fd);
+};
+
+FileError kindOf(const struct stat &st)
+{
+    if (S_ISDIR(st.st_mode))
+        return FileError::of(FileError::Kind::IsFolder);
+    if (!S_ISREG(st.st_mode))
+        return FileError::of(FileError::Kind::NotRegular);
     return {};
 }
 
 } // namespace
 
+FileError PosixTextReader::readRegularFile(const QString &path, QByteArray &out, qint64 maxBytes)
+{
+    out = QByteArray();
+    const QByteArray native = QFile::encodeName(path);
+    // Looked at before opening, so that a device is never opened at all (an
+    // open can have effects of its own); fstat below settles it for the file
+    // actually opened.
+    struct stat st {
+    };
+    if (::stat(native.constData(), &st) == 0)
+        if (FileError e = kindOf(st); !e.ok())
+            return e;
+    // Without O_NONBLOCK, opening a FIFO waits for a writer, for ever. A
+    // regular file ignores the flag.
+    const Descriptor file{::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+    if (file.fd < 0)
+        return FileError::fromErrno(errno);
+    if (::fstat(file.fd, &st) != 0)
+        return FileError::fromErrno(errno);
+    if (FileError e = kindOf(st); !e.ok())
+        return e;
+    try {
+        const qint64 cap = maxBytes < 0 ? std::numeric_limits<qint64>::max() : maxBytes + 1;
+        if (st.st_size > 0)
+            out.reserve(qsizetype(std::min<qint64>(st.st_size, cap)));
+        char buf[1 << 16];
+        while (out.size() < cap) {
+            const ssize_t n =
+                ::read(file.fd, buf, size_t(std::min<qint64>(sizeof buf, cap - out.size())));
+            if (n == 0)
+                break;
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                const int err = errno;
+                out = QByteArray();
+                return FileError::fromErrno(err);
+            }
+            out.append(buf, n);
+        }
+    } catch (const std::bad_alloc &) {
+        out = QByteArray();
+        return FileError::of(FileError::Kind::OutOfMemory);
+    }
+    return {};
+}
+
 FileError PosixTextReader::open(const QString &path)
 {
     QByteArray bytes;
-    if (FileError e = readWholeFile(path, bytes); !e.ok())
+    if (FileError e = readRegularFile(path, bytes); !e.ok())
         return e;
-    setContent(bytes);
+    try {
+        setContent(bytes);
+    } catch (const std::bad_alloc &) {
+        // Whatever was decoded goes, so that a Retry starts with the memory
+        // it had before.
+        close();
+        return FileError::of(FileError::Kind::OutOfMemory);
+    }
     return {};
 }
 

@@ -15,6 +15,11 @@ public:
     FileError readLine(QString &line) override;
     FileError close() override;
 
+    // The bytes of a regular file (or a link to one), read without ever
+    // waiting on a FIFO or reading a device without end. With maxBytes >= 0,
+    // at most maxBytes + 1 bytes are read: more than maxBytes means "too big".
+    static FileError readRegularFile(const QString &path, QByteArray &out, qint64 maxBytes = -1);
+
     // Used by readers that get their bytes from elsewhere (tests, fuzzers).
     void setContent(QByteArrayView bytes);
 

@@ -138,7 +138,51 @@ template <typename View> qsizetype nextBreak(View text, qsizetype from, qsizetyp
     return i < n ? i + 1 : n;
 }
 
+// Only a multi-byte UTF-8 sequence has a byte of 0x80 or more, and only one
+// of three or four bytes (all Japanese text) has a lead byte of 0xE0 or more.
+bool hasByteFrom(QByteArrayView bytes, unsigned char from)
+{
+    return std::any_of(bytes.begin(), bytes.end(),
+                       [from](char c) { return static_cast<unsigned char>(c) >= from; });
+}
+
+bool validCp932(QByteArrayView bytes)
+{
+    QString scratch;
+    return decodeWith(bytes, TextCodec::Encoding::Cp932, scratch);
+}
+
 } // namespace
+
+// Some files are valid in both encodings: a CP932 file of ASCII and
+// half-width katakana can be valid UTF-8 (ﾃｽ is C3 BD, UTF-8 for "ý"). Text
+// that is UTF-8 on purpose almost always holds a sequence of three or more
+// bytes; one that holds only two-byte sequences is far more likely CP932.
+TextCodec::Encoding TextCodec::readingOf(QByteArrayView bytes, bool hasBom)
+{
+    if (hasBom)
+        return Encoding::Utf8;
+    // A cheap validity scan first: CP932 data usually fails it within its
+    // first few bytes, so it is never converted twice.
+    if (bytes.isValidUtf8()) {
+        if (!hasByteFrom(bytes, 0x80) || hasByteFrom(bytes, 0xE0))
+            return Encoding::Utf8;
+        return validCp932(bytes) ? Encoding::Cp932 : Encoding::Utf8;
+    }
+    return Encoding::Cp932;
+}
+
+std::optional<QString> TextCodec::otherReading(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF") || !hasByteFrom(bytes, 0x80) || !bytes.isValidUtf8())
+        return std::nullopt;
+    const Encoding read = readingOf(bytes, false);
+    const Encoding other = read == Encoding::Utf8 ? Encoding::Cp932 : Encoding::Utf8;
+    QString text;
+    if (!decodeWith(bytes, other, text))
+        return std::nullopt;
+    return text;
+}
 
 qsizetype TextCodec::nextLine(QStringView text, qsizetype from, qsizetype &length)
 {
@@ -165,9 +209,7 @@ TextCodec::Decoded TextCodec::decode(QByteArrayView bytes)
         bytes = bytes.sliced(3);
     }
 
-    // A cheap validity scan first: CP932 data usually fails it within its
-    // first few bytes, so it is never converted twice.
-    d.encoding = (d.hasBom || bytes.isValidUtf8()) ? Encoding::Utf8 : Encoding::Cp932;
+    d.encoding = readingOf(bytes, d.hasBom);
     if (decodeWith(bytes, d.encoding, d.text))
         return d;
 

@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QStringList>
 #include <QStringView>
+#include <optional>
 
 // Bytes of a data file to lines of text, and text to the bytes of the saved
 // lyrics. Data files may be UTF-8 (with or without a byte-order mark) or CP932;
@@ -28,6 +29,15 @@ public:
     };
 
     static Decoded decode(QByteArrayView bytes);
+    // How decode() reads bytes (after any byte-order mark): UTF-8 with a
+    // byte-order mark, or when valid and holding a sequence of three or more
+    // bytes; else CP932 when valid; else UTF-8 when valid; else CP932, which
+    // then fails.
+    static Encoding readingOf(QByteArrayView bytes, bool hasBom);
+    // For a file without a byte-order mark that is valid in both encodings
+    // and reads differently in them: the text in the encoding decode() does
+    // not choose. Empty when the file reads one way only.
+    static std::optional<QString> otherReading(QByteArrayView bytes);
     // The line of `text` that starts at `from`: sets its length and returns
     // where the next line starts (after its CR LF, LF or CR). A line end at
     // the very end of the text adds no empty line.

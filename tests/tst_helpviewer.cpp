@@ -1,17 +1,23 @@
+#include "FakeUrlOpener.h"
+#include "HelpBrowser.h"
 #include "HelpContents.h"
 #include "HelpInstance.h"
 #include "HelpWindow.h"
 
 #include <QFile>
+#include <QImage>
 #include <QScrollBar>
 #include <QSet>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -19,17 +25,56 @@ namespace
 const QString BundledHelp = QStringLiteral(LYRMAK_BUNDLED_DATA_DIR "/LYRMAK.HLP");
 
 // LYRMAK.HLP in `dir` holding `content`; "(folder)" makes a folder of that
-// name, "(none)" leaves it missing.
+// name, "(fifo)" a FIFO, "/dev/..." a link to that device, "(none)" leaves it
+// missing.
 QString makeFile(const QTemporaryDir &dir, const QByteArray &content)
 {
     const QString path = dir.filePath(QStringLiteral("LYRMAK.HLP"));
     QFile f(path);
     if (content == "(folder)")
         QDir().mkpath(path);
+    else if (content == "(fifo)")
+        ::mkfifo(QFile::encodeName(path).constData(), 0600);
+    else if (content.startsWith("/dev/"))
+        QFile::link(QString::fromLatin1(content), path);
     else if (content != "(none)" && f.open(QIODevice::WriteOnly))
         f.write(content);
     return path;
 }
+
+// A help folder beside a file outside it: LYRMAK.HLP, a page, a page in a
+// subfolder, a picture, a stylesheet, a FIFO, a program, and links out.
+struct HelpFolder {
+    QTemporaryDir root;
+    QString folder;
+    QString help;
+
+    explicit HelpFolder(const QByteArray &helpHtml)
+    {
+        folder = root.filePath(QStringLiteral("prog"));
+        help = folder + QStringLiteral("/LYRMAK.HLP");
+        QDir().mkpath(folder + QStringLiteral("/sub"));
+        write(help, helpHtml);
+        write(folder + QStringLiteral("/page.html"), "<html><p>page</p></html>");
+        write(folder + QStringLiteral("/sub/page.html"), "<html><p>sub</p></html>");
+        write(folder + QStringLiteral("/style.css"), "p { color: red; }");
+        write(folder + QStringLiteral("/lyrmak"), QByteArray("\x7f"
+                                                             "ELF\0\0<html>",
+                                                             11));
+        write(root.filePath(QStringLiteral("outside.html")), "<html><p>outside</p></html>");
+        QImage(3, 2, QImage::Format_RGB32).save(folder + QStringLiteral("/pic.png"));
+        QImage(3, 2, QImage::Format_RGB32).save(root.filePath(QStringLiteral("outside.png")));
+        QFile::link(root.filePath(QStringLiteral("outside.html")), folder + "/out.html");
+        QFile::link(root.filePath(QStringLiteral("outside.png")), folder + "/out.png");
+        ::mkfifo(QFile::encodeName(folder + QStringLiteral("/fifo")).constData(), 0600);
+    }
+    static void write(const QString &path, const QByteArray &bytes)
+    {
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(bytes);
+    }
+};
 
 } // namespace
 
@@ -41,6 +86,10 @@ private slots:
     void window();
     void bundledHelp();
     void secondStartHandsOver();
+    void links_data();
+    void links();
+    void resources_data();
+    void resources();
 };
 
 void tst_HelpViewer::window_data()
@@ -56,6 +105,10 @@ void tst_HelpViewer::window_data()
         << QStringList{"はじめに", "  第1章 歌詞の 保存", "One two"} << "";
     QTest::newRow("missing") << QByteArray("(none)") << QStringList{} << "見つかりません";
     QTest::newRow("folder") << QByteArray("(folder)") << QStringList{} << "読み込めません";
+    QTest::newRow("FIFO") << QByteArray("(fifo)") << QStringList{}
+                          << "通常のファイルではありません";
+    QTest::newRow("link to /dev/zero")
+        << QByteArray("/dev/zero") << QStringList{} << "通常のファイルではありません";
     QTest::newRow("plain text") << QByteArray("ミルトナのヘルプ\r\n目次\r\n") << QStringList{}
                                 << notHtml;
     QTest::newRow("binary, <html inside")
@@ -70,7 +123,9 @@ void tst_HelpViewer::window()
     QTemporaryDir dir;
     const QString path = makeFile(dir, content);
     HelpWindow w;
+    ::alarm(20); // a viewer that waits on a FIFO ends here
     w.open(path);
+    ::alarm(0);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QCOMPARE(w.windowTitle(), "ミルトナ ヘルプ");
@@ -137,6 +192,120 @@ void tst_HelpViewer::secondStartHandsOver()
     QVERIFY(HelpInstance(file).handOver());
     QVERIFY(asked.wait(5000));
     QVERIFY(!HelpInstance(makeFile(otherDir, "<html></html>")).handOver());
+}
+
+// A click on each link: pages of the help's own folder open in the viewer,
+// web and mail addresses in the user's programs; anything else opens nothing
+// and says so in the status bar.
+void tst_HelpViewer::links_data()
+{
+    QTest::addColumn<QString>("href");
+    QTest::addColumn<QString>("shows"); // the file then shown; empty: the page stays
+    QTest::addColumn<bool>("external"); // handed to the user's programs
+    QTest::newRow("section") << "#b"
+                             << "LYRMAK.HLP" << false;
+    QTest::newRow("page in the folder") << "page.html"
+                                        << "page.html" << false;
+    QTest::newRow("page in a subfolder") << "sub/page.html"
+                                         << "sub/page.html" << false;
+    QTest::newRow("https") << "https://example.com/a?b=1"
+                           << "" << true;
+    QTest::newRow("http") << "HTTP://example.com/"
+                          << "" << true;
+    QTest::newRow("mailto") << "mailto:a@example.com"
+                            << "" << true;
+    QTest::newRow("javascript") << "javascript:alert(1)"
+                                << "" << false;
+    QTest::newRow("smb") << "smb://host/share"
+                         << "" << false;
+    QTest::newRow("file elsewhere") << "file:///etc/passwd"
+                                    << "" << false;
+    QTest::newRow("up and out") << "../outside.html"
+                                << "" << false;
+    QTest::newRow("link out of the folder") << "out.html"
+                                            << "" << false;
+    QTest::newRow("FIFO") << "fifo"
+                          << "" << false;
+    QTest::newRow("program") << "lyrmak"
+                             << "" << false;
+    QTest::newRow("missing page") << "gone.html"
+                                  << "" << false;
+}
+
+void tst_HelpViewer::links()
+{
+    QFETCH(QString, href);
+    QFETCH(QString, shows);
+    QFETCH(bool, external);
+    HelpFolder f("<html><p><a href=\"" + href.toUtf8() +
+                 "\">link</a></p><p><a name=\"b\">b</a></p></html>");
+    FakeUrlOpener opener;
+    HelpWindow w;
+    w.open(f.help);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTextBrowser *view = w.textView();
+    const QUrl before = view->source();
+    QTextCursor at(view->document());
+    at.setPosition(2);
+    const QPoint spot = view->cursorRect(at).center();
+    ::alarm(20); // a viewer that waits on the FIFO ends here
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, spot);
+    ::alarm(0);
+    QCOMPARE(opener.opened,
+             external ? QStringList{QUrl(href).toString(QUrl::FullyEncoded)} : QStringList{});
+    const QString status = w.statusBar()->currentMessage();
+    if (shows.isEmpty()) {
+        QCOMPARE(view->source(), before);
+        QCOMPARE(status.contains("このリンクは開けません"), !external);
+    } else {
+        QCOMPARE(view->source().toLocalFile(),
+                 QFileInfo(f.folder + '/' + shows).canonicalFilePath());
+        QCOMPARE(status, QString());
+    }
+}
+
+// Pictures and stylesheets come only from regular files in the help folder;
+// whatever else the page names is never opened.
+void tst_HelpViewer::resources_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("image");
+    QTest::addColumn<bool>("loads");
+    QTest::newRow("picture") << "pic.png" << true << true;
+    QTest::newRow("picture, ../ back in") << "../prog/pic.png" << true << true;
+    QTest::newRow("picture from /dev/zero") << "/dev/zero" << true << false;
+    QTest::newRow("picture from /dev/urandom") << "file:///dev/urandom" << true << false;
+    QTest::newRow("picture from a FIFO") << "fifo" << true << false;
+    QTest::newRow("picture up and out") << "../outside.png" << true << false;
+    QTest::newRow("picture linked out") << "out.png" << true << false;
+    QTest::newRow("picture by web address") << "https://example.com/a.png" << true << false;
+    QTest::newRow("stylesheet") << "style.css" << false << true;
+    QTest::newRow("stylesheet from /dev/zero") << "/dev/zero" << false << false;
+    QTest::newRow("stylesheet from a FIFO") << "fifo" << false << false;
+}
+
+void tst_HelpViewer::resources()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, image);
+    QFETCH(bool, loads);
+    const QByteArray tag = image ? "<img src=\"" + name.toUtf8() + "\">"
+                                 : "<link rel=\"stylesheet\" href=\"" + name.toUtf8() + "\">";
+    HelpFolder f("<html><head>" + tag + "</head><body><h2>A</h2><p>" + tag + "</p></body></html>");
+    HelpWindow w;
+    ::alarm(20);
+    w.open(f.help);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    ::alarm(0);
+    auto *view = static_cast<HelpBrowser *>(w.textView());
+    const QVariant got = view->loadResource(
+        image ? QTextDocument::ImageResource : QTextDocument::StyleSheetResource, QUrl(name));
+    if (image)
+        QCOMPARE(got.value<QImage>().size() == QSize(3, 2), loads);
+    else
+        QCOMPARE(got.toString().contains("color"), loads);
 }
 
 QTEST_MAIN(tst_HelpViewer)

@@ -1,9 +1,16 @@
 #include "FakeFileSystem.h"
 #include "FakeWindow.h"
+#include "FolderFileSystem.h"
 #include "LyricLoader.h"
 
+#include <QFile>
 #include <QStringEncoder>
+#include <QTemporaryDir>
 #include <QTest>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace
 {
@@ -57,6 +64,8 @@ private slots:
     void retryEveryStep_data();
     void retryEveryStep();
     void emptyListRefusedUntilMended();
+    void specialFiles_data();
+    void specialFiles();
 };
 
 void tst_LyricLoader::words_data()
@@ -122,7 +131,7 @@ void tst_LyricLoader::failureBox_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<int>("mode"); // 0: content, 1: missing, 2: a folder
+    QTest::addColumn<int>("mode"); // 0: content, 1: missing, 2: a folder, 3: no memory to read it
     QTest::addColumn<QString>("why");
 
     const QString words = QStringLiteral("単語ファイル/prog/Vi.datの読み込みに失敗しました\r\n");
@@ -137,6 +146,10 @@ void tst_LyricLoader::failureBox_data()
     QTest::newRow("list with invalid bytes")
         << "Vi.dat" << QByteArray("a\r\n\x82\x20\r\n") << 0
         << words + "2行目に文字コードとして正しくないバイト列があります（82 20）";
+    QTest::newRow("list too large to hold")
+        << "Vi.dat" << QByteArray("a") << 3 << words + "メモリが足りません";
+    QTest::newRow("frames too large to hold")
+        << "Kasi.dat" << QByteArray("@") << 3 << kasi + "メモリが足りません";
     QTest::newRow("missing frames")
         << "Kasi.dat" << QByteArray() << 1 << kasi + "ファイルが見つかりません";
     QTest::newRow("frame without terminator")
@@ -167,8 +180,10 @@ void tst_LyricLoader::failureBox()
     r.fs.files.remove(p);
     if (mode == 2)
         r.fs.folders.insert(p);
-    else if (mode == 0)
+    else if (mode != 1)
         r.fs.files[p] = content;
+    if (mode == 3)
+        r.fs.failAllocationAt(FakeFileSystem::Step::Open, p, 1, 1000);
     r.load();
     QVERIFY(!r.win.boxes.isEmpty());
     QCOMPARE(r.win.boxes[0].prompt, why);
@@ -186,6 +201,7 @@ void tst_LyricLoader::retryEveryStep_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("at");
     QTest::addColumn<int>("times");
+    QTest::addColumn<bool>("memory"); // the step runs out of memory instead
     using S = FakeFileSystem::Step;
     for (const char *f : {"Gi.dat", "No.dat", "Kasi.dat"})
         for (auto [s, name] : {std::pair{S::Open, "open"},
@@ -194,8 +210,10 @@ void tst_LyricLoader::retryEveryStep_data()
                                {S::Close, "close"}})
             for (int at : {1, 2})
                 for (int times : {1, 3})
-                    QTest::addRow("%s %s call %d x%d", f, name, at, times)
-                        << int(s) << QString::fromLatin1(f) << at << times;
+                    for (bool memory : {false, true})
+                        QTest::addRow("%s %s call %d x%d%s", f, name, at, times,
+                                      memory ? " out of memory" : "")
+                            << int(s) << QString::fromLatin1(f) << at << times << memory;
 }
 
 void tst_LyricLoader::retryEveryStep()
@@ -204,6 +222,7 @@ void tst_LyricLoader::retryEveryStep()
     QFETCH(QString, file);
     QFETCH(int, at);
     QFETCH(int, times);
+    QFETCH(bool, memory);
 
     Run clean;
     fillFolder(clean.fs);
@@ -212,12 +231,17 @@ void tst_LyricLoader::retryEveryStep()
     Run r;
     fillFolder(r.fs);
     FileError e = FileError::of(FileError::Kind::IoError);
-    r.fs.failAt(FakeFileSystem::Step(step), kFolder + file, at, times, e);
+    if (memory)
+        r.fs.failAllocationAt(FakeFileSystem::Step(step), kFolder + file, at, times);
+    else
+        r.fs.failAt(FakeFileSystem::Step(step), kFolder + file, at, times, e);
     for (int i = 0; i < times; ++i)
         r.win.answers.append(MsgAnswer::Retry);
     r.load();
     const bool fires = r.fs.calls(FakeFileSystem::Step(step), kFolder + file) >= at;
     QCOMPARE(r.win.boxes.size(), fires ? times : 0);
+    if (fires)
+        QVERIFY(r.win.boxes[0].prompt.endsWith(memory ? "メモリが足りません" : e.description()));
     QVERIFY(r.words && r.frames && !r.win.unloaded);
     for (int i = 0; i < 5; ++i)
         QCOMPARE(r.data.WordLists[i].Words, clean.data.WordLists[i].Words);
@@ -239,6 +263,74 @@ void tst_LyricLoader::emptyListRefusedUntilMended()
     QCOMPARE(r.win.boxes.size(), 2);
     QVERIFY(r.words && !r.win.unloaded);
     QCOMPARE(r.data.WordLists[1].Words, (QStringList{"x", "y"}));
+}
+
+// On the real file layer: a FIFO with no writer, a device or a socket in
+// place of a data file fails its open at once, and Retry reads the file put
+// there meanwhile. An alarm ends the test if the open waits instead.
+void tst_LyricLoader::specialFiles_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("special"); // "fifo", "socket" or a device to link to
+    QTest::newRow("FIFO list") << "Gi.dat"
+                               << "fifo";
+    QTest::newRow("list linked to /dev/zero") << "Gi.dat"
+                                              << "/dev/zero";
+    QTest::newRow("socket list") << "No.dat"
+                                 << "socket";
+    QTest::newRow("FIFO frames") << "Kasi.dat"
+                                 << "fifo";
+    QTest::newRow("frames linked to /dev/urandom") << "Kasi.dat"
+                                                   << "/dev/urandom";
+}
+
+void tst_LyricLoader::specialFiles()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, special);
+    QTemporaryDir dir;
+    FakeFileSystem clean;
+    fillFolder(clean);
+    const auto writeFile = [&](const QString &name) {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::WriteOnly) && f.write(clean.files[kFolder + name]) > 0;
+    };
+    for (const char *n : {"Gi.dat", "Ad.dat", "Vi.dat", "Vt.dat", "No.dat", "Kasi.dat"})
+        if (QString::fromLatin1(n) != file)
+            QVERIFY(writeFile(QString::fromLatin1(n)));
+    const QString p = dir.filePath(file);
+    const QByteArray native = QFile::encodeName(p);
+    int sock = -1;
+    if (special == "fifo") {
+        QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+    } else if (special == "socket") {
+        sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        qstrncpy(addr.sun_path, native.constData(), sizeof addr.sun_path);
+        QCOMPARE(::bind(sock, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+    } else {
+        QVERIFY(QFile::link(special, p));
+    }
+
+    FolderFileSystem fs(dir.path());
+    FakeWindow win;
+    win.answers = {MsgAnswer::Retry};
+    win.onBox = [&] { QVERIFY(QFile::remove(p) && writeFile(file)); };
+    LyricData data = LyricData::withCategories();
+    LyricLoader loader(fs, win, data, dir.path() + '/');
+    ::alarm(20);
+    const bool loaded = loader.WordRead() && loader.FrameRead();
+    ::alarm(0);
+    if (sock >= 0)
+        ::close(sock);
+    QVERIFY(loaded);
+    QCOMPARE(win.boxes.size(), 1);
+    QVERIFY2(win.boxes[0].prompt.endsWith(p + "の読み込みに失敗しました\r\n"
+                                              "通常のファイルではありません"),
+             qPrintable(win.boxes[0].prompt));
+    QCOMPARE(data.Frames.size(), 2);
+    QCOMPARE(data.WordLists[4].Words, (QStringList{"No語1", "語2"}));
 }
 
 QTEST_APPLESS_MAIN(tst_LyricLoader)

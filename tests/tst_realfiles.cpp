@@ -1,4 +1,5 @@
 #include "PosixAppendFile.h"
+#include "PosixFileSystem.h"
 #include "PosixTextReader.h"
 
 #include <QDir>
@@ -49,6 +50,8 @@ private slots:
     void read_data();
     void read();
     void longLineAndPastEnd();
+    void regularFile_data();
+    void regularFile();
     void appendFailures_data();
     void appendFailures();
     void fullDiskThenRetry();
@@ -106,6 +109,57 @@ void tst_RealFiles::longLineAndPastEnd()
     // Reading on fails every time, so Retry can never pass the end.
     QCOMPARE(r.readLine(line).kind, FileError::Kind::PastEnd);
     QCOMPARE(r.readLine(line).kind, FileError::Kind::PastEnd);
+}
+
+// What counts as a file at start-up (the help file) and when reading: only
+// a regular file, or a link to one; nothing else is opened in a way that can
+// wait or read without end.
+void tst_RealFiles::regularFile_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<int>("kind"); // of the reader's open
+    const int notRegular = int(FileError::Kind::NotRegular);
+    QTest::newRow("file") << "file" << 0;
+    QTest::newRow("link to a file") << "link" << 0;
+    QTest::newRow("FIFO") << "fifo" << notRegular;
+    QTest::newRow("link to a FIFO") << "link to fifo" << notRegular;
+    QTest::newRow("link to /dev/null") << "/dev/null" << notRegular;
+    QTest::newRow("folder") << "folder" << int(FileError::Kind::IsFolder);
+    QTest::newRow("dangling link") << "dangling" << int(FileError::Kind::NotFound);
+}
+
+void tst_RealFiles::regularFile()
+{
+    QFETCH(QString, what);
+    QFETCH(int, kind);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("file"));
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("a\r\n") == 3);
+    f.close();
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString p = dir.filePath(QStringLiteral("LYRMAK.HLP"));
+    if (what == QLatin1String("file"))
+        QVERIFY(QFile::rename(file, p));
+    else if (what == QLatin1String("link"))
+        QVERIFY(QFile::link(file, p));
+    else if (what == QLatin1String("fifo"))
+        QVERIFY(QFile::rename(fifo, p));
+    else if (what == QLatin1String("link to fifo"))
+        QVERIFY(QFile::link(fifo, p));
+    else if (what == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(p));
+    else if (what == QLatin1String("dangling"))
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone")), p));
+    else
+        QVERIFY(QFile::link(what, p));
+
+    QCOMPARE(PosixFileSystem().isRegularFile(p), kind == 0);
+    ::alarm(20); // a hang ends the test
+    PosixTextReader r;
+    QCOMPARE(int(r.open(p).kind), kind);
+    ::alarm(0);
 }
 
 void tst_RealFiles::appendFailures_data()

@@ -20,28 +20,43 @@ void tst_TextCodec::decode_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<int>("encoding");
+    QTest::addColumn<QString>("other"); // the reading not chosen; "-" when there is none
 
     const int utf8 = int(TextCodec::Encoding::Utf8), sjis = int(TextCodec::Encoding::Cp932);
     const QByteArray a = QByteArray("\x82\xa0", 2); // あ in CP932
-    QTest::newRow("crlf, no final break") << QByteArray("a\r\nb") << QStringList{"a", "b"} << utf8;
+    QTest::newRow("crlf, no final break")
+        << QByteArray("a\r\nb") << QStringList{"a", "b"} << utf8 << "-";
     QTest::newRow("final crlf adds nothing")
-        << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"} << utf8;
-    QTest::newRow("empty last line") << QByteArray("a\r\n\r\n") << QStringList{"a", ""} << utf8;
+        << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"} << utf8 << "-";
+    QTest::newRow("empty last line")
+        << QByteArray("a\r\n\r\n") << QStringList{"a", ""} << utf8 << "-";
     QTest::newRow("lf cr is two breaks")
-        << QByteArray("a\n\rb") << QStringList{"a", "", "b"} << utf8;
-    QTest::newRow("mixed") << QByteArray("a\r\nb\nc\rd") << QStringList{"a", "b", "c", "d"} << utf8;
-    QTest::newRow("spaces kept") << QByteArray(" a \r\n") << QStringList{" a "} << utf8;
+        << QByteArray("a\n\rb") << QStringList{"a", "", "b"} << utf8 << "-";
+    QTest::newRow("mixed") << QByteArray("a\r\nb\nc\rd") << QStringList{"a", "b", "c", "d"} << utf8
+                           << "-";
+    QTest::newRow("spaces kept") << QByteArray(" a \r\n") << QStringList{" a "} << utf8 << "-";
     QTest::newRow("nul kept") << QByteArray("a\0b", 3) << QStringList{QString("a") + QChar(0) + "b"}
-                              << utf8;
-    QTest::newRow("utf8 bom") << QByteArray("\xef\xbb\xbf\xe3\x81\x82") << QStringList{"あ"}
-                              << utf8;
-    QTest::newRow("cp932") << a + "\r\n" + a << QStringList{"あ", "あ"} << sjis;
-    QTest::newRow("cp932 wave dash")
-        << QByteArray("\x81\x60\x87\x40", 4) << QStringList{QString::fromUtf8("～①")} << sjis;
+                              << utf8 << "-";
+    QTest::newRow("utf8 bom") << QByteArray("\xef\xbb\xbf\xe3\x81\x82") << QStringList{"あ"} << utf8
+                              << "-";
+    QTest::newRow("cp932") << a + "\r\n" + a << QStringList{"あ", "あ"} << sjis << "-";
+    QTest::newRow("cp932 wave dash") << QByteArray("\x81\x60\x87\x40", 4)
+                                     << QStringList{QString::fromUtf8("～①")} << sjis << "-";
     QTest::newRow("cp932 control codes stay")
         << a + QByteArray("\x1a\x1c\x7f") << QStringList{QString::fromUtf8("あ\x1a\x1c\x7f")}
-        << sjis;
-    QTest::newRow("cp932 half-width kana") << QByteArray("\xca\xdf") << QStringList{"ﾊﾟ"} << sjis;
+        << sjis << "-";
+    QTest::newRow("cp932 half-width kana")
+        << QByteArray("\xca\xdf") << QStringList{"ﾊﾟ"} << sjis << "-";
+    // Bytes valid in both encodings: the byte-order mark decides, then a
+    // UTF-8 sequence of three bytes, then CP932 if valid, then UTF-8.
+    QTest::newRow("both, bom") << QByteArray("\xef\xbb\xbf\xc3\xbd") << QStringList{"ý"} << utf8
+                               << "-";
+    QTest::newRow("both, three-byte sequence")
+        << QString("日本").toUtf8() << QStringList{"日本"} << utf8 << "譌･譛ｬ";
+    QTest::newRow("both, two-byte sequences only")
+        << QByteArray("\xc3\xbd\xc3\xbd") << QStringList{"ﾃｽﾃｽ"} << sjis << "ýý";
+    QTest::newRow("two-byte sequence, not cp932")
+        << QByteArray("a\xc2\xa0") << QStringList{QString("a") + QChar(0xa0)} << utf8 << "-";
 }
 
 void tst_TextCodec::decode()
@@ -49,10 +64,12 @@ void tst_TextCodec::decode()
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, lines);
     QFETCH(int, encoding);
+    QFETCH(QString, other);
     const TextCodec::Decoded d = TextCodec::decode(bytes);
     QVERIFY2(d.error.ok(), qPrintable(d.error.description()));
     QCOMPARE(d.lines(), lines);
     QCOMPARE(int(d.encoding), encoding);
+    QCOMPARE(TextCodec::otherReading(bytes).value_or("-"), other);
 }
 
 void tst_TextCodec::badBytes_data()

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class tst_ToolChecker : public QObject
 {
@@ -13,9 +15,9 @@ private slots:
     void check();
 };
 
-// Each row puts `source` (a file of tests/data, "(none)" or "(folder)") in
-// place of the bundled `target`; each finding in `target` is "line:E|W" and a
-// piece of its message.
+// Each row puts `source` (a file of tests/data, "(none)", "(folder)",
+// "(fifo)" or a device to link to) in place of the bundled `target`; each finding in `target` is
+// "line:E|W" and a piece of its message.
 void tst_ToolChecker::check_data()
 {
     QTest::addColumn<QString>("source");
@@ -70,12 +72,23 @@ void tst_ToolChecker::check_data()
         << "words_crlf.dat" << gi << L{"3:W 空の単語", "4:W 前後に空白"};
     QTest::newRow("UTF-8 among CP932") << "words_utf8.dat" << gi << L{"0:W UTF-8 として読まれます"};
     QTest::newRow("UTF-8 with BOM among CP932") << "words_utf8_bom.dat" << no << L{"0:W UTF-8"};
+    QTest::newRow("CP932 kana that is also UTF-8")
+        << "words_kana_or_utf8.dat" << gi
+        << L{"2:W Shift-JIS として「ﾃｽﾃｽ」と読まれます（UTF-8 なら「ýý」"};
+    QTest::newRow("UTF-8 that is also CP932")
+        << "words_utf8_or_cp932.dat" << vi
+        << L{"0:W UTF-8 として読まれます",
+             "1:W UTF-8 として「日本」と読まれます（Shift-JIS なら「譌･譛ｬ」）"};
     QTest::newRow("LF throughout is fine") << "words_lf.dat" << vt << L{};
     QTest::newRow("CR throughout is fine") << "words_cr.dat" << vi << L{};
     // One file's failure hides nothing: the other five are still read.
     QTest::newRow("missing list") << "(none)" << vt << L{"0:E ファイルが見つかりません"};
     QTest::newRow("missing frames") << "(none)" << kasi << L{"0:E ファイルが見つかりません"};
     QTest::newRow("list is a folder") << "(folder)" << no << L{"0:E フォルダー"};
+    QTest::newRow("list is a FIFO") << "(fifo)" << vi << L{"0:E 通常のファイルではありません"};
+    QTest::newRow("frames linked to a device")
+        << "/dev/zero" << kasi << L{"0:E 通常のファイルではありません"};
+    QTest::newRow("help file is a FIFO") << "(fifo)" << help << L{"0:E ヘルプファイル"};
     QTest::newRow("missing help file") << "(none)" << help << L{"0:E ヘルプファイル"};
     QTest::newRow("help file is a folder") << "(folder)" << help << L{"0:E ヘルプファイル"};
 }
@@ -92,12 +105,19 @@ void tst_ToolChecker::check()
             QVERIFY(QFile::copy(bundled.filePath(f), dir.filePath(f)));
     if (source == "(folder)")
         QVERIFY(QDir(dir.path()).mkdir(target));
+    else if (source == "(fifo)")
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(target)).constData(), 0600), 0);
+    else if (source.startsWith("/dev/"))
+        QVERIFY(QFile::link(source, dir.filePath(target)));
     else if (!target.isEmpty() && source != "(none)")
         QVERIFY(
             QFile::copy(QStringLiteral(LYRMAK_TEST_DATA_DIR "/") + source, dir.filePath(target)));
 
     QStringList got, messages, wanted;
-    for (const Finding &f : DataChecker(dir.path()).check()) {
+    ::alarm(20); // a check that waits on a FIFO or reads a device ends here
+    const QList<Finding> findings = DataChecker(dir.path()).check();
+    ::alarm(0);
+    for (const Finding &f : findings) {
         got << QStringLiteral("%1:%2:%3").arg(f.file).arg(f.line).arg(f.isError() ? 'E' : 'W');
         messages << f.message;
     }

@@ -9,6 +9,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace
 {
@@ -30,7 +31,7 @@ Run tool(QStringList args, const QString &dir = {})
     for (QString &a : args)
         a = a == QLatin1String("DIR") ? dir : a;
     p.start(QStringLiteral(LYRMAK_APP_DIR "/lyrmak-tool"), args);
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+    if (!p.waitForFinished(20000) || p.exitStatus() != QProcess::NormalExit)
         return {};
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
@@ -105,11 +106,12 @@ void tst_ToolCli::write()
 }
 
 // One seed writes the same songs wherever the option stands, and they are
-// what the program shows after New lyrics and Append lyrics twice; another
+// what the program shows after New lyrics and Append lyrics 300 times; another
 // seed writes others.
 void tst_ToolCli::seeds()
 {
-    const QStringList args{"--count", "3", "--append", "2", kBundled};
+    // Long enough songs that the output is written in several blocks.
+    const QStringList args{"--count", "3", "--append", "300", kBundled};
     const Run a = tool(QStringList{"write", "--seed", "7"} + args);
     QCOMPARE(a.status, 0);
     QCOMPARE(tool(QStringList{"--seed", "7", "write"} + args).out, a.out);
@@ -126,17 +128,17 @@ void tst_ToolCli::seeds()
     QString expected;
     for (int song = 0; song < 3; ++song) {
         engine.mnuNew_Click();
-        engine.mnuRepeat_Click();
-        engine.mnuRepeat_Click();
+        for (int i = 0; i < 300; ++i)
+            engine.mnuRepeat_Click();
         expected += window.m_text;
     }
     QCOMPARE(a.out, expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 // Each row runs the tool with "DIR" standing for a folder whose one frame has
-// no tag and which lacks Ad.dat. Usage errors end with status 2, failures
-// with 1; a message goes to standard error and nothing to standard output.
-// An output ending in "…" is only its start.
+// no tag and which lacks Ad.dat (or has a FIFO by that name). Usage errors end with status 2,
+// failures with 1; a message goes to standard error and nothing to standard output. An output
+// ending in "…" is only its start.
 void tst_ToolCli::runs_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -167,6 +169,18 @@ void tst_ToolCli::runs_data()
         << "単語ファイルDIR/Ad.datの読み込みに失敗しました: ファイルが見つかりません";
     QTest::newRow("full disk") << L{"write", kBundled, ">/dev/full"} << "" << 1
                                << "標準出力に書き込めませんでした";
+    QTest::newRow("check to a full disk")
+        << L{"check", kBundled, ">/dev/full"} << "" << 1 << "標準出力に書き込めませんでした";
+    QTest::newRow("help to a full disk")
+        << L{"--help", ">/dev/full"} << "" << 1 << "標準出力に書き込めませんでした";
+    QTest::newRow("version to a full disk")
+        << L{"--version", ">/dev/full"} << "" << 1 << "標準出力に書き込めませんでした";
+    QTest::newRow("FIFO list: check")
+        << L{"check", "-q", "DIR", "FIFO"} << "DIR/Ad.dat: エラー: 通常のファイルではありません\n"
+        << 1 << "";
+    QTest::newRow("FIFO list: write")
+        << L{"write", "DIR", "FIFO"} << "" << 1
+        << "単語ファイルDIR/Ad.datの読み込みに失敗しました: 通常のファイルではありません";
     QTest::newRow("clean") << L{"check", kBundled + "/"} << "エラー 0件、警告 0件\n" << 0 << "";
     QTest::newRow("an error and a warning")
         << L{"check", "DIR"}
@@ -187,6 +201,10 @@ void tst_ToolCli::runs()
     QFETCH(QString, err);
     Folder folder(QStringLiteral("タグなし\r\n@\r\n"));
     QVERIFY(QFile::remove(folder.dir.filePath("Ad.dat")));
+    // "FIFO": Ad.dat is a FIFO that nobody writes to. A tool that waits on it
+    // runs into the time limit and fails.
+    if (args.removeAll(QStringLiteral("FIFO")))
+        QCOMPARE(::mkfifo(QFile::encodeName(folder.dir.filePath("Ad.dat")).constData(), 0600), 0);
     const Run r = tool(args, folder.dir.path());
     QCOMPARE(r.status, status);
     out.replace(QStringLiteral("DIR"), folder.dir.path());

@@ -3,12 +3,13 @@
 #include "FolderFileSystem.h"
 #include "LoaderProbe.h"
 #include "LyricData.h"
+#include "PosixTextReader.h"
 #include "TextCodec.h"
 
-#include <QFile>
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <new>
 
 namespace
 {
@@ -127,25 +128,35 @@ std::optional<TextCodec::Encoding> DataChecker::checkFile(int row, QList<Finding
     const bool frames = m_fileNames[row] == kFrameFile;
     const LoaderProbe::Verdict verdict = LoaderProbe::probe(m_folder, m_fileNames[row]);
 
-    QFile file(path);
     OpenFrame open;
     std::optional<TextCodec::Encoding> encoding;
     TextCodec::Decoded text;
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
-        text = TextCodec::decode(bytes);
-        LineEnd first, other = LineEnd::None;
-        if (const int line = firstOtherLineEnd(bytes, first, other); line > 0)
-            out << finding(row, line, kWarning,
-                           QStringLiteral("改行が混在しています（1行目は %1、この行は %2）")
-                               .arg(nameOf(first), nameOf(other)));
-        if (text.error.ok() && (text.hasBom || hasNonAscii(bytes)))
-            encoding = text.encoding;
-        if (frames)
-            open = checkFrames(text.lines(), out);
-        else
-            checkWords(row, text.lines(), !verdict.refused, out);
+    // Read the way the program reads: a FIFO or a device is refused by the
+    // probe above, and never waited on or read without end here.
+    QByteArray bytes;
+    FileError read = PosixTextReader::readRegularFile(path, bytes);
+    try {
+        if (read.ok()) {
+            text = TextCodec::decode(bytes);
+            warnOtherReading(row, bytes, text, out);
+            LineEnd first, other = LineEnd::None;
+            if (const int line = firstOtherLineEnd(bytes, first, other); line > 0)
+                out << finding(row, line, kWarning,
+                               QStringLiteral("改行が混在しています（1行目は %1、この行は %2）")
+                                   .arg(nameOf(first), nameOf(other)));
+            if (text.error.ok() && (text.hasBom || hasNonAscii(bytes)))
+                encoding = text.encoding;
+            if (frames)
+                open = checkFrames(text.lines(), out);
+            else
+                checkWords(row, text.lines(), !verdict.refused, out);
+        }
+    } catch (const std::bad_alloc &) {
+        read = FileError::of(FileError::Kind::OutOfMemory);
     }
+    // The program loaded the file, but checking it needs more memory.
+    if (read.kind == FileError::Kind::OutOfMemory && !verdict.refused)
+        out << finding(row, 0, kError, read.description());
 
     if (!verdict.refused)
         return encoding;
@@ -180,6 +191,41 @@ std::optional<TextCodec::Encoding> DataChecker::checkFile(int row, QList<Finding
         break;
     }
     return encoding;
+}
+
+// A file valid in both encodings is read by a rule, not by what its author
+// meant: show the first line where the two readings part.
+void DataChecker::warnOtherReading(int row, QByteArrayView bytes, const TextCodec::Decoded &text,
+                                   QList<Finding> &out) const
+{
+    const std::optional<QString> other = TextCodec::otherReading(bytes);
+    if (!other || !text.error.ok())
+        return;
+    const QStringList read = text.lines();
+    TextCodec::Decoded otherText;
+    otherText.text = *other;
+    const QStringList otherLines = otherText.lines();
+    qsizetype i = 0;
+    while (i < read.size() && i < otherLines.size() && read[i] == otherLines[i])
+        ++i;
+    const auto shown = [](const QString &line) {
+        constexpr qsizetype kMax = 30;
+        return line.size() <= kMax ? line : line.first(kMax) + QStringLiteral("…");
+    };
+    const QString as = shown(read.value(i)), instead = shown(otherLines.value(i));
+    QString message;
+    if (text.encoding == TextCodec::Encoding::Utf8)
+        message =
+            QStringLiteral("Shift-JIS としても読めるファイルですが、UTF-8 として「%1」と読まれ"
+                           "ます（Shift-JIS なら「%2」）")
+                .arg(as, instead);
+    else
+        message =
+            QStringLiteral("UTF-8 としても読めるファイルですが、Shift-JIS として「%1」と読まれ"
+                           "ます（UTF-8 なら「%2」。UTF-8 として読ませるには BOM を付けて"
+                           "ください）")
+                .arg(as, instead);
+    out << finding(row, int(i + 1), kWarning, message);
 }
 
 void DataChecker::checkWords(int row, const QStringList &lines, bool loaded,

@@ -37,6 +37,8 @@ private:
     // Returns the file's encoding when it holds text beyond ASCII that
     // decodes cleanly: only then does it tell the encodings apart.
     std::optional<TextCodec::Encoding> checkFile(int row, QList<Finding> &out);
+    void warnOtherReading(int row, QByteArrayView bytes, const TextCodec::Decoded &text,
+                          QList<Finding> &out) const;
     void checkWords(int row, const QStringList &lines, bool loaded, QList<Finding> &out) const;
     OpenFrame checkFrames(const QStringList &lines, QList<Finding> &out) const;
     void checkFrameText(int startLine, const QList<std::pair<int, QString>> &lines,

@@ -1,17 +1,30 @@
 #include "SongWriter.h"
 
-SongWriter::SongWriter(const QString &folder, std::optional<quint64> seed)
-    : m_files(folder), m_random(seed), m_engine(m_files, m_clock, m_random, m_window)
+namespace
 {
+
+// Large enough that writing costs little, small enough to go unnoticed.
+constexpr qsizetype kFlushAt = 1 << 16;
+
+} // namespace
+
+SongWriter::SongWriter(const QString &folder, std::optional<quint64> seed, Output output)
+    : m_files(folder), m_random(seed), m_engine(m_files, m_clock, m_random, m_window),
+      m_output(std::move(output))
+{
+    m_buffer.reserve(2 * kFlushAt);
 }
 
 bool SongWriter::load()
 {
     m_engine.Form_Load();
-    return !m_engine.unloaded() && !m_window.unloaded();
+    if (m_engine.unloaded() || m_window.unloaded())
+        return false;
+    m_window.setSink([this](const QString &piece) { take(piece); });
+    return true;
 }
 
-void SongWriter::writeSong(quint64 appends, std::optional<qsizetype> frame, QByteArray &out)
+bool SongWriter::writeSong(quint64 appends, std::optional<qsizetype> frame)
 {
     if (frame) {
         m_window.setText(QString());
@@ -20,14 +33,40 @@ void SongWriter::writeSong(quint64 appends, std::optional<qsizetype> frame, QByt
     } else {
         m_engine.mnuNew_Click();
     }
-    for (quint64 i = 0; i < appends; ++i)
+    for (quint64 i = 0; i < appends && !m_failed; ++i)
         m_engine.mnuRepeat_Click();
-
-    appendUtf8WithLf(m_window.text(), out);
     // Songs that end without a line break (a frame cut by an "@") still
     // start on a line of their own.
-    if (!out.isEmpty() && !out.endsWith('\n'))
-        out.append('\n');
+    if (!m_atLineStart) {
+        m_buffer.append('\n');
+        m_atLineStart = true;
+    }
+    return !m_failed;
+}
+
+bool SongWriter::finish()
+{
+    if (!m_failed && !m_buffer.isEmpty() && !m_output(m_buffer))
+        m_failed = true;
+    m_buffer.resize(0);
+    return !m_failed;
+}
+
+void SongWriter::take(const QString &piece)
+{
+    if (m_failed || piece.isEmpty())
+        return;
+    appendUtf8WithLf(piece, m_buffer);
+    m_atLineStart = m_buffer.endsWith('\n');
+    if (m_buffer.size() >= kFlushAt)
+        flush();
+}
+
+void SongWriter::flush()
+{
+    if (!m_output(m_buffer))
+        m_failed = true;
+    m_buffer.resize(0);
 }
 
 void SongWriter::appendUtf8WithLf(QStringView text, QByteArray &out)

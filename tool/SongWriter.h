@@ -7,6 +7,7 @@
 #include "TerminalWindow.h"
 
 #include <QByteArray>
+#include <functional>
 #include <optional>
 
 // Writes songs with the engine itself, so that each song is exactly the text
@@ -15,9 +16,12 @@
 class SongWriter
 {
 public:
+    // Takes bytes to write out; false when they could not be written.
+    using Output = std::function<bool(QByteArrayView bytes)>;
+
     // `seed` fixes the generator; without it the clock seeds it, as in the
-    // program.
-    SongWriter(const QString &folder, std::optional<quint64> seed);
+    // program. Songs go to `output` in UTF-8 with LF line ends.
+    SongWriter(const QString &folder, std::optional<quint64> seed, Output output);
 
     // The program's start-up. False when the program would not start; the
     // reasons are in messages().
@@ -26,16 +30,27 @@ public:
     qsizetype frameCount() const { return m_engine.data().Frames.size(); }
 
     // One song: New lyrics (on `frame` when given, else a drawn frame), then
-    // `appends` Append lyrics. Appended to `out` in UTF-8 with LF line ends.
-    void writeSong(quint64 appends, std::optional<qsizetype> frame, QByteArray &out);
+    // `appends` Append lyrics. Each filling is handed on as it is made, so
+    // memory stays the same however long the song. False once the output
+    // has failed; nothing more is written then.
+    bool writeSong(quint64 appends, std::optional<qsizetype> frame);
+    // Writes out what is still held back; false when the output failed.
+    bool finish();
 
     // `text` in UTF-8 with each CR LF written as LF.
     static void appendUtf8WithLf(QStringView text, QByteArray &out);
 
 private:
+    void take(const QString &piece);
+    void flush();
+
     FolderFileSystem m_files;
     SystemClock m_clock;
     SeededRandom m_random;
     TerminalWindow m_window;
     LyricEngine m_engine;
+    Output m_output;
+    QByteArray m_buffer;       // written out in blocks, not filling by filling
+    bool m_failed = false;     // the output refused bytes
+    bool m_atLineStart = true; // the last byte written was a line break
 };

@@ -1,5 +1,25 @@
 #include "TerminalWindow.h"
 
+void TerminalWindow::setText(const QString &text)
+{
+    m_length = text.size();
+    if (!m_sink) {
+        m_text = text;
+        return;
+    }
+    if (!text.isEmpty())
+        m_sink(text);
+}
+
+void TerminalWindow::appendText(const QString &tail)
+{
+    m_length += tail.size();
+    if (m_sink)
+        m_sink(tail);
+    else
+        m_text += tail;
+}
+
 MsgAnswer TerminalWindow::messageBox(const QString &prompt, MsgButtons buttons, MsgIcon,
                                      const QString &)
 {

@@ -2,27 +2,41 @@
 // standard output, with the engine of the program itself.
 #include "AppInfo.h"
 #include "DataChecker.h"
+#include "FileError.h"
 #include "SongWriter.h"
 #include "ToolCommandLine.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <cstdio>
+#include <new>
 
 namespace
 {
 
 enum Status { Success = 0, Failure = 1, BadUsage = 2 };
 
-void print(std::FILE *stream, const QString &text)
+// False when the text could not be written.
+bool print(std::FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, bytes.size(), stream);
+    return std::fwrite(bytes.constData(), 1, bytes.size(), stream) == size_t(bytes.size());
 }
 
 void printError(const QString &message)
 {
     print(stderr, QStringLiteral("lyrmak-tool: %1\n").arg(message));
+}
+
+// Every command ends here: output that was lost (a full disk, a closed pipe)
+// is a failure, never a success with nothing to show for it.
+int finishOutput(bool written, int status = Success)
+{
+    if (std::fflush(stdout) != 0 || !written) {
+        printError(QStringLiteral("標準出力に書き込めませんでした"));
+        return Failure;
+    }
+    return status;
 }
 
 int usageError(const QString &message)
@@ -60,13 +74,14 @@ int runCheck(const ToolCommandLine &line, const QString &folder)
     }
     if (!line.quiet())
         report += DataChecker::summary(findings) + QLatin1Char('\n');
-    print(stdout, report);
-    return errors ? Failure : Success;
+    return finishOutput(print(stdout, report), errors ? Failure : Success);
 }
 
 int runWrite(const ToolCommandLine &line, const QString &folder)
 {
-    SongWriter writer(folder, line.seed());
+    SongWriter writer(folder, line.seed(), [](QByteArrayView bytes) {
+        return std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
+    });
     if (!writer.load()) {
         for (const QString &m : writer.messages())
             printError(m);
@@ -83,25 +98,10 @@ int runWrite(const ToolCommandLine &line, const QString &folder)
         frame = qsizetype(*line.frame());
     }
 
-    QByteArray buffer;
-    constexpr qsizetype kFlushAt = 1 << 16;
-    buffer.reserve(2 * kFlushAt);
-    for (quint64 i = 0; i < line.count(); ++i) {
-        writer.writeSong(line.appends(), frame, buffer);
-        if (buffer.size() >= kFlushAt || i + 1 == line.count()) {
-            if (std::fwrite(buffer.constData(), 1, buffer.size(), stdout) !=
-                size_t(buffer.size())) {
-                printError(QStringLiteral("標準出力に書き込めませんでした"));
-                return Failure;
-            }
-            buffer.resize(0);
-        }
-    }
-    if (std::fflush(stdout) != 0) {
-        printError(QStringLiteral("標準出力に書き込めませんでした"));
-        return Failure;
-    }
-    return Success;
+    bool written = true;
+    for (quint64 i = 0; i < line.count() && written; ++i)
+        written = writer.writeSong(line.appends(), frame);
+    return finishOutput(writer.finish() && written);
 }
 
 } // namespace
@@ -117,12 +117,11 @@ int main(int argc, char *argv[])
         return usageError(line.error());
     switch (line.command()) {
     case ToolCommandLine::Command::Help:
-        print(stdout, ToolCommandLine::helpText(QCoreApplication::applicationDirPath() +
-                                                QStringLiteral("/lyrmak-tool.1")));
-        return Success;
+        return finishOutput(
+            print(stdout, ToolCommandLine::helpText(QCoreApplication::applicationDirPath() +
+                                                    QStringLiteral("/lyrmak-tool.1"))));
     case ToolCommandLine::Command::Version:
-        print(stdout, ToolCommandLine::versionText());
-        return Success;
+        return finishOutput(print(stdout, ToolCommandLine::versionText()));
     case ToolCommandLine::Command::Check:
     case ToolCommandLine::Command::Write:
         break;
@@ -130,6 +129,13 @@ int main(int argc, char *argv[])
     const QString folder = dataFolder(line);
     if (folder.isEmpty())
         return BadUsage;
-    return line.command() == ToolCommandLine::Command::Check ? runCheck(line, folder)
-                                                             : runWrite(line, folder);
+    // A data file too large to hold is reported where it is read; this
+    // catches the rest, so that the tool never aborts.
+    try {
+        return line.command() == ToolCommandLine::Command::Check ? runCheck(line, folder)
+                                                                 : runWrite(line, folder);
+    } catch (const std::bad_alloc &) {
+        printError(FileError::of(FileError::Kind::OutOfMemory).description());
+        return Failure;
+    }
 }

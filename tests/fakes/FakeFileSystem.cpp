@@ -2,6 +2,8 @@
 
 #include "PosixTextReader.h"
 
+#include <new>
+
 namespace
 {
 
@@ -126,6 +128,11 @@ void FakeFileSystem::failAt(Step step, const QString &path, int from, int times,
     m_rules.append({step, path, from, times, error});
 }
 
+void FakeFileSystem::failAllocationAt(Step step, const QString &path, int from, int times)
+{
+    m_rules.append({step, path, from, times, {}, true});
+}
+
 int FakeFileSystem::calls(Step step, const QString &path) const
 {
     return m_calls.value({int(step), path});
@@ -136,8 +143,11 @@ FileError FakeFileSystem::take(Step step, const QString &path)
     log.append(QString::fromLatin1(stepName(step)) + QLatin1Char(' ') + path);
     const int n = ++m_calls[{int(step), path}];
     for (const Rule &r : m_rules)
-        if (r.step == step && r.path == path && n >= r.from && n < r.from + r.times)
+        if (r.step == step && r.path == path && n >= r.from && n < r.from + r.times) {
+            if (r.allocation)
+                throw std::bad_alloc();
             return r.error;
+        }
     return {};
 }
 

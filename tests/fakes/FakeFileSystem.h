@@ -25,6 +25,9 @@ public:
     // Calls number from, from + 1, ..., from + times - 1 (counted from 1) of
     // `step` on `path` fail with `error`.
     void failAt(Step step, const QString &path, int from, int times, FileError error);
+    // The same calls throw std::bad_alloc, as an allocation that fails
+    // inside the step would.
+    void failAllocationAt(Step step, const QString &path, int from, int times);
     // Counts calls so far of `step` on `path`.
     int calls(Step step, const QString &path) const;
 
@@ -43,6 +46,7 @@ private:
         int from;
         int times;
         FileError error;
+        bool allocation = false;
     };
     QList<Rule> m_rules;
     QMap<QPair<int, QString>, int> m_calls;

@@ -1,52 +1,32 @@
 #include "HelpFile.h"
 
-#include <QFile>
-#include <QFileInfo>
-
-namespace
-{
-
-// Far beyond any help document; a larger file is something else and is not
-// read into memory at all.
-constexpr qint64 MaxHelpBytes = 16 * 1024 * 1024;
-
-QString readFailure(QFileDevice::FileError error)
-{
-    if (error == QFileDevice::PermissionsError)
-        return QStringLiteral("読み取りの許可がありません");
-    return QStringLiteral("ファイルを開けません");
-}
-
-} // namespace
+#include "PosixTextReader.h"
 
 HelpFile::Status HelpFile::check(const QString &path, QString *reason)
 {
     if (path.isEmpty())
         return Status::NotNamed;
-    const QFileInfo info(path);
-    if (!info.exists())
+    // Read without waiting: a FIFO or a device in its place is refused, not
+    // opened and read for ever. A larger file is read only this far.
+    QByteArray bytes;
+    const FileError e = PosixTextReader::readRegularFile(path, bytes, MaxBytes);
+    switch (e.kind) {
+    case FileError::Kind::None:
+        break;
+    case FileError::Kind::NotFound:
+    case FileError::Kind::PathNotFound:
         return Status::Missing;
-    if (info.isDir()) {
+    case FileError::Kind::AccessDenied:
         if (reason)
-            *reason = QStringLiteral("ファイルではなくフォルダーです");
+            *reason = QStringLiteral("読み取りの許可がありません");
         return Status::Unreadable;
-    }
-    if (info.size() > MaxHelpBytes)
-        return Status::NotHtml;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    default:
         if (reason)
-            *reason = readFailure(file.error());
-        return Status::Unreadable;
-    }
-    const QByteArray bytes = file.read(MaxHelpBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        if (reason)
-            *reason = QStringLiteral("読み込みの途中で失敗しました");
+            *reason = e.description();
         return Status::Unreadable;
     }
     // Binary help files and other binary data hold NUL bytes; HTML never does.
-    if (bytes.size() > MaxHelpBytes || bytes.contains('\0'))
+    if (bytes.size() > MaxBytes || bytes.contains('\0'))
         return Status::NotHtml;
     if (!bytes.toLower().contains("<html"))
         return Status::NotHtml;

@@ -16,6 +16,10 @@ public:
         NotHtml,    // readable, but not an HTML document (a binary help file, say)
     };
 
+    // Far beyond any help document; a larger file is something else and is
+    // not read into memory at all.
+    static constexpr qint64 MaxBytes = 16 * 1024 * 1024;
+
     // Reads the file to decide; `reason` gets a short Japanese cause for
     // Unreadable.
     static Status check(const QString &path, QString *reason = nullptr);

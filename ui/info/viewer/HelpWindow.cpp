@@ -1,13 +1,16 @@
 #include "HelpWindow.h"
 
 #include "AppIcon.h"
+#include "HelpBrowser.h"
 #include "HelpFile.h"
+#include "UrlOpener.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -34,10 +37,12 @@ HelpWindow::HelpWindow(QWidget *parent) : QMainWindow(parent)
     m_contents->setUniformRowHeights(true);
     m_contents->header()->setStretchLastSection(true);
 
-    m_text = new QTextBrowser;
+    m_text = new HelpBrowser;
     m_text->setObjectName(QStringLiteral("text"));
     m_text->setAccessibleName(QStringLiteral("本文"));
-    m_text->setOpenExternalLinks(true);
+    // Every link goes through followLink(), which decides what may open.
+    m_text->setOpenLinks(false);
+    connect(m_text, &QTextBrowser::anchorClicked, this, &HelpWindow::followLink);
 
     auto *splitter = new QSplitter;
     splitter->addWidget(m_contents);
@@ -76,9 +81,17 @@ HelpWindow::HelpWindow(QWidget *parent) : QMainWindow(parent)
     connect(m_text->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &HelpWindow::followScroll);
 
+    // Says why a link did not open.
+    statusBar()->setObjectName(QStringLiteral("status"));
+
     // The reader starts in the text; asking for the contents moves there.
     m_text->setFocus(Qt::OtherFocusReason);
     resize(800, 600);
+}
+
+QTextBrowser *HelpWindow::textView() const
+{
+    return m_text;
 }
 
 void HelpWindow::open(const QString &path)
@@ -88,6 +101,8 @@ void HelpWindow::open(const QString &path)
     m_headings.clear();
     m_contents->clear();
     m_text->clearHistory();
+    statusBar()->clearMessage();
+    m_text->setHelpFile(status == HelpFile::Status::Ok ? path : QString());
     if (status != HelpFile::Status::Ok) {
         m_source.clear();
         m_text->setHtml(HelpFile::problemPage(status, path, reason));
@@ -105,6 +120,30 @@ void HelpWindow::open(const QString &path)
     // The reader starts at the top, in the first section.
     const QSignalBlocker quiet(m_contents);
     m_contents->setCurrentItem(m_contents->topLevelItem(0));
+}
+
+// Pages of the help's own folder open here; web and mail addresses open in
+// the user's programs. Anything else (another scheme, a file elsewhere, a
+// FIFO, a program) is not opened at all, and the status bar says so.
+void HelpWindow::followLink(const QUrl &link)
+{
+    statusBar()->clearMessage();
+    const QUrl url = m_text->source().resolved(link);
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+        scheme == QLatin1String("mailto")) {
+        UrlOpener::open(url.toString(QUrl::FullyEncoded));
+        return;
+    }
+    const QString file = m_text->fileInFolder(url);
+    if (!file.isEmpty() && HelpFile::check(file) == HelpFile::Status::Ok) {
+        QUrl page = QUrl::fromLocalFile(file);
+        page.setFragment(url.fragment());
+        m_text->setSource(page, QTextDocument::HtmlResource);
+        return;
+    }
+    statusBar()->showMessage(
+        QStringLiteral("このリンクは開けません: %1").arg(link.toDisplayString()));
 }
 
 void HelpWindow::buildContents()

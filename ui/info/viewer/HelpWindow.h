@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QUrl>
 
+class HelpBrowser;
 class QAction;
 class QTextBrowser;
 class QToolBar;
@@ -27,15 +28,16 @@ public:
     void showContents();
 
     QTreeWidget *contentsList() const { return m_contents; }
-    QTextBrowser *textView() const { return m_text; }
+    QTextBrowser *textView() const;
 
 private:
     void buildContents();
     void goTo(QTreeWidgetItem *item);
     void followScroll();
+    void followLink(const QUrl &link);
 
     QTreeWidget *m_contents = nullptr;
-    QTextBrowser *m_text = nullptr;
+    HelpBrowser *m_text = nullptr;
     QToolBar *m_toolBar = nullptr;
     QAction *m_back = nullptr;
     QAction *m_forward = nullptr;

@@ -1,0 +1,75 @@
+#include "HelpBrowser.h"
+
+#include "HelpFile.h"
+#include "PosixTextReader.h"
+
+#include <QFileInfo>
+#include <QIcon>
+#include <QImage>
+#include <QStringDecoder>
+#include <QStyle>
+
+HelpBrowser::HelpBrowser(QWidget *parent) : QTextBrowser(parent) {}
+
+void HelpBrowser::setHelpFile(const QString &helpFile)
+{
+    const QString real = QFileInfo(helpFile).canonicalFilePath();
+    m_folder = real.isEmpty() ? QString() : QFileInfo(real).absolutePath();
+}
+
+QString HelpBrowser::fileInFolder(const QUrl &url) const
+{
+    const QUrl full = url.isRelative() ? source().resolved(url) : url;
+    if (m_folder.isEmpty() || !full.isLocalFile())
+        return {};
+    // Canonical on both sides, so that neither "../" nor a link leads out.
+    const QFileInfo info(full.toLocalFile());
+    const QString real = info.canonicalFilePath();
+    const QString inside = m_folder.endsWith(QLatin1Char('/')) ? m_folder : m_folder + '/';
+    if (!real.startsWith(inside) || !QFileInfo(real).isFile())
+        return {};
+    return real;
+}
+
+QVariant HelpBrowser::loadResource(int type, const QUrl &name)
+{
+    const QString file = fileInFolder(name);
+    QByteArray bytes;
+    const bool read = !file.isEmpty() &&
+                      PosixTextReader::readRegularFile(file, bytes, HelpFile::MaxBytes).ok() &&
+                      bytes.size() <= HelpFile::MaxBytes;
+    if (type == QTextDocument::ImageResource) {
+        // Always an image: given anything else, the text layout would load
+        // the image file by itself, by the name the page gives.
+        QImage image;
+        if (read)
+            image.loadFromData(bytes);
+        if (image.isNull())
+            image = brokenImage();
+        return image;
+    }
+    // Empty rather than null when refused: given null, the document would
+    // read the file by itself.
+    if (!read)
+        return type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource
+                   ? QVariant(QString())
+                   : QVariant(QByteArray());
+    if (type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource) {
+        QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
+        if (!decoder.isValid())
+            decoder = QStringDecoder(QStringDecoder::Utf8);
+        return QString(decoder(bytes));
+    }
+    return bytes;
+}
+
+QImage HelpBrowser::brokenImage() const
+{
+    QIcon icon = style()->standardIcon(QStyle::SP_FileIcon);
+    QImage image = icon.pixmap(16, 16).toImage();
+    if (image.isNull()) {
+        image = QImage(16, 16, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+    }
+    return image;
+}
