@@ -1,4 +1,5 @@
 #include "Clipboard.h"
+#include "DesktopSession.h"
 #include "MtRandom.h"
 #include "PosixFileSystem.h"
 #include "QtJapanese.h"
@@ -9,11 +10,14 @@
 
 int main(int argc, char *argv[])
 {
+    if (!DesktopSession::screenAvailable())
+        return 1;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lyrmak"));
     QApplication::setApplicationDisplayName(QString());
 
     QtJapanese::install();
+    DesktopSession::setUp();
 
     PosixFileSystem files;
     SystemClock clock;
