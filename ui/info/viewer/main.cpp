@@ -15,7 +15,9 @@ int main(int argc, char *argv[])
     if (!DesktopSession::screenAvailable())
         return 1;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("lyrmak-help"));
+    // The help belongs to the program: under X11 the application name is the
+    // window class, by which docks match the window to the program's entry.
+    QApplication::setApplicationName(QStringLiteral("lyrmak"));
     QApplication::setApplicationDisplayName(QString());
 
     QtJapanese::install();
