@@ -1,5 +1,6 @@
 #include "AppIcon.h"
 #include "Clipboard.h"
+#include "DesktopSession.h"
 #include "MtRandom.h"
 #include "PosixFileSystem.h"
 #include "QtJapanese.h"
@@ -10,6 +11,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (!DesktopSession::screenAvailable())
+        return 1;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lyrmak"));
     QApplication::setApplicationDisplayName(QString());
@@ -18,6 +21,7 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(AppIcon::icon());
 
     QtJapanese::install();
+    DesktopSession::setUp();
 
     PosixFileSystem files;
     SystemClock clock;

@@ -3,11 +3,13 @@
 # but only those that are missing. Usage: scripts/deps.sh run|test
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
-          fonts-ipafont-gothic)
+# qt6-wayland lets the program run on a Wayland desktop without XWayland;
+# fonts-noto-cjk is the proportional Japanese font of Debian's Japanese desktops.
+packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-wayland qt6-translations-l10n
+          fonts-ipafont-gothic fonts-noto-cjk)
 if [[ "${1:-run}" == test ]]; then
     packages+=(clang-format libbenchmark-dev clang libclang-rt-14-dev xvfb xauth x11-utils
-               libxcb1-dev bc python3 imagemagick)
+               libxcb1-dev bc python3 imagemagick desktop-file-utils man-db weston)
 fi
 
 missing=()

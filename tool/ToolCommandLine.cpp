@@ -162,7 +162,7 @@ QString ToolCommandLine::helpText(const QString &manPage)
                "  2  使い方の誤り\n"
                "\n"
                "\n"
-               "詳しい説明: man -l %1\n")
+               "詳しい説明: man lyrmak-tool（インストールする前は man -l %1）\n")
         .arg(manPage);
 }
 

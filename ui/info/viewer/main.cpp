@@ -1,3 +1,5 @@
+#include "AppIcon.h"
+#include "DesktopSession.h"
 #include "HelpInstance.h"
 #include "HelpWindow.h"
 #include "QtJapanese.h"
@@ -10,11 +12,18 @@
 // Shows the help file FILE; --contents opens it on its contents list.
 int main(int argc, char *argv[])
 {
+    if (!DesktopSession::screenAvailable())
+        return 1;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("lyrmak-help"));
+    // The help belongs to the program: under X11 the application name is the
+    // window class, by which docks match the window to the program's entry.
+    QApplication::setApplicationName(QStringLiteral("lyrmak"));
     QApplication::setApplicationDisplayName(QString());
 
     QtJapanese::install();
+    DesktopSession::setUp();
+    // Every window of the viewer, message boxes included, shows the program's icon.
+    QApplication::setWindowIcon(AppIcon::icon());
 
     QCommandLineParser parser;
     const QCommandLineOption contents(QStringLiteral("contents"));

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Both programs started without a screen: one Japanese line and status 1
+# instead of Qt's abort, unless a plugin that needs no display is chosen.
+# Usage: nodisplay_test.sh APP_DIR
+set -uo pipefail
+app=$1
+err=$(mktemp)
+trap 'rm -f "$err"' EXIT
+failed=0
+
+# row NAME PROGRAM EXPECTED_STATUS QT_QPA_PLATFORM
+row() {
+    local status
+    env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM="$4" timeout 5 "$app/$2" >/dev/null 2>"$err"
+    status=$?
+    if [[ $status -ne $3 ]]; then
+        echo "FAIL $1: status $status, expected $3" >&2
+        cat "$err" >&2
+        failed=1
+    elif [[ $3 -eq 1 && ($(wc -l <"$err") -ne 1 || $(cat "$err") != *画面*) ]]; then
+        echo "FAIL $1: expected one line about the screen, got:" >&2
+        cat "$err" >&2
+        failed=1
+    fi
+}
+
+row "no display" lyrmak 1 ""
+row "xcb chosen" lyrmak 1 xcb
+row "wayland then xcb" lyrmak 1 "wayland;xcb"
+row "help viewer" lyrmak-help 1 ""
+# Still running when the timeout stops it: offscreen needs no display.
+row "offscreen" lyrmak 124 offscreen
+exit $failed
