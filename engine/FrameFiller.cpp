@@ -219,19 +219,15 @@ QString FrameFiller::fillCategory(const QString &text, int k, RandomSource &rand
     QVarLengthArray<QStringView, 32> pending;
     pending.append(QStringView(text).sliced(start));
 
-    // The tag has just been taken out of out + pending.
+    // The tag has just been taken out of out + pending, and pending holds no
+    // empty view, so a held tag's digit can only be at the front of the top.
     auto replace = [&]() {
         int digit = 0;
-        if (refrains) {
-            for (qsizetype i = pending.size() - 1; i >= 0; --i) {
-                if (pending[i].isEmpty())
-                    continue;
-                if (isHoldDigit(pending[i].front().unicode())) {
-                    digit = pending[i].front().unicode() - u'0';
-                    pending[i] = pending[i].sliced(1);
-                }
-                break;
-            }
+        if (refrains && !pending.empty() && isHoldDigit(pending.back().front().unicode())) {
+            digit = pending.back().front().unicode() - u'0';
+            pending.back() = pending.back().sliced(1);
+            if (pending.back().isEmpty())
+                pending.removeLast();
         }
         qsizetype index = digit ? held.index[digit] : -1;
         if (index < 0) {
@@ -246,15 +242,17 @@ QString FrameFiller::fillCategory(const QString &text, int k, RandomSource &rand
             pending.append(QStringView(word));
     };
 
-    while (!pending.empty() && !exhausted()) {
-        QStringView &top = pending.back();
-        if (top.isEmpty()) {
+    // Takes the first n characters off the top view, dropping it when empty.
+    auto consume = [&](qsizetype n) {
+        pending.back() = pending.back().sliced(n);
+        if (pending.back().isEmpty())
             pending.removeLast();
-            continue;
-        }
+    };
+    while (!pending.empty() && !exhausted()) {
+        const QStringView top = pending.back();
         if (!out.isEmpty() && out.back().unicode() == first && top.front().unicode() == second) {
             out.chop(1);
-            top = top.sliced(1);
+            consume(1);
             replace();
             continue;
         }
@@ -265,7 +263,7 @@ QString FrameFiller::fillCategory(const QString &text, int k, RandomSource &rand
             continue;
         }
         out += top.first(at);
-        top = top.sliced(at + tag.size());
+        consume(at + tag.size());
         replace();
     }
     stopped = exhausted();
