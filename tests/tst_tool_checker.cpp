@@ -56,6 +56,21 @@ void tst_ToolChecker::check_data()
     QTest::newRow("every word holds its own tag")
         << "words_own_tag.dat" << no
         << L{"0:E No の置き換えが終わりません", "2:W もう一度 No.dat", "3:W もう一度 No.dat"};
+    QTest::newRow("held tags used once")
+        << "kasi_refrains.dat" << kasi
+        << L{"3:W 「Gi2」はこのフレームに1回しかない", "6:W 「Vt3」はこのフレームに1回しかない"};
+    QTest::newRow("a digit after a tag without refrains")
+        << "kasi_digits.dat" << kasi << L{"1:W 「No1」は、くりかえしの印ではなく"};
+    QTest::newRow("a digit after a tag inside a word")
+        << "words_digit.dat" << gi
+        << L{"2:W あとで No.dat", "2:W 「No1」は、くりかえしの印ではなく"};
+    QTest::newRow("words that complete their tag at a seam")
+        << "words_come_back.dat" << no
+        << L{"3:W 単語「星N」は、前後の文字とつながってタグ「No」をまた作る", "4:W 単語「o月」は"};
+    QTest::newRow("every word can bring its tag back")
+        << "words_all_come_back.dat" << no
+        << L{"0:E どの単語もタグ「No」をまた作ることがある", "1:W 単語「o月」は",
+             "2:W 単語「星N」は", "3:W 空の単語になります", "3:W 空の単語は、前後の文字をつなげて"};
     QTest::newRow("word warnings") << "words_warnings.dat" << ad
                                    << L{"2:W 「Nobody」の中の「No」も No.dat",
                                         "3:W 「Adobe」の中の「Ad」も Ad.dat",

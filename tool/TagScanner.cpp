@@ -12,6 +12,8 @@ bool isLatinLetter(QChar c)
 
 int TagScanner::tagAt(QStringView text, qsizetype pos) const
 {
+    if (pos < 0 || pos >= text.size())
+        return -1;
     for (int k = 0; k < m_tags.size(); ++k)
         if (text.sliced(pos).startsWith(m_tags[k]))
             return k;
@@ -35,6 +37,7 @@ QList<TagScanner::Hit> TagScanner::scan(QStringView text) const
             continue;
         Hit hit;
         hit.category = k;
+        hit.pos = i;
         qsizetype from = i, to = i + m_tags[k].size();
         while (from > 0 && isLatinLetter(text[from - 1]))
             --from;
