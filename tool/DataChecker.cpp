@@ -394,40 +394,43 @@ void DataChecker::checkTagsComingBack(QList<QList<Finding>> &perFile) const
             lastLetters[row].insert(line.back());
         }
 
+    // Can a tag's first letter stand just before one of its tags, or its
+    // second just after one? In a text, from a word of its own list, or from
+    // a word of an earlier list whose tag stands right there.
+    QList<bool> firstBefore(lists), secondAfter(lists);
+    for (int k = 0; k < lists; ++k) {
+        firstBefore[k] = lastLetters[k].contains(m_tags[k][0]);
+        secondAfter[k] = firstLetters[k].contains(m_tags[k][1]);
+    }
+    for (const QStringView text : texts)
+        for (const TagScanner::Hit &hit : m_scanner.scan(text)) {
+            const int k = hit.category;
+            const QChar first = m_tags[k][0], second = m_tags[k][1];
+            const qsizetype p = hit.pos;
+            if (p > 0 && text[p - 1] == first)
+                firstBefore[k] = true;
+            for (const qsizetype before : {p - 2, p - 3}) {
+                const int j = m_scanner.tagAt(text, before);
+                if (j < 0 || j >= k ||
+                    (before == p - 3 && !(m_refrains && isHoldDigit(text[p - 1]))))
+                    continue;
+                if (lastLetters[j].contains(first) ||
+                    (hasEmpty[j] && before > 0 && text[before - 1] == first))
+                    firstBefore[k] = true;
+            }
+            qsizetype after = p + 2;
+            if (m_refrains && after < text.size() && isHoldDigit(text[after]))
+                ++after;
+            if (after < text.size() && text[after] == second)
+                secondAfter[k] = true;
+            const int j = m_scanner.tagAt(text, after);
+            if (j >= 0 && j < k && firstLetters[j].contains(second))
+                secondAfter[k] = true;
+        }
+
     for (int k = 0; k < lists; ++k) {
         const QString &tag = m_tags[k];
         const QChar first = tag[0], second = tag[1];
-        // Can the first letter stand just before one of this list's tags,
-        // or the second just after one? In a text, from a word of this list,
-        // or from a word of an earlier list whose tag stands right there.
-        bool firstBefore = lastLetters[k].contains(first);
-        bool secondAfter = firstLetters[k].contains(second);
-        for (const QStringView text : texts)
-            for (const TagScanner::Hit &hit : m_scanner.scan(text)) {
-                if (hit.category != k)
-                    continue;
-                const qsizetype p = hit.pos;
-                if (p > 0 && text[p - 1] == first)
-                    firstBefore = true;
-                for (const qsizetype before : {p - 2, p - 3}) {
-                    const int j = m_scanner.tagAt(text, before);
-                    if (j < 0 || j >= k ||
-                        (before == p - 3 && !(m_refrains && isHoldDigit(text[p - 1]))))
-                        continue;
-                    if (lastLetters[j].contains(first) ||
-                        (hasEmpty[j] && before > 0 && text[before - 1] == first))
-                        firstBefore = true;
-                }
-                qsizetype after = p + 2;
-                if (m_refrains && after < text.size() && isHoldDigit(text[after]))
-                    ++after;
-                if (after < text.size() && text[after] == second)
-                    secondAfter = true;
-                const int j = m_scanner.tagAt(text, after);
-                if (j >= 0 && j < k && firstLetters[j].contains(second))
-                    secondAfter = true;
-            }
-
         int words = 0, comingBack = 0, holding = 0;
         for (int i = 0; i < m_lines[k].size(); ++i) {
             const QString &word = m_lines[k][i];
@@ -446,9 +449,9 @@ void DataChecker::checkTagsComingBack(QList<QList<Finding>> &perFile) const
                 ++comingBack;
                 continue;
             }
-            const bool atSeam = word.isEmpty() ? firstBefore && secondAfter
-                                               : (word.front() == second && firstBefore) ||
-                                                     (word.back() == first && secondAfter);
+            const bool atSeam = word.isEmpty() ? firstBefore[k] && secondAfter[k]
+                                               : (word.front() == second && firstBefore[k]) ||
+                                                     (word.back() == first && secondAfter[k]);
             if (!atSeam)
                 continue;
             ++comingBack;
