@@ -56,6 +56,7 @@ void tst_ToolChecker::check_data()
     QTest::newRow("every word holds its own tag")
         << "words_own_tag.dat" << no
         << L{"0:E No の置き換えが終わりません", "2:W もう一度 No.dat", "3:W もう一度 No.dat"};
+    QTest::newRow("a line of a million tags") << "(a million tags)" << kasi << L{};
     QTest::newRow("held tags used once")
         << "kasi_refrains.dat" << kasi
         << L{"3:W 「Gi2」はこのフレームに1回しかない", "6:W 「Vt3」はこのフレームに1回しかない"};
@@ -105,11 +106,16 @@ void tst_ToolChecker::check()
     for (const QString &f : bundled.entryList(QDir::Files))
         if (f != target)
             QVERIFY(QFile::copy(bundled.filePath(f), dir.filePath(f)));
-    if (source == "(folder)")
+    if (source == "(folder)") {
         QVERIFY(QDir(dir.path()).mkdir(target));
-    else if (!target.isEmpty() && source != "(none)")
+    } else if (source == "(a million tags)") {
+        QFile f(dir.filePath(target));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("Gi").repeated(1000000) + "\r\n@\r\n");
+    } else if (!target.isEmpty() && !source.startsWith('(')) {
         QVERIFY(
             QFile::copy(QStringLiteral(LYRMAK_TEST_DATA_DIR "/") + source, dir.filePath(target)));
+    }
 
     QStringList got, messages, wanted;
     for (const Finding &f : DataChecker(dir.path()).check()) {
