@@ -3,7 +3,6 @@
 #include "RandomSource.h"
 
 #include <QVarLengthArray>
-#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -40,9 +39,9 @@ qsizetype countPairs(QStringView s, char16_t a, char16_t b)
 
 // Draws the word indices of one category's turn. Classic: any word, each
 // time. No repeats: only words not yet used in this turn, counted in file
-// order; once all are used a new round begins. The used indices are kept in
-// a sorted array while few, and in a Fenwick tree once many, so that a long
-// frame over a long list stays fast.
+// order; once all are used, any word again for the rest of the turn. The
+// used indices are kept in a sorted array while few, and in a Fenwick tree
+// once many, so that a long frame over a long list stays fast.
 class WordDraw
 {
 public:
@@ -50,10 +49,8 @@ public:
 
     qsizetype take(double r)
     {
-        if (!m_noRepeats)
+        if (!m_noRepeats || m_used == m_n)
             return FrameFiller::pickIndex(r, m_n);
-        if (m_used == m_n)
-            newRound();
         qsizetype k = FrameFiller::pickIndex(r, m_n - m_used);
         ++m_used;
         if (m_tree.empty()) {
@@ -96,13 +93,6 @@ private:
         for (qsizetype i = index + 1; i <= m_n; i += i & -i)
             ++m_tree[size_t(i)];
     }
-    void newRound()
-    {
-        m_used = 0;
-        m_sorted.clear();
-        std::fill(m_tree.begin(), m_tree.end(), 0);
-    }
-
     qsizetype m_n;
     bool m_noRepeats;
     qsizetype m_used = 0;

@@ -20,7 +20,7 @@ class RandomSource;
 // a digit 1-9 is held: its first occurrence draws, later ones in the same
 // filling repeat that word without a draw, and the digit goes with the tag.
 // Every draw of a category then takes a word not yet used in this filling
-// (in file order, floor(r * unused)); once all are used a new round begins.
+// (in file order, floor(r * unused)); once all are used, any word again.
 //
 // When the lists are inert (see inert()), no replacement can make or break a
 // tag, so one scan of the frame finds every tag; the draws are then made in

@@ -51,7 +51,7 @@ inline bool literalCanBringBack(const QString &t, const WordList &list, bool ref
 // With refrains: a tag followed by a digit 1-9 is held (the digit goes with
 // it); the first one of a tag and digit draws, later ones take the same word
 // without a draw. Draws take a word not yet used in this turn, counting the
-// unused ones in file order; when none is left, every word is unused again.
+// unused ones in file order; when none is left, any word of the list.
 inline QString literalFill(const QString &frame, const std::array<WordList, 5> &lists,
                            RandomSource &random, bool refrains = false)
 {
@@ -76,11 +76,9 @@ inline QString literalFill(const QString &frame, const std::array<WordList, 5> &
                 w = heldWord[digit];
             } else {
                 const double r = random.next();
-                if (!refrains) {
+                if (!refrains || !used.contains(false)) {
                     w = list.Words[FrameFiller::pickIndex(r, list.Words.size())];
                 } else {
-                    if (!used.contains(false))
-                        used.fill(false);
                     QList<qsizetype> unused;
                     for (qsizetype i = 0; i < used.size(); ++i)
                         if (!used[i])

@@ -151,8 +151,11 @@ void tst_FrameFiller::refrains_data()
         << "Gi1-Gi1-Gi" << abc << QList<double>{0.5, 0} << "b-b-a";
     QTest::newRow("digits and categories are independent")
         << "Gi1Gi2No1Gi1No1" << abc << QList<double>{0, 0, 0.9} << "abmam";
-    QTest::newRow("no repeats until the list is used up, then a new round")
+    QTest::newRow("no repeats until the list is used up")
         << "GiGiGiGi" << abc << QList<double>{0, 0, 0, 0.9} << "abcc";
+    QTest::newRow("once used up, any word of the list")
+        << "GiGiGiGi" << lists({"a", "b"}, {"x"}, {"x"}, {"x"}, {"x"}) << QList<double>{0, 0, 0, 0}
+        << "abaa";
     QTest::newRow("0 and a second digit are text")
         << "Gi0 Gi12" << abc << QList<double>{0, 0} << "a0 b2";
     QTest::newRow("held tag inside a chained word")
