@@ -3,6 +3,7 @@
 #include "RandomSource.h"
 
 #include <QVarLengthArray>
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -108,32 +109,22 @@ struct Held {
 
 } // namespace
 
-FrameFiller::ListTraits FrameFiller::wordTraits(QStringView word, QStringView tag)
-{
-    ListTraits t;
-    if (word.isEmpty()) {
-        t.hasEmpty = true;
-        return t;
-    }
-    t.holdsTag = tag.size() == 2 && word.contains(tag);
-    t.beginsWithSecond = tag.size() == 2 && word.front() == tag[1];
-    t.endsWithFirst = tag.size() == 2 && word.back() == tag[0];
-    t.beginsWithDigit = isHoldDigit(word.front().unicode());
-    return t;
-}
-
 FrameFiller::ListTraits FrameFiller::traits(const WordList &list)
 {
-    ListTraits all;
+    ListTraits t;
+    const QStringView tag(list.Tag);
+    if (tag.size() != 2)
+        return t;
     for (const QString &word : list.Words) {
-        const ListTraits t = wordTraits(word, list.Tag);
-        all.holdsTag |= t.holdsTag;
-        all.beginsWithSecond |= t.beginsWithSecond;
-        all.endsWithFirst |= t.endsWithFirst;
-        all.hasEmpty |= t.hasEmpty;
-        all.beginsWithDigit |= t.beginsWithDigit;
+        if (word.isEmpty()) {
+            t.hasEmpty = true;
+            continue;
+        }
+        t.holdsTag = t.holdsTag || word.contains(tag);
+        t.beginsWithSecond = t.beginsWithSecond || word.front() == tag[1];
+        t.endsWithFirst = t.endsWithFirst || word.back() == tag[0];
     }
-    return all;
+    return t;
 }
 
 bool FrameFiller::canBringBack(QStringView text, const WordList &list, const ListTraits &traits,
@@ -357,12 +348,17 @@ QString FrameFiller::fillPlanned(const QString &frame, const TagPlan &plan,
     if (plan.tags.isEmpty())
         return frame;
     const bool refrains = m_rules == Rules::Refrains;
+    // A tag left without a word (the text grew past kMaxTextLength, as the
+    // general way stops too) keeps its letters.
     QVarLengthArray<const QString *, 64> chosen(plan.tags.size());
+    std::fill(chosen.begin(), chosen.end(), nullptr);
     qsizetype length = frame.size();
     int category = -1;
     std::optional<WordDraw> draw;
     Held held;
     for (const qsizetype t : plan.drawOrder) {
+        if (length > kMaxTextLength)
+            break;
         const TagAt &at = plan.tags[t];
         const QStringList &words = m_lists[at.category].Words;
         if (at.category != category) {
@@ -389,6 +385,8 @@ QString FrameFiller::fillPlanned(const QString &frame, const TagPlan &plan,
         o += n;
     };
     for (qsizetype t = 0; t < plan.tags.size(); ++t) {
+        if (!chosen[t])
+            continue;
         put(p + from, plan.tags[t].pos - from);
         put(chosen[t]->constData(), chosen[t]->size());
         from = plan.tags[t].pos + (plan.tags[t].digit ? 3 : 2);

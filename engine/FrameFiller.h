@@ -48,10 +48,8 @@ public:
         bool beginsWithSecond = false; // some word begins with the tag's second letter
         bool endsWithFirst = false;    // some word ends with the tag's first letter
         bool hasEmpty = false;         // some word is empty: it joins its neighbours
-        bool beginsWithDigit = false;  // some word begins with 1-9 (a held tag's digit)
     };
     static ListTraits traits(const WordList &list);
-    static ListTraits wordTraits(QStringView word, QStringView tag);
 
     // Whether a turn of `list` over `text` can make its own tag appear again:
     // a word holds the tag, or completes it at a seam: beginning with the
@@ -64,7 +62,6 @@ public:
     FrameFiller(const std::array<WordList, 5> &lists, Rules rules);
 
     QString fill(const QString &frame, RandomSource &random) const;
-    Rules rules() const { return m_rules; }
     bool isInert() const { return m_inert; }
 
     // For tests and tools: build a filler and fill once.
