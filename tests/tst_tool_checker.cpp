@@ -62,6 +62,9 @@ void tst_ToolChecker::check_data()
         << L{"3:W 「Gi2」はこのフレームに1回しかない", "6:W 「Vt3」はこのフレームに1回しかない"};
     QTest::newRow("a digit after a tag without refrains")
         << "kasi_digits.dat" << kasi << L{"1:W 「No1」は、くりかえしの印ではなく"};
+    QTest::newRow("a near miss of the refrain line")
+        << "kasi_refrains_typo.dat" << kasi
+        << L{"1:W と少しちがうため、ただのコメント", "2:W 「No1」は、くりかえしの印ではなく"};
     QTest::newRow("a digit after a tag inside a word")
         << "words_digit.dat" << gi
         << L{"2:W あとで No.dat", "2:W 「No1」は、くりかえしの印ではなく"};

@@ -292,8 +292,18 @@ DataChecker::OpenFrame DataChecker::checkFrames(const QStringList &lines, QList<
             ended = true;
             continue;
         }
-        if (isComment(text))
+        if (isComment(text)) {
+            // A near miss (a full-width "！", a space) is only a comment.
+            const QString refrains = QString::fromUtf16(LyricData::kRefrainsLine);
+            if (text != refrains &&
+                text.normalized(QString::NormalizationForm_KC).remove(QLatin1Char(' ')) == refrains)
+                out << finding(row, line, kWarning,
+                               QStringLiteral("この行は「%1」と少しちがうため、ただのコメントです"
+                                              "（くりかえしにするには、空白のない半角の「'!」で"
+                                              "書きます）")
+                                   .arg(refrains));
             continue;
+        }
         if (!text.isEmpty())
             open.hasText = true;
 
