@@ -120,6 +120,7 @@ FrameFiller::ListTraits FrameFiller::traits(const WordList &list)
             t.hasEmpty = true;
             continue;
         }
+        t.longest = std::max(t.longest, word.size());
         t.holdsTag = t.holdsTag || word.contains(tag);
         t.beginsWithSecond = t.beginsWithSecond || word.front() == tag[1];
         t.endsWithFirst = t.endsWithFirst || word.back() == tag[0];
@@ -182,13 +183,15 @@ QString FrameFiller::fillCategory(const QString &text, int k, RandomSource &rand
 
     // Only a turn that can bring back its own tag is bounded.
     const bool bounded = canBringBack(text, list, m_traits[k], m_rules);
-    const qsizetype limit =
-        bounded ? kMaxReplacements + countPairs(QStringView(text).sliced(start), first, second) : 0;
+    // Every tag the turn begins with gets its word; the bound comes on top.
+    const qsizetype tags = bounded ? countPairs(QStringView(text).sliced(start), first, second) : 0;
+    const qsizetype limit = kMaxReplacements + tags;
+    const qsizetype maxGrowth = kMaxGrowth + tags * m_traits[k].longest;
     const qsizetype startLength = text.size();
     qsizetype replacements = 0, length = startLength;
     auto exhausted = [&] {
         return length > kMaxTextLength ||
-               (bounded && (replacements >= limit || length - startLength > kMaxGrowth));
+               (bounded && (replacements >= limit || length - startLength > maxGrowth));
     };
 
     WordDraw draw(list.Words.size(), refrains);

@@ -33,9 +33,10 @@ public:
 
     // A category whose words can bring back its own tag (see canBringBack())
     // might never finish its turn. Such a turn stops, and with it the filling,
-    // once it has made this many replacements beyond the tags it began with,
-    // or once it has grown the text by more than kMaxGrowth characters. Every
-    // other turn fills all its tags, however many.
+    // once it has made kMaxReplacements replacements beyond the tags it began
+    // with, or grown the text by kMaxGrowth characters beyond what those tags
+    // could take (their number times the longest word). Every other turn
+    // fills all its tags, however many.
     static constexpr qsizetype kMaxReplacements = 100000;
     static constexpr qsizetype kMaxGrowth = 1000000;
     // Past this a text no longer fits a QString comfortably: any filling
@@ -48,6 +49,7 @@ public:
         bool beginsWithSecond = false; // some word begins with the tag's second letter
         bool endsWithFirst = false;    // some word ends with the tag's first letter
         bool hasEmpty = false;         // some word is empty: it joins its neighbours
+        qsizetype longest = 0;         // characters in the longest word
     };
     static ListTraits traits(const WordList &list);
 

@@ -60,7 +60,11 @@ inline QString literalFill(const QString &frame, const std::array<WordList, 5> &
         if (list.Words.isEmpty())
             continue;
         const bool bounded = literalCanBringBack(t, list, refrains);
+        qsizetype longest = 0;
+        for (const QString &w : list.Words)
+            longest = std::max(longest, w.size());
         const qsizetype limit = FrameFiller::kMaxReplacements + t.count(list.Tag);
+        const qsizetype maxGrowth = FrameFiller::kMaxGrowth + t.count(list.Tag) * longest;
         const qsizetype startLength = t.size();
         qsizetype replacements = 0;
         QList<bool> used(list.Words.size(), false);
@@ -98,8 +102,7 @@ inline QString literalFill(const QString &frame, const std::array<WordList, 5> &
             ++replacements;
             if (t.size() > FrameFiller::kMaxTextLength)
                 return t;
-            if (bounded &&
-                (replacements >= limit || t.size() - startLength > FrameFiller::kMaxGrowth))
+            if (bounded && (replacements >= limit || t.size() - startLength > maxGrowth))
                 return t;
             p = t.indexOf(list.Tag);
         }
