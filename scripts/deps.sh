@@ -7,7 +7,7 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-translations-l1
           fonts-ipafont-gothic)
 if [[ "${1:-run}" == test ]]; then
     packages+=(clang-format libbenchmark-dev clang libclang-rt-14-dev xvfb xauth x11-utils
-               libxcb1-dev bc python3 imagemagick)
+               libxcb1-dev bc python3 imagemagick kakasi)
 fi
 
 missing=()
