@@ -16,6 +16,7 @@ LISTS = ["Gi", "Ad", "Vi", "Vt", "No"]  # the order in which a frame is filled
 TAG = re.compile(r"(Gi|Ad|Vi|Vt|No)([1-9]?)")
 VERB_END = re.compile(r"(Vi|Vt)[1-9]?$")
 TRAILING_SPACE = " \t\u3000"
+REFRAIN_SWITCH = "'!くりかえし"
 
 MIN_FRAMES = 240
 MIN_SONGS = 120
@@ -60,8 +61,10 @@ def read_lines(path):
 def read_frames(path):
     """Frames as lists of their non-comment lines, the "@" terminator left out."""
     frames, current = [], []
+    switched = False
     for line in read_lines(path):
         if line.startswith("'"):
+            switched = switched or line == REFRAIN_SWITCH
             continue
         if line == "@":
             frames.append(current)
@@ -70,6 +73,8 @@ def read_frames(path):
             current.append(line)
     if current:
         miss("Kasi.dat：最後のわくが「@」の行で終わっていません")
+    if not switched:
+        miss(f"Kasi.dat：「{REFRAIN_SWITCH}」の行がないので、くりかえしのタグが働きません")
     return frames
 
 
