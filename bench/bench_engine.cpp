@@ -93,7 +93,9 @@ void benchLoading()
                 load * 1e3, iconv * 1e3, load / iconv);
 }
 
-std::array<WordList, 5> benchLists()
+// Lists of 150 words each; `joining` adds an empty word to one list, so
+// that the lists are no longer inert and the filling goes the general way.
+std::array<WordList, 5> benchLists(bool joining = false)
 {
     std::array<WordList, 5> lists;
     const char *tags[5] = {"Gi", "Ad", "Vi", "Vt", "No"};
@@ -102,7 +104,28 @@ std::array<WordList, 5> benchLists()
         for (int w = 0; w < 150; ++w)
             lists[i].Words << QStringLiteral("ことば%1").arg(w);
     }
+    if (joining)
+        lists[0].Words << QString();
     return lists;
+}
+
+const char *nameOf(FrameFiller::Rules rules, bool joining)
+{
+    return rules == FrameFiller::Rules::Refrains
+               ? (joining ? "refrains, general" : "refrains, planned")
+               : (joining ? "classic, general" : "classic, planned");
+}
+
+// `tags` tags in lines of eight; with refrains every third tag is held.
+QString bigFrame(int tags, bool held)
+{
+    const char *names[5] = {"Gi", "Ad", "Vi", "Vt", "No"};
+    QString big = QStringLiteral("\r\n");
+    for (int i = 0; i < tags; ++i)
+        big += QString::fromLatin1(names[i % 5]) +
+               (held && i % 3 == 0 ? QString::number(1 + i / 5 % 9) : QString()) +
+               QStringLiteral("の歌") + (i % 8 == 7 ? QStringLiteral("\r\n") : QString());
+    return big;
 }
 
 void benchTypical(int reps);
@@ -110,38 +133,65 @@ void benchTypical(int reps);
 void benchFilling()
 {
     benchTypical(20000);
-    const auto lists = benchLists();
-    const char *tags[5] = {"Gi", "Ad", "Vi", "Vt", "No"};
-    QString big = QStringLiteral("\r\n");
-    for (int i = 0; i < 10000; ++i)
-        big += QString::fromLatin1(tags[i % 5]) + QStringLiteral("の歌") +
-               (i % 8 == 7 ? QStringLiteral("\r\n") : QString());
-    MtRandom r;
-    r.seedWith(1);
-    QString sink;
-    const double fast = best(5, [&] { sink = FrameFiller::fill(big, lists, r); });
-    const double slow = best(2, [&] { sink = literalFill(big, lists, r); });
-    std::printf("frame of 10,000 tags: %.3f ms; restarting search: %.1f ms; speed-up %.0fx "
-                "(goal >= 100)\n",
-                fast * 1e3, slow * 1e3, slow / fast);
+    using Rules = FrameFiller::Rules;
+    for (const Rules rules : {Rules::Classic, Rules::Refrains}) {
+        const bool refrains = rules == Rules::Refrains;
+        const QString big = bigFrame(10000, refrains);
+        for (const bool joining : {false, true}) {
+            const auto lists = benchLists(joining);
+            const FrameFiller filler(lists, rules);
+            MtRandom r;
+            r.seedWith(1);
+            QString sink;
+            const double fast = best(5, [&] { sink = filler.fill(big, r); });
+            const double slow = best(2, [&] { sink = literalFill(big, lists, r, refrains); });
+            std::printf("frame of 10,000 tags (%s): %.3f ms; restarting search: %.1f ms; "
+                        "speed-up %.0fx (goal >= 100)\n",
+                        nameOf(rules, joining), fast * 1e3, slow * 1e3, slow / fast);
+        }
+        const QString huge = bigFrame(150000, refrains);
+        const auto lists = benchLists(true);
+        const FrameFiller filler(lists, rules);
+        MtRandom r;
+        r.seedWith(1);
+        QString sink;
+        const double t = best(3, [&] { sink = filler.fill(huge, r); });
+        std::printf("frame of 150,000 tags, an empty word (%s): %.1f ms, %s\n", nameOf(rules, true),
+                    t * 1e3,
+                    sink.contains(QStringLiteral("Gi")) ? "tags left" : "every tag filled");
+    }
 }
 
-// A frame of the size real data has.
+// A frame of the size real data has, filled as the program fills it: the
+// lists are inert, so from a tag plan made once per frame. The general way
+// (lists that can make tags) is measured too.
 void benchTypical(int reps)
 {
-    const auto lists = benchLists();
-    MtRandom r;
-    r.seedWith(1);
-    QString sink;
-    const QString typical = QStringLiteral(
+    const QString classic = QStringLiteral(
         "\r\nGiと　Viいる　Adな夜\r\nNoを　Vtみたい\r\n君の　Noは　GiGi\r\nAdNoで　Viゆく\r\n"
         "ぼくは　Noを　Vtしまう\r\nGiと　Vi\r\n");
-    const double all = best(5, [&] {
-        for (int i = 0; i < reps; ++i)
-            sink = FrameFiller::fill(typical, lists, r);
-    });
-    std::printf("typical frame (%lld characters, 14 tags): %.2f us per filling (goal < 20)\n",
-                qlonglong(typical.size()), all / reps * 1e6);
+    const QString held = QStringLiteral(
+        "\r\nGi1と　Viいる　Ad1な夜\r\nNo1を　Vtみたい\r\n君の　Noは　GiGi\r\nAd1No1で　Viゆく\r\n"
+        "ぼくは　No2を　Vtしまう\r\nGi1と　Vi\r\n");
+    using Rules = FrameFiller::Rules;
+    for (const Rules rules : {Rules::Classic, Rules::Refrains})
+        for (const bool joining : {false, true}) {
+            const QString &frame = rules == Rules::Refrains ? held : classic;
+            const auto lists = benchLists(joining);
+            const FrameFiller filler(lists, rules);
+            const FrameFiller::TagPlan plan = filler.planTags(frame);
+            MtRandom r;
+            r.seedWith(1);
+            QString sink;
+            const double all = best(5, [&] {
+                for (int i = 0; i < reps; ++i)
+                    sink = filler.isInert() ? filler.fillPlanned(frame, plan, r)
+                                            : filler.fill(frame, r);
+            });
+            std::printf("typical frame (%s, %lld characters, 14 tags): %.2f us per filling "
+                        "(goal < 20)\n",
+                        nameOf(rules, joining), qlonglong(frame.size()), all / reps * 1e6);
+        }
 }
 
 } // namespace

@@ -11,6 +11,10 @@ struct LyricData {
     static constexpr int kCategories = 5;
     std::array<WordList, kCategories> WordLists;
     QStringList Frames;
+    // The frame file holds the comment line kRefrainsLine: held tags and no
+    // repeated words (see FrameFiller). Other files fill as they always did.
+    bool Refrains = false;
+    static constexpr const char16_t *kRefrainsLine = u"'!くりかえし";
 
     // The fixed category table: tags and file names, no words yet.
     static LyricData withCategories()

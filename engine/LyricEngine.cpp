@@ -44,8 +44,14 @@ void LyricEngine::Form_Load()
         m_unloaded = true;
     if (!m_data.Frames.isEmpty())
         drawFrame();
-    m_inert = FrameFiller::inert(m_data.WordLists);
-    m_plans = QList<std::optional<FrameFiller::TagPlan>>(m_inert ? m_data.Frames.size() : 0);
+    m_filler.emplace(m_data.WordLists, rules());
+    m_plans =
+        QList<std::optional<FrameFiller::TagPlan>>(m_filler->isInert() ? m_data.Frames.size() : 0);
+}
+
+FrameFiller::Rules LyricEngine::rules() const
+{
+    return m_data.Refrains ? FrameFiller::Rules::Refrains : FrameFiller::Rules::Classic;
 }
 
 void LyricEngine::drawFrame()
@@ -77,10 +83,14 @@ void LyricEngine::mnuRepeat_Click()
 QString LyricEngine::RndWord(qsizetype n)
 {
     const QString &frame = m_data.Frames.at(n);
-    if (!m_inert)
-        return FrameFiller::fill(frame, m_data.WordLists, m_random);
+    if (!m_filler)
+        m_filler.emplace(m_data.WordLists, rules());
+    if (!m_filler->isInert())
+        return m_filler->fill(frame, m_random);
+    if (m_plans.size() != m_data.Frames.size())
+        m_plans.resize(m_data.Frames.size());
     std::optional<FrameFiller::TagPlan> &plan = m_plans[n];
     if (!plan)
-        plan = FrameFiller::planTags(frame, m_data.WordLists);
-    return FrameFiller::fillPlanned(frame, *plan, m_data.WordLists, m_random);
+        plan = m_filler->planTags(frame);
+    return m_filler->fillPlanned(frame, *plan, m_random);
 }

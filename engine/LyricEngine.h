@@ -35,6 +35,8 @@ public:
     QString MyPath() const;
 
     const LyricData &data() const { return m_data; }
+    // The rules the frame file asked for (refrains or the classic filling).
+    FrameFiller::Rules rules() const;
     qsizetype CurFrame() const { return m_curFrame; }
     // Makes frame n the one Append lyrics fills, as New lyrics does but
     // without a draw: the command-line tool's --frame. 0 <= n < frame count.
@@ -52,6 +54,7 @@ private:
     LyricData m_data;
     qsizetype m_curFrame = 0;
     bool m_unloaded = false;
-    bool m_inert = false; // the lists cannot make tags: fill from a plan
-    QList<std::optional<FrameFiller::TagPlan>> m_plans; // per frame, made on first use
+    std::optional<FrameFiller> m_filler; // over m_data, built once loading is done
+    // Per frame, made on first use when the lists are inert.
+    QList<std::optional<FrameFiller::TagPlan>> m_plans;
 };

@@ -112,6 +112,7 @@ LyricLoader::Outcome LyricLoader::readFrameFile()
     const QString path = m_folder + QStringLiteral("Kasi.dat");
     auto reader = m_files.newReader();
     m_data.Frames.clear();
+    m_data.Refrains = false;
     if (!guard(path, false, nullptr, [&] { return reader->open(path); }))
         return Outcome::Cancelled;
     int lineNo = 0;
@@ -132,6 +133,8 @@ LyricLoader::Outcome LyricLoader::readFrameFile()
             ++lineNo;
             if (!line.startsWith(QLatin1Char('\'')))
                 frame += kCrLf + line;
+            else if (line == QStringView(LyricData::kRefrainsLine))
+                m_data.Refrains = true;
         } while (line != QLatin1String("@"));
         const qsizetype at = frame.indexOf(QLatin1Char('@'));
         if (at >= 0)

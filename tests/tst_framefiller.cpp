@@ -26,9 +26,13 @@ Lists lists(const QStringList &gi, const QStringList &ad, const QStringList &vi,
 
 // Random text over an alphabet rich in tag letters, so that tags form at
 // every kind of seam.
-QString randomText(QRandomGenerator &g, int maxLen)
+QString randomText(QRandomGenerator &g, int maxLen, bool digits = false)
 {
-    static const QString alphabet = QStringLiteral("GiAdVtNoGiVo あ\r\n");
+    // Digits only where held tags are tested, so the older rounds stay as
+    // they were.
+    static const QString plain = QStringLiteral("GiAdVtNoGiVo あ\r\n");
+    static const QString withDigits = plain + QStringLiteral("1120");
+    const QString &alphabet = digits ? withDigits : plain;
     QString s;
     const int n = int(g.bounded(maxLen + 1));
     for (int i = 0; i < n; ++i)
@@ -39,6 +43,15 @@ QString randomText(QRandomGenerator &g, int maxLen)
 } // namespace
 
 Q_DECLARE_METATYPE(Lists)
+Q_DECLARE_METATYPE(FrameFiller::Rules)
+
+namespace
+{
+
+constexpr auto kClassic = FrameFiller::Rules::Classic;
+constexpr auto kRefrains = FrameFiller::Rules::Refrains;
+
+} // namespace
 
 class tst_FrameFiller : public QObject
 {
@@ -46,12 +59,20 @@ class tst_FrameFiller : public QObject
 private slots:
     void cases_data();
     void cases();
+    void refrains_data();
+    void refrains();
     void sameAsLiteral_data();
     void sameAsLiteral();
+    void longListsAsLiteral_data();
+    void longListsAsLiteral();
     void inert_data();
     void inert();
+    void canBringBack_data();
+    void canBringBack();
     void runawayIsBounded_data();
     void runawayIsBounded();
+    void longFramesFillEveryTag_data();
+    void longFramesFillEveryTag();
     void pickIndex_data();
     void pickIndex();
 };
@@ -92,9 +113,12 @@ void tst_FrameFiller::cases_data()
     QTest::newRow("Nobody") << "Nobody" << one << QList<double>{0} << "のbody";
     QTest::newRow("empty list leaves its tags")
         << "GiNo" << lists({}, {"x"}, {"x"}, {"x"}, {"n"}) << QList<double>{0} << "Gin";
+    QTest::newRow("a digit after a tag is text")
+        << "Gi1Gi1" << lists({"a", "b"}, {"x"}, {"x"}, {"x"}, {"x"}) << QList<double>{0.9, 0.9}
+        << "b1b1";
 }
 
-void tst_FrameFiller::cases()
+static void checkFilling(FrameFiller::Rules rules)
 {
     QFETCH(QString, frame);
     QFETCH(Lists, lists);
@@ -102,12 +126,57 @@ void tst_FrameFiller::cases()
     QFETCH(QString, expected);
     FakeRandom r;
     r.script = draws;
-    QCOMPARE(FrameFiller::fill(frame, lists, r), expected);
+    QCOMPARE(FrameFiller::fill(frame, lists, r, rules), expected);
     QCOMPARE(r.draws, draws.size());
     // The oracle agrees on every hand-made case too.
     FakeRandom r2;
     r2.script = draws;
-    QCOMPARE(literalFill(frame, lists, r2), expected);
+    QCOMPARE(literalFill(frame, lists, r2, rules == kRefrains), expected);
+}
+
+void tst_FrameFiller::cases()
+{
+    checkFilling(kClassic);
+}
+
+// In a frame file that asks for refrains.
+void tst_FrameFiller::refrains_data()
+{
+    QTest::addColumn<QString>("frame");
+    QTest::addColumn<Lists>("lists");
+    QTest::addColumn<QList<double>>("draws");
+    QTest::addColumn<QString>("expected");
+    const Lists abc = lists({"a", "b", "c"}, {"x"}, {"x"}, {"x"}, {"n", "m"});
+    QTest::newRow("held tag repeats without a draw; plain tag avoids it")
+        << "Gi1-Gi1-Gi" << abc << QList<double>{0.5, 0} << "b-b-a";
+    QTest::newRow("digits and categories are independent")
+        << "Gi1Gi2No1Gi1No1" << abc << QList<double>{0, 0, 0.9} << "abmam";
+    QTest::newRow("no repeats until the list is used up")
+        << "GiGiGiGi" << abc << QList<double>{0, 0, 0, 0.9} << "abcc";
+    QTest::newRow("once used up, any word of the list")
+        << "GiGiGiGi" << lists({"a", "b"}, {"x"}, {"x"}, {"x"}, {"x"}) << QList<double>{0, 0, 0, 0}
+        << "abaa";
+    QTest::newRow("0 and a second digit are text")
+        << "Gi0 Gi12" << abc << QList<double>{0, 0} << "a0 b2";
+    QTest::newRow("held tag inside a chained word")
+        << "Gi No1" << lists({"No1みたいに"}, {"x"}, {"x"}, {"x"}, {"月", "星"})
+        << QList<double>{0, 0.6} << "星みたいに 星";
+    QTest::newRow("held tag formed at a seam")
+        << "NGi NGi" << lists({"o1"}, {"x"}, {"x"}, {"x"}, {"月", "星"}) << QList<double>{0, 0, 0.6}
+        << "星 星";
+    QTest::newRow("empty held word joins neighbours")
+        << "NGi1o Gi1" << lists({"", "x"}, {"x"}, {"x"}, {"x"}, {"月"}) << QList<double>{0, 0}
+        << "月 ";
+    QTest::newRow("inert lists, planned")
+        << "Gi1とGiとGi1" << lists({"きら", "ぽん"}, {"x"}, {"x"}, {"x"}, {"月"})
+        << QList<double>{0.6, 0} << "ぽんときらとぽん";
+    QTest::newRow("earlier category's held tag in a word stays")
+        << "No" << lists({"x"}, {"x"}, {"x"}, {"x"}, {"Gi1"}) << QList<double>{0} << "Gi1";
+}
+
+void tst_FrameFiller::refrains()
+{
+    checkFilling(kRefrains);
 }
 
 // Thousands of random frames: the same text and the same draws, draw for
@@ -116,13 +185,18 @@ void tst_FrameFiller::cases()
 void tst_FrameFiller::sameAsLiteral_data()
 {
     QTest::addColumn<bool>("inertLists");
-    QTest::newRow("lists that make tags") << false;
-    QTest::newRow("inert lists") << true;
+    QTest::addColumn<FrameFiller::Rules>("rules");
+    QTest::newRow("lists that make tags") << false << kClassic;
+    QTest::newRow("inert lists") << true << kClassic;
+    QTest::newRow("refrains, lists that make tags") << false << kRefrains;
+    QTest::newRow("refrains, inert lists") << true << kRefrains;
 }
 
 void tst_FrameFiller::sameAsLiteral()
 {
     QFETCH(bool, inertLists);
+    QFETCH(FrameFiller::Rules, rules);
+    const bool digits = rules == kRefrains;
     QRandomGenerator g(20261206);
     const char *tags[5] = {"Gi", "Ad", "Vi", "Vt", "No"};
     Lists l = lists({"きら", "ぽん"}, {"青い", "赤い"}, {"走って"}, {"抱いて", "食べて"},
@@ -132,45 +206,122 @@ void tst_FrameFiller::sameAsLiteral()
             for (int i = 0; i < 5; ++i) {
                 l[i].Words.clear();
                 for (int w = 0, n = 1 + int(g.bounded(4)); w < n; ++w)
-                    l[i].Words << randomText(g, 4).remove(QString::fromLatin1(tags[i]));
+                    l[i].Words << randomText(g, 4, digits).remove(QString::fromLatin1(tags[i]));
             }
         }
-        const QString frame = randomText(g, 40);
+        const QString frame = randomText(g, 40, digits);
         FakeRandom a(round), b(round);
-        const QString fast = FrameFiller::fill(frame, l, a, inertLists);
-        const QString slow = literalFill(frame, l, b);
+        const FrameFiller filler(l, rules);
+        QCOMPARE(filler.isInert(), inertLists);
+        const QString fast = filler.fill(frame, a);
+        const QString slow = literalFill(frame, l, b, rules == kRefrains);
         if (fast != slow || a.draws != b.draws)
             QFAIL(qPrintable(QStringLiteral("round %1: frame %2").arg(round).arg(frame)));
     }
+}
+
+// Long frames over long lists: the no-repeat draws keep many used words.
+void tst_FrameFiller::longListsAsLiteral_data()
+{
+    QTest::addColumn<FrameFiller::Rules>("rules");
+    QTest::addColumn<bool>("emptyWord"); // no longer inert: filled without a plan
+    QTest::newRow("classic") << kClassic << true;
+    QTest::newRow("refrains, planned") << kRefrains << false;
+    QTest::newRow("refrains") << kRefrains << true;
+}
+
+void tst_FrameFiller::longListsAsLiteral()
+{
+    QFETCH(FrameFiller::Rules, rules);
+    QFETCH(bool, emptyWord);
+    QStringList words;
+    for (int i = 0; i < 700; ++i)
+        words << QStringLiteral("語%1").arg(i);
+    if (emptyWord)
+        words << QString();
+    const Lists l = lists(words, {"あ"}, {"い"}, {"う"}, words);
+    QString frame;
+    for (int i = 0; i < 2000; ++i)
+        frame += QStringLiteral("Gi%1No、").arg(i % 3 ? QString() : QString::number(1 + i % 9));
+    FakeRandom a(7), b(7);
+    const QString fast = FrameFiller::fill(frame, l, a, rules);
+    QCOMPARE(fast, literalFill(frame, l, b, rules == kRefrains));
+    QCOMPARE(a.draws, b.draws);
 }
 
 void tst_FrameFiller::inert_data()
 {
     QTest::addColumn<QStringList>("words");
     QTest::addColumn<bool>("inert");
-    QTest::newRow("japanese words") << QStringList{"きらきら", "冷蔵庫", "ｷﾗｷﾗ"} << true;
-    QTest::newRow("latin inside") << QStringList{"aGxb"} << true;
-    QTest::newRow("empty word joins neighbours") << QStringList{"あ", ""} << false;
-    QTest::newRow("holds a tag") << QStringList{"Nobody"} << false;
-    QTest::newRow("begins with a second letter") << QStringList{"its"} << false;
-    QTest::newRow("ends with a first letter") << QStringList{"AV"} << false;
+    QTest::addColumn<bool>("inertWithRefrains");
+    QTest::newRow("japanese words") << QStringList{"きらきら", "冷蔵庫", "ｷﾗｷﾗ"} << true << true;
+    QTest::newRow("latin inside") << QStringList{"aGxb"} << true << true;
+    QTest::newRow("empty word joins neighbours") << QStringList{"あ", ""} << false << false;
+    QTest::newRow("holds a tag") << QStringList{"Nobody"} << false << false;
+    QTest::newRow("begins with a second letter") << QStringList{"its"} << false << false;
+    QTest::newRow("ends with a first letter") << QStringList{"AV"} << false << false;
+    QTest::newRow("begins with a digit: may make a held tag")
+        << QStringList{"1つ", "あと2つ"} << true << false;
 }
 
 void tst_FrameFiller::inert()
 {
     QFETCH(QStringList, words);
     QFETCH(bool, inert);
-    QCOMPARE(FrameFiller::inert(lists({"x"}, {"y"}, words, {"z"}, {"w"})), inert);
+    QFETCH(bool, inertWithRefrains);
+    const Lists l = lists({"x"}, {"y"}, words, {"z"}, {"w"});
+    QCOMPARE(FrameFiller::inert(l), inert);
+    QCOMPARE(FrameFiller::inert(l, kRefrains), inertWithRefrains);
+}
+
+// Which turns are bounded: the engine's test and the oracle's spelled-out
+// one agree.
+void tst_FrameFiller::canBringBack_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<FrameFiller::Rules>("rules");
+    QTest::addColumn<bool>("bounded");
+    QTest::newRow("word holds the tag") << "No" << QStringList{"aNob", "x"} << kClassic << true;
+    QTest::newRow("second letter first, no N before a tag")
+        << "aNo NoNo" << QStringList{"o"} << kClassic << false;
+    QTest::newRow("second letter first, N before a tag")
+        << "NNo" << QStringList{"o"} << kClassic << true;
+    QTest::newRow("second letter first, a word ends with N")
+        << "No" << QStringList{"o", "xN"} << kClassic << true;
+    QTest::newRow("ends with N, o after a tag") << "Noo" << QStringList{"xN"} << kClassic << true;
+    QTest::newRow("ends with N, nothing after")
+        << "No No" << QStringList{"xN"} << kClassic << false;
+    QTest::newRow("empty word between N and o") << "NNoo" << QStringList{""} << kClassic << true;
+    QTest::newRow("empty word, N and o apart")
+        << "NNox Noo" << QStringList{"", "a"} << kClassic << true;
+    QTest::newRow("empty word in plain text")
+        << "aNob NoNo" << QStringList{"", "a"} << kClassic << false;
+    QTest::newRow("held digit: o after it") << "No1o" << QStringList{"xN"} << kRefrains << true;
+    QTest::newRow("without refrains the digit stands between")
+        << "No1o" << QStringList{"xN"} << kClassic << false;
+}
+
+void tst_FrameFiller::canBringBack()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, words);
+    QFETCH(FrameFiller::Rules, rules);
+    QFETCH(bool, bounded);
+    const Lists l = lists({"x"}, {"x"}, {"x"}, {"x"}, words);
+    QCOMPARE(FrameFiller::canBringBack(text, l[4], FrameFiller::traits(l[4]), rules), bounded);
+    QCOMPARE(literalCanBringBack(text, l[4], rules == kRefrains), bounded);
 }
 
 void tst_FrameFiller::runawayIsBounded_data()
 {
     QTest::addColumn<QStringList>("words");
     QTest::addColumn<int>("draws");
+    // The bound counts beyond the one tag the turn began with.
     QTest::newRow("word holds its own tag")
-        << QStringList{"aGib"} << int(FrameFiller::kMaxReplacements);
+        << QStringList{"aGib"} << int(FrameFiller::kMaxReplacements + 1);
     QTest::newRow("word doubles the tag")
-        << QStringList{"GiGi"} << int(FrameFiller::kMaxReplacements);
+        << QStringList{"GiGi"} << int(FrameFiller::kMaxReplacements + 1);
     QTest::newRow("long word grows fast")
         << QStringList{QString(50, QLatin1Char('x')) + "GiGi"} << 0; // stops on length
 }
@@ -184,11 +335,49 @@ void tst_FrameFiller::runawayIsBounded()
         FrameFiller::fill(QStringLiteral("[Gi]No"), lists(words, {"x"}, {"x"}, {"x"}, {"n"}), r);
     QVERIFY(out.startsWith(QLatin1Char('[')));
     QVERIFY(out.endsWith(QStringLiteral("]No"))); // later categories never ran
-    QVERIFY(out.size() <= FrameFiller::kMaxLength + 60);
+    QVERIFY(out.size() <= FrameFiller::kMaxGrowth + 120);
     if (draws)
         QCOMPARE(r.draws, draws);
     else
-        QVERIFY(out.size() > FrameFiller::kMaxLength);
+        QVERIFY(out.size() > FrameFiller::kMaxGrowth);
+}
+
+// Fillings that end by themselves are never cut short, however long the
+// frame: the engine at full size, the oracle on a smaller one.
+void tst_FrameFiller::longFramesFillEveryTag_data()
+{
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<int>("tags");
+    QTest::addColumn<Lists>("lists");
+    QTest::addColumn<FrameFiller::Rules>("rules");
+    const Lists empty = lists({"きら", ""}, {"青い"}, {"走る"}, {"抱く"}, {"月"});
+    QTest::newRow("150,000 tags, an empty word") << "Giの歌" << 150000 << empty << kClassic;
+    QTest::newRow("150,000 tags, an empty word, refrains")
+        << "Gi1の歌Gi" << 75000 << empty << kRefrains;
+    QTest::newRow("20,000 tags, long words and one that holds its tag")
+        << "Gi" << 20000
+        << lists({QString(60, QLatin1Char('x')), "aGib"}, {"x"}, {"x"}, {"x"}, {"x"}) << kClassic;
+    QTest::newRow("1,000,000 tags, a word beginning with i")
+        << "Gi" << 1000000 << lists({"iPod"}, {"x"}, {"x"}, {"x"}, {"x"}) << kClassic;
+}
+
+void tst_FrameFiller::longFramesFillEveryTag()
+{
+    QFETCH(QString, unit);
+    QFETCH(int, tags);
+    QFETCH(Lists, lists);
+    QFETCH(FrameFiller::Rules, rules);
+    const int perUnit = int(unit.count(QStringLiteral("Gi")));
+    FakeRandom r;
+    const QString out = FrameFiller::fill(unit.repeated(tags / perUnit), lists, r, rules);
+    QVERIFY(!out.contains(QStringLiteral("Gi")));
+    QVERIFY(r.draws >= tags / perUnit); // held repeats make no draw
+
+    const QString small = unit.repeated(1000);
+    FakeRandom a(3), b(3);
+    QCOMPARE(FrameFiller::fill(small, lists, a, rules),
+             literalFill(small, lists, b, rules == kRefrains));
+    QCOMPARE(a.draws, b.draws);
 }
 
 void tst_FrameFiller::pickIndex_data()

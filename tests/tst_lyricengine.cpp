@@ -52,6 +52,8 @@ private slots:
     void wordCancelStillReadsFrames();
     void everyFrameCanBeDrawn();
     void newAndAppend();
+    void refrainLine_data();
+    void refrainLine();
 };
 
 void tst_LyricEngine::myPath_data()
@@ -167,6 +169,42 @@ void tst_LyricEngine::newAndAppend()
     const QString one = QStringLiteral("\r\n第0 gi no\r\n");
     QCOMPARE(p.win.m_text, one + one);
     QCOMPARE(p.win.selStart, (one + one).size());
+}
+
+// The comment line switches the frame file to held tags and no repeats;
+// each filling holds its own words.
+void tst_LyricEngine::refrainLine_data()
+{
+    QTest::addColumn<QString>("kasi");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("refrains");
+    const QString held = QStringLiteral("\r\n星と星\r\n\r\n月と月\r\n");
+    QTest::newRow("the line first") << "'!くりかえし\r\nNo1とNo1\r\n@\r\n" << held << true;
+    QTest::newRow("the line in a later frame") << "No1とNo1\r\n@\r\nGi\r\n'!くりかえし\r\n@\r\n"
+                                               << held << true;
+    QTest::newRow("no line: the digit is text") << "No1とNo1\r\n@\r\n"
+                                                << "\r\n星1と月1\r\n\r\n月1と星1\r\n"
+                                                << false;
+    QTest::newRow("a line with a space is only a comment") << "'!くりかえし \r\nNo1とNo1\r\n@\r\n"
+                                                           << "\r\n星1と月1\r\n\r\n月1と星1\r\n"
+                                                           << false;
+}
+
+void tst_LyricEngine::refrainLine()
+{
+    QFETCH(QString, kasi);
+    QFETCH(QString, expected);
+    QFETCH(bool, refrains);
+    Program p;
+    p.fs.files[QStringLiteral("/prog/Kasi.dat")] = sjis(kasi);
+    p.fs.files[QStringLiteral("/prog/No.dat")] = sjis(QStringLiteral("月\r\n星\r\n"));
+    p.random.script = {0, 0, 0.9, 0, 0, 0.9};
+    p.engine.Form_Load();
+    QCOMPARE(p.engine.data().Refrains, refrains);
+    p.engine.mnuNew_Click();
+    p.engine.mnuRepeat_Click();
+    QCOMPARE(p.win.m_text, expected);
+    QCOMPARE(p.random.script.size(), refrains ? 2 : 0); // held repeats draw nothing
 }
 
 QTEST_APPLESS_MAIN(tst_LyricEngine)

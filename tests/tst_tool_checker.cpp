@@ -56,6 +56,25 @@ void tst_ToolChecker::check_data()
     QTest::newRow("every word holds its own tag")
         << "words_own_tag.dat" << no
         << L{"0:E No の置き換えが終わりません", "2:W もう一度 No.dat", "3:W もう一度 No.dat"};
+    QTest::newRow("a line of a million tags") << "(a million tags)" << kasi << L{};
+    QTest::newRow("held tags used once")
+        << "kasi_refrains.dat" << kasi
+        << L{"3:W 「Gi2」はこのフレームに1回しかない", "6:W 「Vt3」はこのフレームに1回しかない"};
+    QTest::newRow("a digit after a tag without refrains")
+        << "kasi_digits.dat" << kasi << L{"1:W 「No1」は、くりかえしの印ではなく"};
+    QTest::newRow("a near miss of the refrain line")
+        << "kasi_refrains_typo.dat" << kasi
+        << L{"1:W と少しちがうため、ただのコメント", "2:W 「No1」は、くりかえしの印ではなく"};
+    QTest::newRow("a digit after a tag inside a word")
+        << "words_digit.dat" << gi
+        << L{"2:W あとで No.dat", "2:W 「No1」は、くりかえしの印ではなく"};
+    QTest::newRow("words that complete their tag at a seam")
+        << "words_come_back.dat" << no
+        << L{"3:W 単語「星N」は、前後の文字とつながってタグ「No」をまた作る", "4:W 単語「o月」は"};
+    QTest::newRow("every word can bring its tag back")
+        << "words_all_come_back.dat" << no
+        << L{"0:E どの単語もタグ「No」をまた作ることがある", "1:W 単語「o月」は",
+             "2:W 単語「星N」は", "3:W 空の単語になります", "3:W 空の単語は、前後の文字をつなげて"};
     QTest::newRow("word warnings") << "words_warnings.dat" << ad
                                    << L{"2:W 「Nobody」の中の「No」も No.dat",
                                         "3:W 「Adobe」の中の「Ad」も Ad.dat",
@@ -90,11 +109,16 @@ void tst_ToolChecker::check()
     for (const QString &f : bundled.entryList(QDir::Files))
         if (f != target)
             QVERIFY(QFile::copy(bundled.filePath(f), dir.filePath(f)));
-    if (source == "(folder)")
+    if (source == "(folder)") {
         QVERIFY(QDir(dir.path()).mkdir(target));
-    else if (!target.isEmpty() && source != "(none)")
+    } else if (source == "(a million tags)") {
+        QFile f(dir.filePath(target));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("Gi").repeated(1000000) + "\r\n@\r\n");
+    } else if (!target.isEmpty() && !source.startsWith('(')) {
         QVERIFY(
             QFile::copy(QStringLiteral(LYRMAK_TEST_DATA_DIR "/") + source, dir.filePath(target)));
+    }
 
     QStringList got, messages, wanted;
     for (const Finding &f : DataChecker(dir.path()).check()) {

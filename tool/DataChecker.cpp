@@ -59,10 +59,22 @@ int firstOtherLineEnd(QByteArrayView bytes, LineEnd &first, LineEnd &other)
     return 0;
 }
 
+bool isHoldDigit(QChar c)
+{
+    return c >= QLatin1Char('1') && c <= QLatin1Char('9');
+}
+
 bool hasNonAscii(QByteArrayView bytes)
 {
     return std::any_of(bytes.begin(), bytes.end(),
                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+QString digitAfterTag(const QString &heldName)
+{
+    return QStringLiteral("「%1」は、くりかえしの印ではなく、単語のあとに数字の「%2」が続きます"
+                          "（くりかえしにするには、Kasi.dat に「'!くりかえし」の行を書きます）")
+        .arg(heldName, heldName.back());
 }
 
 } // namespace
@@ -79,6 +91,8 @@ DataChecker::DataChecker(const QString &folder)
     }
     m_fileNames << kFrameFile;
     m_scanner = TagScanner(m_tags);
+    m_lines.resize(m_fileNames.size());
+    m_loaded.resize(m_fileNames.size());
 }
 
 Finding DataChecker::finding(int row, int line, Finding::Severity severity,
@@ -102,6 +116,7 @@ QList<Finding> DataChecker::check()
     QList<std::optional<TextCodec::Encoding>> encodings;
     for (int row = 0; row < m_fileNames.size(); ++row)
         encodings << checkFile(row, perFile[row]);
+    checkTagsComingBack(perFile);
     // Each file is decoded on its own, so a CP932 file that happens to be
     // valid UTF-8 is read as UTF-8: among CP932 files, that is worth a look.
     if (encodings.contains(TextCodec::Encoding::Cp932)) {
@@ -141,6 +156,10 @@ std::optional<TextCodec::Encoding> DataChecker::checkFile(int row, QList<Finding
                                .arg(nameOf(first), nameOf(other)));
         if (text.error.ok() && (text.hasBom || hasNonAscii(bytes)))
             encoding = text.encoding;
+        m_lines[row] = text.lines();
+        m_loaded[row] = !verdict.refused;
+        if (frames)
+            m_refrains = m_lines[row].contains(QStringView(LyricData::kRefrainsLine));
         if (frames)
             open = checkFrames(text.lines(), out);
         else
@@ -273,8 +292,18 @@ DataChecker::OpenFrame DataChecker::checkFrames(const QStringList &lines, QList<
             ended = true;
             continue;
         }
-        if (isComment(text))
+        if (isComment(text)) {
+            // A near miss (a full-width "！", a space) is only a comment.
+            const QString refrains = QString::fromUtf16(LyricData::kRefrainsLine);
+            if (text != refrains &&
+                text.normalized(QString::NormalizationForm_KC).remove(QLatin1Char(' ')) == refrains)
+                out << finding(row, line, kWarning,
+                               QStringLiteral("この行は「%1」と少しちがうため、ただのコメントです"
+                                              "（くりかえしにするには、空白のない半角の「'!」で"
+                                              "書きます）")
+                                   .arg(refrains));
             continue;
+        }
         if (!text.isEmpty())
             open.hasText = true;
 
@@ -309,10 +338,21 @@ void DataChecker::checkFrameText(int startLine, const QList<std::pair<int, QStri
 {
     const int row = m_fileNames.size() - 1;
     bool anyTag = false;
+    QHash<QString, QList<int>> held; // lines of each held tag of the frame
     for (const auto &[line, text] : lines) {
         QSet<QString> said;
         for (const TagScanner::Hit &hit : m_scanner.scan(text)) {
             anyTag = true;
+            const qsizetype after = hit.pos + m_tags[hit.category].size();
+            if (after < text.size() && isHoldDigit(text[after])) {
+                const QString name = text.sliced(hit.pos, after + 1 - hit.pos);
+                if (m_refrains)
+                    held[name] << line;
+                else if (const QString message = digitAfterTag(name); !said.contains(message)) {
+                    said.insert(message);
+                    out << finding(row, line, kWarning, message);
+                }
+            }
             if (hit.latinWord.isEmpty())
                 continue;
             const QString message =
@@ -328,6 +368,120 @@ void DataChecker::checkFrameText(int startLine, const QList<std::pair<int, QStri
         out << finding(
             row, startLine, kWarning,
             QStringLiteral("タグがひとつもないフレームです（いつも同じ歌詞になります）"));
+    for (auto it = held.cbegin(); it != held.cend(); ++it)
+        if (it->size() == 1)
+            out << finding(row, it->front(), kWarning,
+                           QStringLiteral("くりかえしのタグ「%1」はこのフレームに1回しかないため、"
+                                          "何もくりかえされません")
+                               .arg(it.key()));
+}
+
+// Words whose turn may not end by itself: a word holds its own tag (said per
+// word while reading the list), or completes it where it meets the text
+// around it. The engine bounds such turns only; the checker names each word
+// and calls a list where every word can do it an error. Also tags followed
+// by a digit inside words, which hold nothing without refrains.
+void DataChecker::checkTagsComingBack(QList<QList<Finding>> &perFile) const
+{
+    const int lists = int(m_tags.size());
+    // The first and last letters of each list's words, and whether it has
+    // the empty word.
+    QList<QSet<QChar>> firstLetters(lists), lastLetters(lists);
+    QList<bool> hasEmpty(lists, false);
+    QList<QStringView> texts; // every frame line and every word
+    for (int row = 0; row < m_lines.size(); ++row)
+        for (const QString &line : m_lines[row]) {
+            if (isComment(line))
+                continue;
+            texts << line;
+            if (row >= lists)
+                continue;
+            if (line.isEmpty()) {
+                hasEmpty[row] = true;
+                continue;
+            }
+            firstLetters[row].insert(line.front());
+            lastLetters[row].insert(line.back());
+        }
+
+    // Can a tag's first letter stand just before one of its tags, or its
+    // second just after one? In a text, from a word of its own list, or from
+    // a word of an earlier list whose tag stands right there.
+    QList<bool> firstBefore(lists), secondAfter(lists);
+    for (int k = 0; k < lists; ++k) {
+        firstBefore[k] = lastLetters[k].contains(m_tags[k][0]);
+        secondAfter[k] = firstLetters[k].contains(m_tags[k][1]);
+    }
+    for (const QStringView text : texts)
+        for (const TagScanner::Hit &hit : m_scanner.scan(text)) {
+            const int k = hit.category;
+            const QChar first = m_tags[k][0], second = m_tags[k][1];
+            const qsizetype p = hit.pos;
+            if (p > 0 && text[p - 1] == first)
+                firstBefore[k] = true;
+            for (const qsizetype before : {p - 2, p - 3}) {
+                const int j = m_scanner.tagAt(text, before);
+                if (j < 0 || j >= k ||
+                    (before == p - 3 && !(m_refrains && isHoldDigit(text[p - 1]))))
+                    continue;
+                if (lastLetters[j].contains(first) ||
+                    (hasEmpty[j] && before > 0 && text[before - 1] == first))
+                    firstBefore[k] = true;
+            }
+            qsizetype after = p + 2;
+            if (m_refrains && after < text.size() && isHoldDigit(text[after]))
+                ++after;
+            if (after < text.size() && text[after] == second)
+                secondAfter[k] = true;
+            const int j = m_scanner.tagAt(text, after);
+            if (j >= 0 && j < k && firstLetters[j].contains(second))
+                secondAfter[k] = true;
+        }
+
+    for (int k = 0; k < lists; ++k) {
+        const QString &tag = m_tags[k];
+        const QChar first = tag[0], second = tag[1];
+        int words = 0, comingBack = 0, holding = 0;
+        for (int i = 0; i < m_lines[k].size(); ++i) {
+            const QString &word = m_lines[k][i];
+            if (isComment(word))
+                continue;
+            ++words;
+            for (const TagScanner::Hit &hit : m_scanner.scan(word)) {
+                const qsizetype after = hit.pos + m_tags[hit.category].size();
+                if (!m_refrains && hit.category >= k && after < word.size() &&
+                    isHoldDigit(word[after]))
+                    perFile[k] << finding(k, i + 1, kWarning,
+                                          digitAfterTag(word.sliced(hit.pos, after + 1 - hit.pos)));
+            }
+            if (word.contains(tag)) {
+                ++holding;
+                ++comingBack;
+                continue;
+            }
+            const bool atSeam = word.isEmpty() ? firstBefore[k] && secondAfter[k]
+                                               : (word.front() == second && firstBefore[k]) ||
+                                                     (word.back() == first && secondAfter[k]);
+            if (!atSeam)
+                continue;
+            ++comingBack;
+            perFile[k] << finding(
+                k, i + 1, kWarning,
+                (word.isEmpty()
+                     ? QStringLiteral("空の単語は、前後の文字をつなげて")
+                     : QStringLiteral("単語「%1」は、前後の文字とつながって").arg(word)) +
+                    QStringLiteral("タグ「%1」をまた作ることがあります（そのときは %1 の置き換え"
+                                   "が上限で打ち切られることがあります）")
+                        .arg(tag));
+        }
+        // Every word holding the tag is reported while reading the list.
+        if (m_loaded[k] && words > 0 && comingBack == words && holding < words)
+            perFile[k] << finding(
+                k, 0, kError,
+                QStringLiteral("どの単語もタグ「%1」をまた作ることがあるため、%1 の置き換えが"
+                               "上限で打ち切られるまで終わらないことがあります")
+                    .arg(tag));
+    }
 }
 
 QString DataChecker::summary(const QList<Finding> &findings)

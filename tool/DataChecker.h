@@ -42,6 +42,12 @@ private:
     void checkFrameText(int startLine, const QList<std::pair<int, QString>> &lines,
                         QList<Finding> &out) const;
     Finding finding(int row, int line, Finding::Severity severity, const QString &message) const;
+    void checkTagsComingBack(QList<QList<Finding>> &perFile) const;
+
+    // What the files held, for findings that need all of them.
+    QList<QStringList> m_lines; // by row, as decoded
+    QList<bool> m_loaded;       // by row: the program would accept the file
+    bool m_refrains = false;    // the frame file asks for held tags
 
     QString m_folder;        // ends in a separator
     QStringList m_tags;      // by row of the category table

@@ -14,16 +14,17 @@ class TagScanner
 public:
     struct Hit {
         int category = 0;  // row of the category table, from 0
+        qsizetype pos = 0; // where the tag begins in the text
         QString latinWord; // the Latin word around the tag; empty for a plain tag
     };
 
     explicit TagScanner(QStringList tags) : m_tags(std::move(tags)) {}
 
     QList<Hit> scan(QStringView text) const;
+    // The row whose tag begins at `pos`, or -1.
+    int tagAt(QStringView text, qsizetype pos) const;
     bool containsTag(QStringView text) const;
 
 private:
-    int tagAt(QStringView text, qsizetype pos) const;
-
     QStringList m_tags;
 };

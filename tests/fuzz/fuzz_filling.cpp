@@ -1,7 +1,8 @@
 // Fills a frame from arbitrary lists: the input, as UTF-8, is split at NUL
 // into a frame and the words of the five lists (lists separated by SOH).
-// Filling always ends within its bounds, and where no word brings back its
-// own tag it agrees exactly with the restart-from-the-start algorithm.
+// Each input is filled twice: as in a frame file without refrains and as in
+// one with them. Filling always ends, and where no word brings back its own
+// tag it agrees exactly with the restart-from-the-start algorithm.
 #include "FakeRandom.h"
 #include "FrameFiller.h"
 #include "LiteralFiller.h"
@@ -26,16 +27,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             finite = finite && !w.contains(wl[i].Tag) && w.size() < 64;
     }
 
-    FakeRandom a(size), b(size);
-    const QString fast = FrameFiller::fill(frame, wl, a);
-    if (a.draws > FrameFiller::kMaxReplacements)
-        std::abort();
-    if (fast.size() > std::max(FrameFiller::kMaxLength, frame.size()) + 64 * 4)
-        std::abort();
-    if (finite && frame.size() < 4096) {
-        const QString slow = literalFill(frame, wl, b);
-        if (slow != fast || a.draws != b.draws)
+    for (const auto rules : {FrameFiller::Rules::Classic, FrameFiller::Rules::Refrains}) {
+        FakeRandom a(size), b(size);
+        const QString fast = FrameFiller::fill(frame, wl, a, rules);
+        if (fast.size() > FrameFiller::kMaxTextLength + 64)
             std::abort();
+        if (finite && frame.size() < 4096) {
+            const QString slow = literalFill(frame, wl, b, rules == FrameFiller::Rules::Refrains);
+            if (slow != fast || a.draws != b.draws)
+                std::abort();
+        }
     }
     return 0;
 }
