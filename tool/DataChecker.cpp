@@ -248,9 +248,8 @@ void DataChecker::checkWords(int row, const QStringList &lines, bool loaded,
                                          "埋められます")
                               .arg(tag, m_fileNames[hit.category]);
             } else if (hit.category > row) {
-                message =
-                    QStringLiteral("単語の中のタグ「%1」は、あとで %2 の単語に置き換えられます")
-                        .arg(tag, m_fileNames[hit.category]);
+                // A later list's tag is chaining: it is filled in that
+                // list's turn, which is how a word grows into a phrase.
             } else {
                 message =
                     QStringLiteral("単語の中のタグ「%1」は、この単語が入るときには埋め終わって"
