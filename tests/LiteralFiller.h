@@ -4,6 +4,9 @@
 #include "RandomSource.h"
 #include "WordList.h"
 
+#include <QHash>
+
+#include <algorithm>
 #include <array>
 
 // Whether a turn of `list` over `t` can bring its own tag back, spelled out:
@@ -17,31 +20,20 @@ inline bool literalCanBringBack(const QString &t, const WordList &list, bool ref
     const QChar a = list.Tag[0], b = list.Tag[1];
     bool aBefore = false, bAfter = false;
     for (qsizetype p = t.indexOf(list.Tag); p >= 0; p = t.indexOf(list.Tag, p + 2)) {
-        if (p > 0 && t[p - 1] == a)
-            aBefore = true;
+        aBefore = aBefore || (p > 0 && t[p - 1] == a);
         qsizetype after = p + 2;
         if (refrains && after < t.size() && t[after] >= '1' && t[after] <= '9')
             ++after;
-        if (after < t.size() && t[after] == b)
-            bAfter = true;
+        bAfter = bAfter || (after < t.size() && t[after] == b);
     }
     for (const QString &w : list.Words) {
-        if (w.endsWith(a))
-            aBefore = true;
-        if (w.startsWith(b))
-            bAfter = true;
+        aBefore = aBefore || w.endsWith(a);
+        bAfter = bAfter || w.startsWith(b);
     }
-    for (const QString &w : list.Words) {
-        if (w.contains(list.Tag))
-            return true;
-        if (w.startsWith(b) && aBefore)
-            return true;
-        if (w.endsWith(a) && bAfter)
-            return true;
-        if (w.isEmpty() && aBefore && bAfter)
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(list.Words, [&](const QString &w) {
+        return w.contains(list.Tag) || (w.startsWith(b) && aBefore) || (w.endsWith(a) && bAfter) ||
+               (w.isEmpty() && aBefore && bAfter);
+    });
 }
 
 // The filling exactly as first described: after every replacement the search
@@ -60,24 +52,21 @@ inline QString literalFill(const QString &frame, const std::array<WordList, 5> &
         if (list.Words.isEmpty())
             continue;
         const bool bounded = literalCanBringBack(t, list, refrains);
-        qsizetype longest = 0;
-        for (const QString &w : list.Words)
-            longest = std::max(longest, w.size());
+        const qsizetype longest = std::ranges::max(list.Words, {}, &QString::size).size();
         const qsizetype limit = FrameFiller::kMaxReplacements + t.count(list.Tag);
         const qsizetype maxGrowth = FrameFiller::kMaxGrowth + t.count(list.Tag) * longest;
         const qsizetype startLength = t.size();
         qsizetype replacements = 0;
         QList<bool> used(list.Words.size(), false);
-        QString heldWord[10];
-        bool held[10] = {};
+        QHash<int, QString> held; // digit -> its word
         qsizetype p = t.indexOf(list.Tag);
         while (p >= 0) {
             int digit = 0;
             if (refrains && p + 2 < t.size() && t[p + 2] >= '1' && t[p + 2] <= '9')
                 digit = t[p + 2].unicode() - '0';
             QString w;
-            if (digit && held[digit]) {
-                w = heldWord[digit];
+            if (digit && held.contains(digit)) {
+                w = held[digit];
             } else {
                 const double r = random.next();
                 if (!refrains || !used.contains(false)) {
@@ -91,14 +80,10 @@ inline QString literalFill(const QString &frame, const std::array<WordList, 5> &
                     used[i] = true;
                     w = list.Words[i];
                 }
-                if (digit) {
-                    held[digit] = true;
-                    heldWord[digit] = w;
-                }
+                if (digit)
+                    held[digit] = w;
             }
-            const QString head = t.left(p);
-            const QString tail = t.mid(p + (digit ? 3 : 2));
-            t = head + w + tail;
+            t = t.left(p) + w + t.mid(p + (digit ? 3 : 2));
             ++replacements;
             if (t.size() > FrameFiller::kMaxTextLength)
                 return t;
