@@ -179,15 +179,13 @@ void tst_LyricEngine::refrainLine_data()
     QTest::addColumn<QString>("expected");
     QTest::addColumn<bool>("refrains");
     const QString held = QStringLiteral("\r\n星と星\r\n\r\n月と月\r\n");
+    const QString text = QStringLiteral("\r\n星1と月1\r\n\r\n月1と星1\r\n");
     QTest::newRow("the line first") << "'!くりかえし\r\nNo1とNo1\r\n@\r\n" << held << true;
     QTest::newRow("the line in a later frame") << "No1とNo1\r\n@\r\nGi\r\n'!くりかえし\r\n@\r\n"
                                                << held << true;
-    QTest::newRow("no line: the digit is text") << "No1とNo1\r\n@\r\n"
-                                                << "\r\n星1と月1\r\n\r\n月1と星1\r\n"
-                                                << false;
+    QTest::newRow("no line: the digit is text") << "No1とNo1\r\n@\r\n" << text << false;
     QTest::newRow("a line with a space is only a comment") << "'!くりかえし \r\nNo1とNo1\r\n@\r\n"
-                                                           << "\r\n星1と月1\r\n\r\n月1と星1\r\n"
-                                                           << false;
+                                                           << text << false;
 }
 
 void tst_LyricEngine::refrainLine()
