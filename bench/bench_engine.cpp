@@ -134,15 +134,15 @@ void benchFilling()
 {
     benchTypical(20000);
     using Rules = FrameFiller::Rules;
+    MtRandom r;
+    r.seedWith(1);
+    QString sink;
     for (const Rules rules : {Rules::Classic, Rules::Refrains}) {
         const bool refrains = rules == Rules::Refrains;
         const QString big = bigFrame(10000, refrains);
         for (const bool joining : {false, true}) {
             const auto lists = benchLists(joining);
             const FrameFiller filler(lists, rules);
-            MtRandom r;
-            r.seedWith(1);
-            QString sink;
             const double fast = best(5, [&] { sink = filler.fill(big, r); });
             const double slow = best(2, [&] { sink = literalFill(big, lists, r, refrains); });
             std::printf("frame of 10,000 tags (%s): %.3f ms; restarting search: %.1f ms; "
@@ -152,9 +152,6 @@ void benchFilling()
         const QString huge = bigFrame(150000, refrains);
         const auto lists = benchLists(true);
         const FrameFiller filler(lists, rules);
-        MtRandom r;
-        r.seedWith(1);
-        QString sink;
         const double t = best(3, [&] { sink = filler.fill(huge, r); });
         std::printf("frame of 150,000 tags, an empty word (%s): %.1f ms, %s\n", nameOf(rules, true),
                     t * 1e3,
