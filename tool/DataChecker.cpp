@@ -161,14 +161,15 @@ std::optional<TextCodec::Encoding> DataChecker::checkFile(int row, QList<Finding
                                    .arg(nameOf(first), nameOf(other)));
             if (text.error.ok() && (text.hasBom || hasNonAscii(bytes)))
                 encoding = text.encoding;
-            m_lines[row] = text.lines();
+            // Split once: kept for the checks across files.
+            const QStringList &lines = m_lines[row] = text.lines();
             m_loaded[row] = !verdict.refused;
-            if (frames)
-                m_refrains = m_lines[row].contains(QStringView(LyricData::kRefrainsLine));
-            if (frames)
-                open = checkFrames(text.lines(), out);
-            else
-                checkWords(row, text.lines(), !verdict.refused, out);
+            if (frames) {
+                m_refrains = lines.contains(QStringView(LyricData::kRefrainsLine));
+                open = checkFrames(lines, out);
+            } else {
+                checkWords(row, lines, !verdict.refused, out);
+            }
         }
     } catch (const std::bad_alloc &) {
         read = FileError::of(FileError::Kind::OutOfMemory);
