@@ -46,8 +46,8 @@ bool SongWriter::writeSong(quint64 appends, std::optional<qsizetype> frame)
 
 bool SongWriter::finish()
 {
-    if (!m_failed && !m_buffer.isEmpty() && !m_output(m_buffer))
-        m_failed = true;
+    if (!m_failed && !m_buffer.isEmpty())
+        flush();
     m_buffer.resize(0);
     return !m_failed;
 }
