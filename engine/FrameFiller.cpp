@@ -105,6 +105,17 @@ private:
 struct Held {
     std::array<qsizetype, 10> index;
     Held() { index.fill(-1); }
+
+    // The word for a tag with `digit` (0: not held): the held one, or a draw.
+    qsizetype pick(int digit, WordDraw &draw, RandomSource &random)
+    {
+        if (digit && index[digit] >= 0)
+            return index[digit];
+        const qsizetype i = draw.take(random.next());
+        if (digit)
+            index[digit] = i;
+        return i;
+    }
 };
 
 } // namespace
@@ -213,13 +224,7 @@ QString FrameFiller::fillCategory(const QString &text, int k, RandomSource &rand
             if (pending.back().isEmpty())
                 pending.removeLast();
         }
-        qsizetype index = digit ? held.index[digit] : -1;
-        if (index < 0) {
-            index = draw.take(random.next());
-            if (digit)
-                held.index[digit] = index;
-        }
-        const QString &word = list.Words[index];
+        const QString &word = list.Words[held.pick(digit, draw, random)];
         ++replacements;
         length += word.size() - (digit ? 3 : 2);
         if (!word.isEmpty())
@@ -369,13 +374,7 @@ QString FrameFiller::fillPlanned(const QString &frame, const TagPlan &plan,
             draw.emplace(words.size(), refrains);
             held = Held();
         }
-        qsizetype index = at.digit ? held.index[at.digit] : -1;
-        if (index < 0) {
-            index = draw->take(random.next());
-            if (at.digit)
-                held.index[at.digit] = index;
-        }
-        chosen[t] = &words[index];
+        chosen[t] = &words[held.pick(at.digit, *draw, random)];
         length += chosen[t]->size() - (at.digit ? 3 : 2);
     }
     // Written straight into a buffer of the final size.
