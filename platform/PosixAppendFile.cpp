@@ -1,5 +1,7 @@
 #include "PosixAppendFile.h"
 
+#include "RegularFile.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <cerrno>
@@ -12,17 +14,15 @@
 namespace
 {
 
-// Opens for appending without ever blocking: a FIFO without a reader would
-// otherwise hang the window in open(). Read access, where granted, lets
-// open() look at the file's last bytes.
-int openNonBlocking(const QByteArray &native, bool &readable)
+// Read access, where granted, lets open() look at the file's last bytes.
+int openForAppend(const QByteArray &native, bool &readable, FileError &error)
 {
-    constexpr int flags = O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    constexpr int flags = O_APPEND | O_CREAT;
     readable = true;
-    int fd = ::open(native.constData(), O_RDWR | flags, 0666);
-    if (fd < 0 && errno == EACCES) {
+    int fd = openRegularFile(native, O_RDWR | flags, error, 0666);
+    if (fd < 0 && error.kind == FileError::Kind::AccessDenied) {
         readable = false;
-        fd = ::open(native.constData(), O_WRONLY | flags, 0666);
+        fd = openRegularFile(native, O_WRONLY | flags, error, 0666);
     }
     return fd;
 }
@@ -79,26 +79,10 @@ FileError PosixAppendFile::open(const QString &path)
     if (m_fd >= 0)
         return {};
     bool readable = true;
-    const int fd = openNonBlocking(QFile::encodeName(path), readable);
-    if (fd < 0) {
-        // ENXIO: a FIFO with no reader, a socket, or a device with nothing
-        // behind it.
-        const int err = errno;
-        return err == ENXIO ? FileError::of(FileError::Kind::NotRegular)
-                            : FileError::fromErrno(err);
-    }
-    struct stat st = {};
-    if (::fstat(fd, &st) != 0) {
-        const int err = errno;
-        ::close(fd);
-        return FileError::fromErrno(err);
-    }
-    // Only an ordinary file takes lyrics: a FIFO would block the window, a
-    // device would swallow them.
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return FileError::of(FileError::Kind::NotRegular);
-    }
+    FileError error;
+    const int fd = openForAppend(QFile::encodeName(path), readable, error);
+    if (fd < 0)
+        return error;
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (FileError e = lock(fd); !e.ok()) {
         ::close(fd);
@@ -106,6 +90,7 @@ FileError PosixAppendFile::open(const QString &path)
     }
     // The size only counts once the file is ours: another writer may have
     // added to it while we waited.
+    struct stat st = {};
     if (::fstat(fd, &st) != 0) {
         const int err = errno;
         ::close(fd);

@@ -1,5 +1,6 @@
 #include "PosixTextReader.h"
 
+#include "RegularFile.h"
 #include "TextCodec.h"
 
 #include <QFile>
@@ -24,38 +25,18 @@ struct Descriptor {
     }
 };
 
-FileError kindOf(const struct stat &st)
-{
-    if (S_ISDIR(st.st_mode))
-        return FileError::of(FileError::Kind::IsFolder);
-    if (!S_ISREG(st.st_mode))
-        return FileError::of(FileError::Kind::NotRegular);
-    return {};
-}
-
 } // namespace
 
 FileError PosixTextReader::readRegularFile(const QString &path, QByteArray &out, qint64 maxBytes)
 {
     out = QByteArray();
-    const QByteArray native = QFile::encodeName(path);
-    // Looked at before opening, so that a device is never opened at all (an
-    // open can have effects of its own); fstat below settles it for the file
-    // actually opened.
-    struct stat st {
-    };
-    if (::stat(native.constData(), &st) == 0)
-        if (FileError e = kindOf(st); !e.ok())
-            return e;
-    // Without O_NONBLOCK, opening a FIFO waits for a writer, for ever. A
-    // regular file ignores the flag.
-    const Descriptor file{::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+    FileError error;
+    const Descriptor file{openRegularFile(QFile::encodeName(path), O_RDONLY, error)};
     if (file.fd < 0)
-        return FileError::fromErrno(errno);
+        return error;
+    struct stat st = {};
     if (::fstat(file.fd, &st) != 0)
         return FileError::fromErrno(errno);
-    if (FileError e = kindOf(st); !e.ok())
-        return e;
     try {
         const qint64 cap = maxBytes < 0 ? std::numeric_limits<qint64>::max() : maxBytes + 1;
         if (st.st_size > 0)

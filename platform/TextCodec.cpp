@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -28,34 +29,25 @@ void fixDecodedControls(QString &s)
 // converters write them: the wave dash an input method types, and the minus,
 // dash and signs that text from web pages carries. Each goes to the
 // character that the CP932 table maps to those same bytes.
+constexpr std::pair<char16_t, char16_t> kCp932Forms[] = {
+    {0x301C, 0xFF5E}, // WAVE DASH -> 0x8160
+    {0x2016, 0x2225}, // DOUBLE VERTICAL LINE -> 0x8161
+    {0x2212, 0xFF0D}, // MINUS SIGN -> 0x817C
+    {0x2014, 0x2015}, // EM DASH -> 0x815C
+    {0x00A2, 0xFFE0}, // CENT SIGN -> 0x8191
+    {0x00A3, 0xFFE1}, // POUND SIGN -> 0x8192
+    {0x00AC, 0xFFE2}, // NOT SIGN -> 0x81CA
+    {0x00A6, 0xFFE4}, // BROKEN BAR -> 0xFA55
+    {kSub, kFs},      // the control codes ICU rotates, rotated the other way
+    {kFs, kDel},      {kDel, kSub},
+};
+
 char16_t cp932Form(char16_t u)
 {
-    switch (u) {
-    case 0x301C: // WAVE DASH -> 0x8160
-        return 0xFF5E;
-    case 0x2016: // DOUBLE VERTICAL LINE -> 0x8161
-        return 0x2225;
-    case 0x2212: // MINUS SIGN -> 0x817C
-        return 0xFF0D;
-    case 0x2014: // EM DASH -> 0x815C
-        return 0x2015;
-    case 0x00A2: // CENT SIGN -> 0x8191
-        return 0xFFE0;
-    case 0x00A3: // POUND SIGN -> 0x8192
-        return 0xFFE1;
-    case 0x00AC: // NOT SIGN -> 0x81CA
-        return 0xFFE2;
-    case 0x00A6: // BROKEN BAR -> 0xFA55
-        return 0xFFE4;
-    case kSub:
-        return kFs;
-    case kFs:
-        return kDel;
-    case kDel:
-        return kSub;
-    default:
-        return u;
-    }
+    for (auto [from, to] : kCp932Forms)
+        if (u == from)
+            return to;
+    return u;
 }
 
 bool needsPreparing(QStringView text)
