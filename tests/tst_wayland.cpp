@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -32,42 +33,7 @@ private:
     QTemporaryDir m_folder;
 };
 
-namespace
-{
-
-const QString AppDir = QStringLiteral(LYRMAK_APP_DIR);
-
-// A program started with the client side of its Wayland traffic on stderr.
-struct TracedProgram {
-    QProcess process;
-    explicit TracedProgram(const QStringList &command)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("client"));
-        process.setProcessEnvironment(env);
-        process.start(command.first(), command.mid(1));
-    }
-    ~TracedProgram()
-    {
-        process.kill();
-        process.waitForFinished();
-    }
-    // True once the program has asked for a toplevel window under `appId`
-    // and drawn into it.
-    bool mapsWindow(const QByteArray &appId)
-    {
-        QByteArray trace;
-        return QTest::qWaitFor(
-            [&] {
-                trace += process.readAllStandardError();
-                const qsizetype named = trace.indexOf("set_app_id(\"" + appId + "\")");
-                return named >= 0 && trace.indexOf(".attach(wl_buffer", named) > named;
-            },
-            10000);
-    }
-};
-
-} // namespace
+static const QString AppDir = QStringLiteral(LYRMAK_APP_DIR);
 
 void tst_Wayland::initTestCase()
 {
@@ -130,15 +96,32 @@ void tst_Wayland::programs_data()
 void tst_Wayland::programs()
 {
     QFETCH(QStringList, command);
-    TracedProgram program(command);
-    QVERIFY(program.mapsWindow("lyrmak"));
+    // The client side of its Wayland traffic comes on stderr: the program
+    // asks for a toplevel window under the app id and draws into it.
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("client"));
+    program.setProcessEnvironment(env);
+    program.start(command.first(), command.mid(1));
+    const auto end = qScopeGuard([&] {
+        program.kill();
+        program.waitForFinished();
+    });
+    QByteArray trace;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            trace += program.readAllStandardError();
+            const qsizetype named = trace.indexOf("set_app_id(\"lyrmak\")");
+            return named >= 0 && trace.indexOf(".attach(wl_buffer", named) > named;
+        },
+        10000));
     if (command.contains(QStringLiteral("--contents"))) {
         QProcess second;
         second.start(command.first(), command.mid(1));
         QVERIFY(second.waitForFinished(10000));
         QCOMPARE(second.exitCode(), 0);
     }
-    QCOMPARE(program.process.state(), QProcess::Running);
+    QCOMPARE(program.state(), QProcess::Running);
 }
 
 int main(int argc, char *argv[])
