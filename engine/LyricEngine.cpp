@@ -82,13 +82,10 @@ void LyricEngine::mnuRepeat_Click()
 
 QString LyricEngine::RndWord(qsizetype n)
 {
+    // Form_Load made the filler and sized the plans; the data never changes after.
     const QString &frame = m_data.Frames.at(n);
-    if (!m_filler)
-        m_filler.emplace(m_data.WordLists, rules());
     if (!m_filler->isInert())
         return m_filler->fill(frame, m_random);
-    if (m_plans.size() != m_data.Frames.size())
-        m_plans.resize(m_data.Frames.size());
     std::optional<FrameFiller::TagPlan> &plan = m_plans[n];
     if (!plan)
         plan = m_filler->planTags(frame);
