@@ -16,6 +16,17 @@ struct LyricData {
     bool Refrains = false;
     static constexpr const char16_t *kRefrainsLine = u"'!くりかえし";
 
+    // Per frame, per line: line i of frame f is element i + 1 of
+    // Frames[f].split(CR LF), the empty piece before the first CR LF not
+    // counted. Both are empty (no element) until they are worked out.
+    // The line's reading in katakana, tags left as they stand; null where
+    // it cannot be known.
+    QList<QStringList> FrameReadings;
+    // The line's target in morae (a "'!拍 N" comment right before it), 0 for none.
+    QList<QList<int>> FrameMeters;
+    // Some frame line has a target: lines with one are filled to meter.
+    bool Meters = false;
+
     // The fixed category table: tags and file names, no words yet.
     static LyricData withCategories()
     {
