@@ -177,8 +177,11 @@ void tst_RealFiles::regularFile()
 void tst_RealFiles::cutShort_data()
 {
     QTest::addColumn<bool>("retry");
-    QTest::newRow("given up") << false;
-    QTest::newRow("retried once there is room") << true;
+    QTest::addColumn<bool>("existed");
+    QTest::newRow("given up") << false << true;
+    QTest::newRow("retried once there is room") << true << true;
+    QTest::newRow("new file given up: removed") << false << false;
+    QTest::newRow("new file retried") << true << false;
 }
 
 // A write stopped part-way, here by the file size limit as a full disk would
@@ -188,13 +191,16 @@ void tst_RealFiles::cutShort_data()
 void tst_RealFiles::cutShort()
 {
     QFETCH(bool, retry);
+    QFETCH(bool, existed);
     QTemporaryDir dir;
     const QString p = dir.filePath(QStringLiteral("Lyrmak.dat"));
-    const QByteArray before = "-------------------------------\r\n前の歌詞\r\n";
+    const QByteArray before = existed ? "-------------------------------\r\n前の歌詞\r\n" : "";
     const QByteArray line(6000, 'a');
     QFile f(p);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(before) == before.size());
-    f.close();
+    if (existed) {
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(before) == before.size());
+        f.close();
+    }
     rlimit old = {};
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
@@ -215,6 +221,7 @@ void tst_RealFiles::cutShort()
     if (retry)
         QVERIFY(out.write(line).ok() && out.close().ok());
     QCOMPARE(readFile(p), retry ? before + line : before);
+    QCOMPARE(QFile::exists(p), existed || retry);
 }
 
 // The file is held from open() to close(): a second writer, here on a file
