@@ -49,6 +49,8 @@ private slots:
     void read_data();
     void read();
     void longLineAndPastEnd();
+    void retryAfterMending_data();
+    void retryAfterMending();
     void regularFile_data();
     void regularFile();
     void cutShort_data();
@@ -106,6 +108,48 @@ void tst_RealFiles::longLineAndPastEnd()
     // Reading on fails every time, so Retry can never pass the end.
     QCOMPARE(r.readLine(line).kind, FileError::Kind::PastEnd);
     QCOMPARE(r.readLine(line).kind, FileError::Kind::PastEnd);
+}
+
+void tst_RealFiles::retryAfterMending_data()
+{
+    QTest::addColumn<QByteArray>("mended"); // what the user saves before Retry
+    QTest::addColumn<QStringList>("rest");  // the lines the retried reads give
+    QTest::addColumn<int>("error");         // what stops them
+    const int bad = int(FileError::Kind::BadBytes), past = int(FileError::Kind::PastEnd);
+    QTest::newRow("mended") << QByteArray("a\r\nb\r\nc") << QStringList{"b", "c"} << past;
+    QTest::newRow("still broken") << QByteArray("a\r\n\xff") << QStringList{} << bad;
+    QTest::newRow("broken further on") << QByteArray("a\r\nb\r\n\xff") << QStringList{"b"} << bad;
+    QTest::newRow("removed") << QByteArray() << QStringList{} << int(FileError::Kind::NotFound);
+}
+
+// A read that met invalid bytes reads the file again when it is tried again,
+// and goes on from the same line.
+void tst_RealFiles::retryAfterMending()
+{
+    QFETCH(QByteArray, mended);
+    QFETCH(QStringList, rest);
+    QFETCH(int, error);
+    QTemporaryDir dir;
+    const QString p = dir.filePath(QStringLiteral("No.dat"));
+    const auto write = [&](const QByteArray &bytes) {
+        QFile f(p);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    };
+    write("a\r\n\xff\xfe\r\nc");
+    PosixTextReader r;
+    QString line;
+    QVERIFY(r.open(p).ok() && r.readLine(line).ok());
+    QCOMPARE(r.readLine(line).kind, FileError::Kind::BadBytes);
+    if (mended.isNull())
+        QVERIFY(QFile::remove(p));
+    else
+        write(mended);
+    QStringList lines;
+    FileError e;
+    while ((e = r.readLine(line)).ok())
+        lines << line;
+    QCOMPARE(lines, rest);
+    QCOMPARE(int(e.kind), error);
 }
 
 // Every open of the real file layer takes a regular file, or a link to one,
