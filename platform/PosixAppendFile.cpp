@@ -1,9 +1,9 @@
 #include "PosixAppendFile.h"
 
+#include "NativePath.h"
 #include "RegularFile.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -80,7 +80,7 @@ FileError PosixAppendFile::open(const QString &path)
         return {};
     bool readable = true;
     FileError error;
-    m_path = QFile::encodeName(path);
+    m_path = NativePath::toNative(path);
     struct stat before = {};
     m_created = ::lstat(m_path.constData(), &before) != 0 && errno == ENOENT;
     const int fd = openForAppend(m_path, readable, error);

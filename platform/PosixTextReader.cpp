@@ -1,9 +1,9 @@
 #include "PosixTextReader.h"
 
+#include "NativePath.h"
 #include "RegularFile.h"
 #include "TextCodec.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -31,7 +31,7 @@ FileError PosixTextReader::readRegularFile(const QString &path, QByteArray &out,
 {
     out = QByteArray();
     FileError error;
-    const Descriptor file{openRegularFile(QFile::encodeName(path), O_RDONLY, error)};
+    const Descriptor file{openRegularFile(NativePath::toNative(path), O_RDONLY, error)};
     if (file.fd < 0)
         return error;
     struct stat st = {};

@@ -1,3 +1,4 @@
+#include "NativePath.h"
 #include "PosixAppendFile.h"
 #include "PosixFileSystem.h"
 #include "PosixTextReader.h"
@@ -57,6 +58,8 @@ private slots:
     void cutShort();
     void heldFromOpenToClose();
     void concurrentWriters();
+    void pathsNotUtf8_data();
+    void pathsNotUtf8();
 };
 
 void tst_RealFiles::read_data()
@@ -329,6 +332,39 @@ void tst_RealFiles::concurrentWriters()
         at += expected.size();
     }
     QCOMPARE(whole, (QMap<char, int>{{'a', blocks}, {'b', blocks}, {'c', blocks}}));
+}
+
+void tst_RealFiles::pathsNotUtf8_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("UTF-8") << QByteArray("café") << QStringLiteral("café");
+    QTest::newRow("Latin-1 byte") << QByteArray("caf\xE9") << QStringLiteral("caf\uFFFD");
+    QTest::newRow("CP932") << QByteArray("\x89\xCC") << QStringLiteral("\uFFFD\uFFFD");
+    QTest::newRow("UTF-8 cut short") << QByteArray("a\xE6\xAD") << QStringLiteral("a\uFFFD\uFFFD");
+    QTest::newRow("encoded surrogate")
+        << QByteArray("\xED\xB3\xA9") << QStringLiteral("\uFFFD\uFFFD\uFFFD");
+    QTest::newRow("emoji, then a stray byte")
+        << QByteArray("\xF0\x9F\x8E\xB5\x80") << QStringLiteral("🎵\uFFFD");
+}
+
+// A folder name in any bytes: the file in it is found, read and appended to
+// byte for byte, and a message shows each odd byte as U+FFFD.
+void tst_RealFiles::pathsNotUtf8()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, shown);
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/' + name;
+    QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+    const QString path = NativePath::fromNative(folder + "/Lyrmak.dat");
+    QCOMPARE(NativePath::toNative(path), folder + "/Lyrmak.dat");
+    QCOMPARE(NativePath::display(path), dir.path() + '/' + shown + "/Lyrmak.dat");
+    PosixAppendFile out;
+    QVERIFY(out.open(path).ok() && out.write("a\r\n").ok() && out.close().ok());
+    QVERIFY(PosixFileSystem().isRegularFile(path));
+    FileError e;
+    QCOMPARE(readAll(path, e), QStringList{"a"});
 }
 
 QTEST_APPLESS_MAIN(tst_RealFiles)
