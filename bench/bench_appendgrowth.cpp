@@ -1,10 +1,12 @@
 // Memory of a text built by Append lyrics, as a user builds it: the text
 // length against the process's address space and resident size, every
-// million characters, up to the length given (default 80 million). Run it
-// under `ulimit -v` to see where Qt's text document gives out; the limit on
-// Append lyrics comes from these figures.
+// million characters, up to the length given or until Append lyrics refuses
+// more. Run it under `ulimit -v` to see where Qt's text document gives out
+// (the limit of frmLyrmak::MaxTextLength was chosen from these figures with
+// the limit lifted).
 #include "Clipboard.h"
 #include "FolderFileSystem.h"
+#include "MessageBox.h"
 #include "MtRandom.h"
 #include "SystemClock.h"
 #include "frmLyrmak.h"
@@ -45,6 +47,8 @@ int main(int argc, char *argv[])
         return 1;
     window.show();
     QAction *append = window.findChild<QAction *>(QStringLiteral("mnuRepeat"));
+    // The box that refuses more text, should it come, is answered at once.
+    MessageBox::setNextAnswer(MsgAnswer::Ok);
     std::printf("characters,VmSize MB,VmRSS MB\n0,%ld,%ld\n", statusMb("VmSize:"),
                 statusMb("VmRSS:"));
     qsizetype next = 1'000'000;
