@@ -47,8 +47,9 @@ int main(int argc, char *argv[])
         return 1;
     window.show();
     QAction *append = window.findChild<QAction *>(QStringLiteral("mnuRepeat"));
-    // The box that refuses more text, should it come, is answered at once.
-    MessageBox::setNextAnswer(MsgAnswer::Ok);
+    // The boxes that refuse more text, should they come, are answered at once.
+    for (int i = 0; i < 200; ++i)
+        MessageBox::setNextAnswer(MsgAnswer::Ok);
     std::printf("characters,VmSize MB,VmRSS MB\n0,%ld,%ld\n", statusMb("VmSize:"),
                 statusMb("VmRSS:"));
     qsizetype next = 1'000'000;
