@@ -231,6 +231,8 @@ void tst_MainWindow::systemClipboard_data()
     QTest::newRow("file list") << "text/uri-list" << Opt();
     QTest::newRow("picture") << "image/png" << Opt();
     QTest::newRow("page") << "text/html" << Opt();
+    QTest::newRow("UTF-8 text alone") << "text/plain;charset=utf-8" << Opt("歌\nb");
+    QTest::newRow("Shift-JIS text alone") << "text/plain;charset=Shift_JIS" << Opt("歌");
 }
 
 // The real clipboard wrapper, on the platform's own clipboard: text goes out
@@ -249,6 +251,8 @@ void tst_MainWindow::systemClipboard()
     auto *data = new QMimeData;
     if (format == "text/plain")
         data->setText(*text);
+    else if (format.startsWith("text/plain;"))
+        data->setData(format, QStringEncoder(format.section('=', 1).toLatin1()).encode(*text));
     else if (format == "text/uri-list")
         data->setUrls({QUrl::fromLocalFile("/home/a/b.png")});
     else if (format == "image/png")
