@@ -309,13 +309,15 @@ void DataChecker::checkWords(int row, const QStringList &lines, bool loaded,
             }
         }
     }
-    // Each replacement would bring the tag back. The engine stops such a
-    // filling at its size bound, but the lyrics are garbage by then.
+    // Each replacement brings the tag back. The program still starts: the
+    // engine stops such a filling at its size bound, with lyrics far too
+    // long by then.
     if (loaded && words > 0 && holdingOwnTag == words)
-        out << finding(
-            row, 0, kError,
-            QStringLiteral("どの単語にもタグ「%1」があるため、%1 の置き換えが終わりません")
-                .arg(ownTag));
+        out << finding(row, 0, kWarning,
+                       QStringLiteral("どの単語にもタグ「%1」があるため、%1 の置き換えはいつも"
+                                      "上限で打ち切られるまで続き、歌詞がとても長くなります"
+                                      "（タグ「%1」のない単語を入れてください）")
+                           .arg(ownTag));
 }
 
 DataChecker::OpenFrame DataChecker::checkFrames(const QStringList &lines, QList<Finding> &out) const
@@ -523,9 +525,9 @@ void DataChecker::checkTagsComingBack(QList<QList<Finding>> &perFile) const
         // Every word holding the tag is reported while reading the list.
         if (m_loaded[k] && words > 0 && comingBack == words && holding < words)
             perFile[k] << finding(
-                k, 0, kError,
+                k, 0, kWarning,
                 QStringLiteral("どの単語もタグ「%1」をまた作ることがあるため、%1 の置き換えが"
-                               "上限で打ち切られるまで終わらないことがあります")
+                               "上限で打ち切られるまで続き、歌詞がとても長くなることがあります")
                     .arg(tag));
     }
 }
