@@ -237,12 +237,15 @@ void DataChecker::warnOtherReading(int row, QByteArrayView bytes, const TextCode
     if (text.encoding == TextCodec::Encoding::Utf8)
         message =
             QStringLiteral("Shift-JIS としても読めるファイルですが、UTF-8 として「%1」と読まれ"
-                           "ます（Shift-JIS なら「%2」）")
+                           "ます（Shift-JIS なら「%2」。UTF-8 と決めるには BOM を付けて保存"
+                           "してください。Shift-JIS のつもりなら、ひらがなを含むコメント行を"
+                           "加えてください）")
                 .arg(as, instead);
     else
         message =
             QStringLiteral("UTF-8 としても読めるファイルですが、Shift-JIS として「%1」と読まれ"
                            "ます（UTF-8 なら「%2」。UTF-8 として読ませるには BOM を付けて"
+                           "ください。Shift-JIS と決めるには、ひらがなを含むコメント行を加えて"
                            "ください）")
                 .arg(as, instead);
     out << finding(row, int(i + 1), kWarning, message);
