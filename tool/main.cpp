@@ -4,6 +4,7 @@
 #include "DataChecker.h"
 #include "FileError.h"
 #include "NativePath.h"
+#include "PosixFileSystem.h"
 #include "SongWriter.h"
 #include "ToolCommandLine.h"
 
@@ -40,6 +41,22 @@ int finishOutput(bool written, int status = Success)
         return Failure;
     }
     return status;
+}
+
+// Whether "man lyrmak-tool" finds the page: the install puts it under the
+// user's data folder; a build folder has it only beside the tool.
+bool installedManPage()
+{
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    const QString base = dataHome.isEmpty() ? NativePath::fromNative(qgetenv("HOME")) +
+                                                  QStringLiteral("/.local/share")
+                                            : NativePath::fromNative(dataHome);
+    for (const QString &folder :
+         {base + QStringLiteral("/man"), QStringLiteral("/usr/local/share/man"),
+          QStringLiteral("/usr/share/man")})
+        if (PosixFileSystem().isRegularFile(folder + QStringLiteral("/man1/lyrmak-tool.1")))
+            return true;
+    return false;
 }
 
 int usageError(const QString &message)
@@ -136,10 +153,15 @@ int main(int argc, char *argv[])
     if (!line.parse(arguments))
         return usageError(line.error());
     switch (line.command()) {
-    case ToolCommandLine::Command::Help:
-        return finishOutput(
-            print(stdout, ToolCommandLine::helpText(NativePath::programFolder() +
-                                                    QStringLiteral("/lyrmak-tool.1"))));
+    case ToolCommandLine::Command::Help: {
+        // Installed, the man page is found by name; beside an uninstalled
+        // build only its path finds it.
+        const QString folder = NativePath::programFolder();
+        QString manPage = folder + QStringLiteral("/lyrmak-tool.1");
+        if (installedManPage() || !PosixFileSystem().isRegularFile(manPage))
+            manPage.clear();
+        return finishOutput(print(stdout, ToolCommandLine::helpText(manPage)));
+    }
     case ToolCommandLine::Command::Version:
         return finishOutput(print(stdout, ToolCommandLine::versionText()));
     case ToolCommandLine::Command::Check:
