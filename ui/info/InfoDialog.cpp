@@ -6,6 +6,8 @@
 #include <QCursor>
 #include <QLabel>
 #include <QScreen>
+#include <QStyle>
+#include <algorithm>
 
 namespace
 {
@@ -104,4 +106,39 @@ void InfoDialog::centreOnScreen()
     QRect r(QPoint(0, 0), size());
     r.moveCenter(screen->availableGeometry().center());
     setGeometry(r);
+    m_screenArea = screen->availableGeometry();
+    m_placedAt = r.topLeft();
+    m_frameCentred = false;
+}
+
+bool InfoDialog::event(QEvent *event)
+{
+    const bool done = QDialog::event(event);
+    // The window manager reports its frame only after it has framed the
+    // shown window, with a move or a resize.
+    const QEvent::Type t = event->type();
+    if ((t == QEvent::Move || t == QEvent::Resize || t == QEvent::Show ||
+         t == QEvent::WindowActivate) &&
+        !m_frameCentred && isVisible())
+        centreFrame();
+    return done;
+}
+
+void InfoDialog::centreFrame()
+{
+    const QRect frame = frameGeometry();
+    if (frame.size() == size())
+        return;
+    m_frameCentred = true;
+    // A dialog the user has already dragged elsewhere stays where it is.
+    const QPoint shift = geometry().topLeft() - m_placedAt;
+    const QPoint margins = geometry().topLeft() - frame.topLeft();
+    if (shift.manhattanLength() > margins.manhattanLength() + 2)
+        return;
+    QRect centred =
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frame.size(), m_screenArea);
+    centred.moveTopLeft(QPoint(std::max(centred.left(), m_screenArea.left()),
+                               std::max(centred.top(), m_screenArea.top())));
+    if (centred.topLeft() != frame.topLeft())
+        move(centred.topLeft());
 }

@@ -34,7 +34,16 @@ protected:
     // Closes the dialog; the modal showing then returns.
     void unload();
 
+    bool event(QEvent *event) override;
+
 private:
     void fitLabels();
     void centreOnScreen();
+    // Once the window manager has framed the dialog: the whole frame, title
+    // bar included, in the middle of the screen.
+    void centreFrame();
+
+    QRect m_screenArea;
+    QPoint m_placedAt;
+    bool m_frameCentred = true;
 };
