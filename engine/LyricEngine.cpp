@@ -8,6 +8,8 @@
 #include "LyricWindow.h"
 #include "RandomSource.h"
 
+#include <algorithm>
+
 LyricEngine::LyricEngine(FileSystem &files, Clock &clock, RandomSource &random, LyricWindow &window)
     : m_files(files), m_clock(clock), m_random(random), m_window(window)
 {
@@ -56,13 +58,59 @@ FrameFiller::Rules LyricEngine::rules() const
 
 void LyricEngine::drawFrame()
 {
-    m_curFrame = FrameFiller::pickIndex(m_random.next(), m_data.Frames.size());
+    m_song.clear();
+    if (m_morae.isEmpty()) {
+        m_curFrame = FrameFiller::pickIndex(m_random.next(), m_data.Frames.size());
+        return;
+    }
+    QList<qsizetype> fitting;
+    for (qsizetype n = 0; n < m_data.Frames.size(); ++n)
+        if (fitsMorae(n))
+            fitting << n;
+    m_curFrame = fitting.value(FrameFiller::pickIndex(m_random.next(), fitting.size()));
+}
+
+QList<int> LyricEngine::lineTargets(const QString &frame, const QList<int> &morae)
+{
+    const QList<QStringView> pieces = QStringView(frame).split(u"\r\n");
+    QList<int> targets;
+    qsizetype next = 0;
+    for (qsizetype i = 1; i < pieces.size(); ++i)
+        targets << (pieces[i].isEmpty() || next >= morae.size() ? 0 : morae[next++]);
+    const qsizetype lines = std::count_if(pieces.begin() + std::min<qsizetype>(1, pieces.size()),
+                                          pieces.end(), [](QStringView p) { return !p.isEmpty(); });
+    return lines == morae.size() ? targets : QList<int>();
+}
+
+bool LyricEngine::setMorae(const QList<int> &morae)
+{
+    const QList<int> before = m_morae;
+    m_morae = morae;
+    for (qsizetype n = 0; n < m_data.Frames.size() || morae.isEmpty(); ++n)
+        if (morae.isEmpty() || fitsMorae(n))
+            return true;
+    m_morae = before;
+    return false;
+}
+
+bool LyricEngine::fitsMorae(qsizetype n) const
+{
+    return m_morae.isEmpty() || !lineTargets(m_data.Frames.at(n), m_morae).isEmpty();
+}
+
+QString LyricEngine::RndWordInMeter(qsizetype n, const QList<int> &targets)
+{
+    if (!m_fitter)
+        m_fitter.emplace(m_data.WordLists, rules());
+    return m_fitter->fill(m_data.Frames.at(n), m_data.FrameReadings.value(n), targets, m_song,
+                          m_random);
 }
 
 void LyricEngine::setCurFrame(qsizetype n)
 {
     Q_ASSERT(n >= 0 && n < m_data.Frames.size());
     m_curFrame = n;
+    m_song.clear();
 }
 
 void LyricEngine::mnuNew_Click()
@@ -84,6 +132,10 @@ QString LyricEngine::RndWord(qsizetype n)
 {
     // Form_Load made the filler and sized the plans; the data never changes after.
     const QString &frame = m_data.Frames.at(n);
+    const QList<int> targets =
+        m_morae.isEmpty() ? m_data.FrameMeters.value(n) : lineTargets(frame, m_morae);
+    if (std::any_of(targets.begin(), targets.end(), [](int t) { return t > 0; }))
+        return RndWordInMeter(n, targets);
     if (!m_filler->isInert())
         return m_filler->fill(frame, m_random);
     std::optional<FrameFiller::TagPlan> &plan = m_plans[n];

@@ -2,6 +2,7 @@
 
 #include "FrameFiller.h"
 #include "LyricData.h"
+#include "MeterFitter.h"
 
 #include <QString>
 #include <optional>
@@ -44,6 +45,22 @@ public:
     // True once start-up has unloaded the window: it must never be shown.
     bool unloaded() const { return m_unloaded; }
 
+    // Targets for the non-empty lines of every frame, in order, in place of
+    // the file's; New lyrics then draws only among frames with that many
+    // non-empty lines. False (and nothing changed) when no frame has them.
+    // An empty list goes back to the file's targets.
+    bool setMorae(const QList<int> &morae);
+    // Whether frame n can take the targets that setMorae() gave.
+    bool fitsMorae(qsizetype n) const;
+    // One filling of frame n with `targets` per line (line i is element
+    // i + 1 of the frame's split at CR LF; 0: none), as Append lyrics fills:
+    // the same song, its held words and used words. For callers that bring
+    // their own targets, such as a melody.
+    QString RndWordInMeter(qsizetype n, const QList<int> &targets);
+    // The per-line targets of `frame` that put `morae` on its non-empty
+    // lines in order; empty when it has another number of them.
+    static QList<int> lineTargets(const QString &frame, const QList<int> &morae);
+
 private:
     void drawFrame();
 
@@ -57,4 +74,7 @@ private:
     std::optional<FrameFiller> m_filler; // over m_data, built once loading is done
     // Per frame, made on first use when the lists are inert.
     QList<std::optional<FrameFiller::TagPlan>> m_plans;
+    std::optional<MeterFitter> m_fitter; // made when first needed
+    MeterFitter::Song m_song;            // from New lyrics to the next
+    QList<int> m_morae;                  // setMorae()
 };

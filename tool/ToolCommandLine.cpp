@@ -46,10 +46,11 @@ bool ToolCommandLine::parse(const QStringList &arguments)
                                   QStringLiteral("S"));
     const QCommandLineOption frame({QStringLiteral("f"), QStringLiteral("frame")}, QString(),
                                    QStringLiteral("I"));
-    const QList<QCommandLineOption> writeOptions{count, append, seed, frame};
+    const QCommandLineOption morae(QStringLiteral("morae"), QString(), QStringLiteral("N,N,..."));
+    const QList<QCommandLineOption> writeOptions{count, append, seed, frame, morae};
 
     QCommandLineParser parser;
-    parser.addOptions({help, version, quiet, count, append, seed, frame});
+    parser.addOptions({help, version, quiet, count, append, seed, frame, morae});
     if (!parser.parse(arguments)) {
         if (!parser.unknownOptionNames().isEmpty())
             return fail(QStringLiteral("不明なオプション「%1」です")
@@ -120,6 +121,17 @@ bool ToolCommandLine::parse(const QStringList &arguments)
             return fail(QStringLiteral("「--%1」の値「%2」は 0 以上の整数で指定してください")
                             .arg(n.option.names().constLast(), text));
     }
+    if (parser.isSet(morae)) {
+        const QString text = parser.value(morae);
+        for (const QString &part : text.split(QLatin1Char(','))) {
+            const std::optional<quint64> n = wholeNumber(part);
+            if (!n || *n < 1 || *n > 99)
+                return fail(QStringLiteral("「--morae」の値「%1」は、1 から 99 までの整数を"
+                                           "コンマで区切って指定してください")
+                                .arg(text));
+            m_morae << int(*n);
+        }
+    }
     m_count = countValue.value_or(1);
     m_appends = appendValue.value_or(0);
     return true;
@@ -130,7 +142,7 @@ QString ToolCommandLine::helpText(const QString &manPage)
     return QStringLiteral(
                "使い方: lyrmak-tool check [--quiet] [フォルダー]\n"
                "        lyrmak-tool write [--count N] [--append K] [--seed S] [--frame I] "
-               "[フォルダー]\n"
+               "[--morae N,N,...] [フォルダー]\n"
                "\n"
                "ミルトナのデータファイルを調べたり、歌詞を端末に書き出したりします。\n"
                "フォルダーを省くと、lyrmak-tool のあるフォルダー（ミルトナのプログラムの\n"
@@ -151,6 +163,8 @@ QString ToolCommandLine::helpText(const QString &manPage)
                "  -s, --seed S       乱数の種を S（0 以上の整数）にします。同じ種と同じデータ\n"
                "                     からは、いつも同じ歌詞ができます（既定は時刻から）\n"
                "  -f, --frame I      I 番目のフレームを使います（0 から数えます。既定はでたらめ）\n"
+               "      --morae N,N,...  空でない行の拍数を順に指定します（ファイルの「'!拍」に\n"
+               "                     代わります）。その行数のフレームだけを使います\n"
                "\n"
                "共通のオプション:\n"
                "  -h, --help         この説明を表示します\n"

@@ -97,6 +97,27 @@ int runWrite(const ToolCommandLine &line, const QString &folder)
                                   .arg(*line.frame()));
         frame = qsizetype(*line.frame());
     }
+    if (!line.morae().isEmpty()) {
+        QStringList shown;
+        for (const int n : line.morae())
+            shown << QString::number(n);
+        const QString given = shown.join(QLatin1Char(','));
+        if (!writer.setMorae(line.morae())) {
+            printError(QStringLiteral("空でない行が %1 行のフレームがないため、「--morae %2」の"
+                                      "歌詞は作れません")
+                           .arg(line.morae().size())
+                           .arg(given));
+            return Failure;
+        }
+        if (frame && !writer.fitsMorae(*frame)) {
+            printError(QStringLiteral("フレーム %1 の空でない行は %2 行ではないため、"
+                                      "「--morae %3」に合いません")
+                           .arg(*frame)
+                           .arg(line.morae().size())
+                           .arg(given));
+            return Failure;
+        }
+    }
 
     bool written = true;
     for (quint64 i = 0; i < line.count() && written; ++i)
