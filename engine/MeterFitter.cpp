@@ -5,6 +5,7 @@
 
 #include <QVarLengthArray>
 #include <algorithm>
+#include <limits>
 
 struct MeterFitter::Line {
     int target = 0; // 0: none
@@ -454,14 +455,15 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
     struct Fit {
         int rest;
         QList<int> copies;
-        Poly others;
+        QList<int> categories; // of the other tags
+        Poly others;           // what they can make
     };
     QList<Fit> fits;
     for (const Line &line : lines) {
         if (line.target <= 0 || line.fixed < 0)
             continue;
-        Fit f{line.target - line.fixed, QList<int>(held.size(), 0), {}};
-        QList<int> others;
+        Fit f{line.target - line.fixed, QList<int>(held.size(), 0), {}, {}};
+        QList<int> &others = f.categories;
         bool involved = false, known = true;
         for (const Slot &s : line.tags) {
             const auto it = std::find_if(held.begin(), held.end(), [&](const Held &h) {
@@ -483,36 +485,55 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
         fits << f;
     }
 
-    // Every combination of counts: most lines fitting first, then by chance.
+    // Every combination of counts: the least missing first (a line that
+    // cannot fit counts its distance to the nearest count it can reach, and
+    // reaching above it a little more, as for one line), then by chance.
+    // The lines' other tags are followed up to kCap only when some line
+    // cannot fit at all.
     std::vector<double> weights(size_t(combinations), 0.0);
-    int most = -1;
-    std::vector<int> fitting(size_t(combinations), 0);
-    for (qsizetype c = 0; c < combinations; ++c) {
-        double w = 1.0;
-        int count = 0;
-        qsizetype code = c;
-        QVarLengthArray<int, 8> value(held.size());
-        for (qsizetype h = 0; h < held.size(); ++h) {
-            value[h] = held[h].counts[code % held[h].counts.size()];
-            code /= held[h].counts.size();
-            w *= m_categories[held[h].category].poly[value[h]];
-        }
-        for (const Fit &f : fits) {
-            int r = f.rest;
-            for (qsizetype h = 0; h < held.size(); ++h)
-                r -= f.copies[h] * value[h];
-            if (r >= 0 && r < int(f.others.size()) && f.others[r] > 0.0) {
-                ++count;
-                w *= f.others[r];
+    std::vector<int> misses(size_t(combinations), 0);
+    auto weigh = [&](bool far) {
+        int least = std::numeric_limits<int>::max();
+        for (qsizetype c = 0; c < combinations; ++c) {
+            double w = 1.0;
+            int miss = 0;
+            qsizetype code = c;
+            QVarLengthArray<int, 8> value(held.size());
+            for (qsizetype h = 0; h < held.size(); ++h) {
+                value[h] = held[h].counts[code % held[h].counts.size()];
+                code /= held[h].counts.size();
+                w *= m_categories[held[h].category].poly[value[h]];
             }
+            for (const Fit &f : fits) {
+                int r = f.rest;
+                for (qsizetype h = 0; h < held.size(); ++h)
+                    r -= f.copies[h] * value[h];
+                int best = -1;
+                for (int t = 0; t < int(f.others.size()); ++t)
+                    if (f.others[t] > 0.0 && (best < 0 || std::abs(t - r) < std::abs(best - r)))
+                        best = t;
+                if (best < 0 || (!far && best != r)) {
+                    miss = std::numeric_limits<int>::max() / 2;
+                    break;
+                }
+                miss += 2 * std::abs(best - r) + (best > r);
+                w *= f.others[best];
+            }
+            weights[size_t(c)] = w;
+            misses[size_t(c)] = miss;
+            least = std::min(least, miss);
         }
-        weights[size_t(c)] = w;
-        fitting[size_t(c)] = count;
-        most = std::max(most, count);
+        return least;
+    };
+    if (weigh(false) != 0) {
+        for (Fit &f : fits)
+            f.others = productOf(f.categories, Poly{1.0}, kCap);
+        weigh(true);
     }
+    const int least = *std::min_element(misses.begin(), misses.end());
     double total = 0.0;
     for (qsizetype c = 0; c < combinations; ++c)
-        if (fitting[size_t(c)] != most)
+        if (misses[size_t(c)] != least)
             weights[size_t(c)] = 0.0;
         else
             total += weights[size_t(c)];
