@@ -3,6 +3,7 @@
 #include "FolderFileSystem.h"
 #include "LoaderProbe.h"
 #include "LyricData.h"
+#include "MeterChecker.h"
 #include "PosixTextReader.h"
 #include "TextCodec.h"
 
@@ -118,6 +119,11 @@ QList<Finding> DataChecker::check()
     for (int row = 0; row < m_fileNames.size(); ++row)
         encodings << checkFile(row, perFile[row]);
     checkTagsComingBack(perFile);
+    MeterChecker meters(m_folder, m_lines);
+    const QList<QList<Finding>> meterFindings = meters.check();
+    for (qsizetype row = 0; row < meterFindings.size(); ++row)
+        perFile[row] << meterFindings[row];
+    m_meterShare = meters.share();
     // Each file is decoded on its own, so a CP932 file that happens to be
     // valid UTF-8 is read as UTF-8: among CP932 files, that is worth a look.
     if (encodings.contains(TextCodec::Encoding::Cp932)) {

@@ -61,7 +61,8 @@ QString dataFolder(const ToolCommandLine &line)
 
 int runCheck(const ToolCommandLine &line, const QString &folder)
 {
-    const QList<Finding> findings = DataChecker(folder).check();
+    DataChecker checker(folder);
+    const QList<Finding> findings = checker.check();
     QString shown = FolderFileSystem::normalized(folder);
     if (!shown.endsWith(QLatin1Char('/')))
         shown += QLatin1Char('/');
@@ -72,6 +73,8 @@ int runCheck(const ToolCommandLine &line, const QString &folder)
         if (f.isError() || !line.quiet())
             report += f.toText(shown) + QLatin1Char('\n');
     }
+    if (!line.quiet() && !checker.meterShare().isEmpty())
+        report += checker.meterShare() + QLatin1Char('\n');
     if (!line.quiet())
         report += DataChecker::summary(findings) + QLatin1Char('\n');
     return finishOutput(print(stdout, report), errors ? Failure : Success);
