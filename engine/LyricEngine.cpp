@@ -132,8 +132,10 @@ QString LyricEngine::RndWord(qsizetype n)
 {
     // Form_Load made the filler and sized the plans; the data never changes after.
     const QString &frame = m_data.Frames.at(n);
-    const QList<int> targets =
-        m_morae.isEmpty() ? m_data.FrameMeters.value(n) : lineTargets(frame, m_morae);
+    // Without the readings (no analyser) the file's targets cannot be met.
+    const QList<int> targets = !m_morae.isEmpty() ? lineTargets(frame, m_morae)
+                               : m_data.Meters    ? m_data.FrameMeters.value(n)
+                                                  : QList<int>();
     if (std::any_of(targets.begin(), targets.end(), [](int t) { return t > 0; }))
         return RndWordInMeter(n, targets);
     if (!m_filler->isInert())

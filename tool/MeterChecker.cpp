@@ -20,18 +20,15 @@ MeterChecker::MeterChecker(const QString &folder, const QList<QStringList> &line
 {
 }
 
-int MeterChecker::targetOf(const QString &line)
+int MeterChecker::targetOf(QStringView line)
 {
-    const QString plain = line.normalized(QString::NormalizationForm_KC);
-    if (!plain.startsWith(QStringLiteral("'!拍")))
-        return 0;
     if (!line.startsWith(kMeterLine))
-        return -1;
-    const QStringView number = QStringView(line).sliced(kMeterLine.size());
-    bool ok = !number.isEmpty() && number.size() <= 2 && number.front() != QLatin1Char('0');
-    for (const QChar c : number)
-        ok = ok && c >= QLatin1Char('0') && c <= QLatin1Char('9');
-    return ok ? number.toInt() : -1;
+        return 0;
+    const QStringView n = line.sliced(kMeterLine.size());
+    if (n.isEmpty() || n.size() > 2 || n[0] < u'1' || n[0] > u'9' ||
+        (n.size() == 2 && (n[1] < u'0' || n[1] > u'9')))
+        return 0;
+    return n.toInt();
 }
 
 QString MeterChecker::share() const
@@ -67,10 +64,6 @@ QList<QList<Finding>> MeterChecker::check()
         const QString &text = frameLines[i];
         if (text.startsWith(QLatin1Char('\''))) {
             pending = targetOf(text);
-            if (pending < 0)
-                say(frameRow, i + 1,
-                    QStringLiteral("拍の指定は「'!拍 8」のように、半角の「'!拍」、空白ひとつ、"
-                                   "1 から 99 までの数で書きます（この行はただのコメントです）"));
             continue;
         }
         if (pending > 0 && !cut)
@@ -100,23 +93,6 @@ QList<QList<Finding>> MeterChecker::check()
     const MeterFitter fitter(data.WordLists, engine.rules());
     if (!fitter.isUsable())
         return out;
-
-    for (int row = 0; row < LyricData::kCategories && row < frameRow; ++row) {
-        const WordList &list = data.WordLists[row];
-        qsizetype word = 0;
-        for (int i = 0; i < m_lines[row].size(); ++i) {
-            if (m_lines[row][i].startsWith(QLatin1Char('\'')))
-                continue;
-            const QString reading =
-                list.Readings.isEmpty() ? list.Words.value(word) : list.Readings.value(word);
-            if (reading.isNull() || fitter.fixedMorae(reading) < 0)
-                say(row, i + 1,
-                    QStringLiteral("「%1」は読みがわからないため、拍の指定がある行には入りません"
-                                   "（次の行に「'=よみ」と書けば数えられます）")
-                        .arg(list.Words.value(word)));
-            ++word;
-        }
-    }
 
     for (const Target &t : targets) {
         ++m_withTargets;

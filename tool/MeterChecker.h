@@ -6,9 +6,9 @@
 #include <QStringList>
 
 // What a frame file with targets in morae ("'!拍 N") asks of the data: each
-// line whose target no choice of words can meet, each word without a known
-// count, and the share of lines with targets that can be met. Lines are
-// judged one by one: held tags shared with other lines are not weighed.
+// line whose target no choice of words can meet, and the share of lines with
+// targets that can be met. Lines are judged one by one: held tags shared
+// with other lines are not weighed.
 class MeterChecker
 {
 public:
@@ -25,9 +25,8 @@ public:
     // "拍: 指定のある 40 行のうち 38 行（95%）を指定どおりに埋められます"; empty without targets.
     QString share() const;
 
-    // The target of a "'!拍 N" line: 1-99, 0 for another comment, -1 for a
-    // line that looks like one but is not (kept as a comment).
-    static int targetOf(const QString &line);
+    // The target of a "'!拍 N" line (1-99); 0 for any other line.
+    static int targetOf(QStringView line);
 
 private:
     QString m_folder;
