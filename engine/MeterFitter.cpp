@@ -6,6 +6,7 @@
 #include <QVarLengthArray>
 #include <algorithm>
 #include <limits>
+#include <numeric>
 
 struct MeterFitter::Line {
     int target = 0; // 0: none
@@ -94,6 +95,7 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
                     sig = c.signatures.end() - 1;
                 }
                 sig->words << i;
+                w.signature = int(sig - c.signatures.begin());
             }
             c.words << w;
         }
@@ -187,6 +189,10 @@ void MeterFitter::markUsed(int k, qsizetype index, Song &song) const
     if (!used[size_t(index)]) {
         used[size_t(index)] = true;
         ++song.usedCount[k];
+        if (const int g = m_categories[k].words[index].signature; g >= 0) {
+            song.usedBySignature[k].resize(size_t(m_categories[k].signatures.size()), 0);
+            ++song.usedBySignature[k][size_t(g)];
+        }
     }
 }
 
@@ -267,11 +273,9 @@ QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, 
         song.used[k].resize(size_t(m_lists[k].Words.size()), false);
         usedWords = &song.used[k];
     }
-    auto available = [&](const Signature &g) {
-        if (!usedWords)
-            return g.words.size();
-        return qsizetype(std::count_if(g.words.begin(), g.words.end(),
-                                       [&](qsizetype i) { return !(*usedWords)[size_t(i)]; }));
+    song.usedBySignature[k].resize(size_t(c.signatures.size()), 0);
+    auto available = [&](qsizetype g) {
+        return c.signatures[g].words.size() - (usedWords ? song.usedBySignature[k][size_t(g)] : 0);
     };
     QVarLengthArray<double, 64> weights(c.signatures.size());
     double total = 0.0;
@@ -281,7 +285,7 @@ QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, 
         total = 0.0;
         for (qsizetype g = 0; g < c.signatures.size(); ++g) {
             const double w = completions(c.signatures[g]);
-            weights[g] = w > 0.0 ? w * double(available(c.signatures[g])) : 0.0;
+            weights[g] = w > 0.0 ? w * double(available(g)) : 0.0;
             total += weights[g];
         }
         if (!usedWords)
@@ -302,7 +306,7 @@ QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, 
         --g;
     const Signature &sig = c.signatures[g];
     qsizetype pick =
-        FrameFiller::pickIndex(std::clamp((x - before) / weights[g], 0.0, 1.0), available(sig));
+        FrameFiller::pickIndex(std::clamp((x - before) / weights[g], 0.0, 1.0), available(g));
     qsizetype index = -1;
     for (const qsizetype i : sig.words)
         if ((!usedWords || !(*usedWords)[size_t(i)]) && pick-- == 0) {
@@ -417,11 +421,7 @@ QString MeterFitter::fillLine(QStringView text, const Line &line, Song &song,
 void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &random) const
 {
     // The held tags not yet drawn that stand in lines with targets.
-    struct Held {
-        int category, digit;
-        QList<int> counts; // those it can take
-    };
-    QList<Held> held;
+    QList<HeldTag> held;
     qsizetype combinations = 1;
     for (const Line &line : lines) {
         if (line.target <= 0 || line.fixed < 0)
@@ -429,11 +429,11 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
         for (const Slot &s : line.tags) {
             if (!s.digit || song.held[s.category][s.digit] ||
                 !m_categories[s.category].measurable ||
-                std::any_of(held.begin(), held.end(), [&](const Held &h) {
+                std::any_of(held.begin(), held.end(), [&](const HeldTag &h) {
                     return h.category == s.category && h.digit == s.digit;
                 }))
                 continue;
-            Held h{s.category, s.digit, {}};
+            HeldTag h{s.category, s.digit, {}};
             for (int v = 0; v <= kCap; ++v)
                 if (m_categories[s.category].poly[v] > 0.0)
                     h.counts << v;
@@ -446,27 +446,21 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
     }
     if (held.isEmpty())
         return;
-    std::sort(held.begin(), held.end(), [](const Held &a, const Held &b) {
+    std::sort(held.begin(), held.end(), [](const HeldTag &a, const HeldTag &b) {
         return a.category != b.category ? a.category < b.category : a.digit < b.digit;
     });
 
     // Per line with a target: the fixed part, the copies of each held tag,
     // and what the other tags can make.
-    struct Fit {
-        int rest;
-        QList<int> copies;
-        QList<int> categories; // of the other tags
-        Poly others;           // what they can make
-    };
-    QList<Fit> fits;
+    QList<LineFit> fits;
     for (const Line &line : lines) {
         if (line.target <= 0 || line.fixed < 0)
             continue;
-        Fit f{line.target - line.fixed, QList<int>(held.size(), 0), {}, {}};
+        LineFit f{line.target - line.fixed, QList<int>(held.size(), 0), {}, {}};
         QList<int> &others = f.categories;
         bool involved = false, known = true;
         for (const Slot &s : line.tags) {
-            const auto it = std::find_if(held.begin(), held.end(), [&](const Held &h) {
+            const auto it = std::find_if(held.begin(), held.end(), [&](const HeldTag &h) {
                 return s.digit && h.category == s.category && h.digit == s.digit;
             });
             if (it != held.end()) {
@@ -485,73 +479,46 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
         fits << f;
     }
 
-    // Every combination of counts: the least missing first (a line that
-    // cannot fit counts its distance to the nearest count it can reach, and
-    // reaching above it a little more, as for one line), then by chance.
-    // The lines' other tags are followed up to kCap only when some line
-    // cannot fit at all.
-    std::vector<double> weights(size_t(combinations), 0.0);
-    std::vector<int> misses(size_t(combinations), 0);
-    auto weigh = [&](bool far) {
-        int least = std::numeric_limits<int>::max();
-        for (qsizetype c = 0; c < combinations; ++c) {
-            double w = 1.0;
-            int miss = 0;
-            qsizetype code = c;
-            QVarLengthArray<int, 8> value(held.size());
-            for (qsizetype h = 0; h < held.size(); ++h) {
-                value[h] = held[h].counts[code % held[h].counts.size()];
-                code /= held[h].counts.size();
-                w *= m_categories[held[h].category].poly[value[h]];
-            }
-            for (const Fit &f : fits) {
-                int r = f.rest;
-                for (qsizetype h = 0; h < held.size(); ++h)
-                    r -= f.copies[h] * value[h];
-                int best = -1;
-                for (int t = 0; t < int(f.others.size()); ++t)
-                    if (f.others[t] > 0.0 && (best < 0 || std::abs(t - r) < std::abs(best - r)))
-                        best = t;
-                if (best < 0 || (!far && best != r)) {
-                    miss = std::numeric_limits<int>::max() / 2;
-                    break;
-                }
-                miss += 2 * std::abs(best - r) + (best > r);
-                w *= f.others[best];
-            }
-            weights[size_t(c)] = w;
-            misses[size_t(c)] = miss;
-            least = std::min(least, miss);
-        }
-        return least;
+    // Held tags that share no line are independent: each group of them
+    // that lines tie together is chosen on its own.
+    QList<int> group(held.size());
+    std::iota(group.begin(), group.end(), 0);
+    const auto root = [&](int h) {
+        while (group[h] != h)
+            h = group[h];
+        return h;
     };
-    if (weigh(false) != 0) {
-        for (Fit &f : fits)
-            f.others = productOf(f.categories, Poly{1.0}, kCap);
-        weigh(true);
+    for (const LineFit &f : fits) {
+        int first = -1;
+        for (int h = 0; h < int(held.size()); ++h)
+            if (f.copies[h]) {
+                if (first < 0)
+                    first = root(h);
+                else
+                    group[root(h)] = first;
+            }
     }
-    const int least = *std::min_element(misses.begin(), misses.end());
-    double total = 0.0;
-    for (qsizetype c = 0; c < combinations; ++c)
-        if (misses[size_t(c)] != least)
-            weights[size_t(c)] = 0.0;
-        else
-            total += weights[size_t(c)];
-    const double x = random.next() * total;
-    qsizetype chosen = 0;
-    for (double before = 0.0; chosen + 1 < combinations; ++chosen) {
-        if (weights[size_t(chosen)] > 0.0 && before + weights[size_t(chosen)] > x)
-            break;
-        before += weights[size_t(chosen)];
+    QList<int> value(held.size(), 0);
+    for (int g = 0; g < int(held.size()); ++g) {
+        if (root(g) != g)
+            continue;
+        QList<int> members;
+        qsizetype combinations = 1;
+        for (int h = 0; h < int(held.size()); ++h)
+            if (root(h) == g) {
+                members << h;
+                combinations *= held[h].counts.size();
+            }
+        QList<const LineFit *> tied;
+        for (const LineFit &f : fits)
+            if (std::any_of(members.begin(), members.end(), [&](int h) { return f.copies[h] > 0; }))
+                tied << &f;
+        chooseCounts(held, members, combinations, tied, value, random);
     }
-    while (chosen > 0 && weights[size_t(chosen)] == 0.0)
-        --chosen;
-    for (const Held &h : held) {
-        const int v = h.counts[chosen % h.counts.size()];
-        chosen /= h.counts.size();
+    for (int h = 0; h < int(held.size()); ++h) {
         int used = 0;
-        const QString text = fittedFill(h.category, v, Poly{1.0}, used, song, random);
-        song.held[h.category][h.digit] = Song::HeldWord{text, used};
+        const QString text = fittedFill(held[h].category, value[h], Poly{1.0}, used, song, random);
+        song.held[held[h].category][held[h].digit] = Song::HeldWord{text, used};
     }
 }
 
@@ -617,4 +584,97 @@ MeterFitter::Reach MeterFitter::reach(const QString &line, const QString &readin
     for (int t = fixed; t <= kCap; ++t)
         r.reachable[t] = p[t - fixed] > 0.0;
     return r;
+}
+
+void MeterFitter::chooseCounts(const QList<HeldTag> &held, const QList<int> &members,
+                               qsizetype combinations, const QList<const LineFit *> &fits,
+                               QList<int> &value, RandomSource &random) const
+{
+    // Every combination of counts: the least missing first (a line that
+    // cannot fit counts its distance to the nearest count it can reach, and
+    // reaching above it a little more, as for one line), then by chance.
+    // The lines' other tags are followed up to kCap only when some
+    // combination must miss.
+    std::vector<double> weights(size_t(combinations), 0.0);
+    std::vector<int> misses(size_t(combinations), 0);
+    std::vector<Poly> far(size_t(fits.size()));
+    std::vector<std::vector<int>> nearest(size_t(fits.size()));
+    constexpr int kNever = std::numeric_limits<int>::max() / 2;
+    auto decode = [&](qsizetype c) {
+        double w = 1.0;
+        for (const int h : members) {
+            value[h] = held[h].counts[c % held[h].counts.size()];
+            c /= held[h].counts.size();
+            w *= m_categories[held[h].category].poly[value[h]];
+        }
+        return w;
+    };
+    auto weigh = [&](bool farther) {
+        int least = kNever;
+        for (qsizetype c = 0; c < combinations; ++c) {
+            double w = decode(c);
+            int miss = 0;
+            for (qsizetype i = 0; i < fits.size() && miss < kNever; ++i) {
+                const LineFit &f = *fits[i];
+                int r = f.rest;
+                for (const int h : members)
+                    r -= f.copies[h] * value[h];
+                if (!farther) {
+                    const bool fits = r >= 0 && r < int(f.others.size()) && f.others[r] > 0.0;
+                    miss = fits ? 0 : kNever;
+                    w *= fits ? f.others[r] : 0.0;
+                    continue;
+                }
+                const std::vector<int> &near = nearest[size_t(i)];
+                const int t = near[size_t(std::clamp(r, 0, kCap))];
+                if (t < 0) {
+                    miss = kNever;
+                    break;
+                }
+                miss += 2 * std::abs(t - r) + (t > r);
+                w *= far[size_t(i)][t];
+            }
+            weights[size_t(c)] = w;
+            misses[size_t(c)] = miss;
+            least = std::min(least, miss);
+        }
+        return least;
+    };
+    if (weigh(false) != 0) {
+        for (qsizetype i = 0; i < fits.size(); ++i) {
+            const Poly &p = far[size_t(i)] = productOf(fits[i]->categories, Poly{1.0}, kCap);
+            // The reachable count nearest to each r, the lower one on a tie.
+            std::vector<int> &near = nearest[size_t(i)];
+            near.assign(kCap + 1, -1);
+            int below = -1;
+            for (int r = 0; r <= kCap; ++r) {
+                below = p[r] > 0.0 ? r : below;
+                near[r] = below;
+            }
+            int above = -1;
+            for (int r = kCap; r >= 0; --r) {
+                above = p[r] > 0.0 ? r : above;
+                if (above >= 0 && (near[r] < 0 || above - r < r - near[r]))
+                    near[r] = above;
+            }
+        }
+        weigh(true);
+    }
+    const int least = *std::min_element(misses.begin(), misses.end());
+    double total = 0.0;
+    for (qsizetype c = 0; c < combinations; ++c)
+        if (misses[size_t(c)] != least)
+            weights[size_t(c)] = 0.0;
+        else
+            total += weights[size_t(c)];
+    const double x = random.next() * total;
+    qsizetype chosen = 0;
+    for (double before = 0.0; chosen + 1 < combinations; ++chosen) {
+        if (weights[size_t(chosen)] > 0.0 && before + weights[size_t(chosen)] > x)
+            break;
+        before += weights[size_t(chosen)];
+    }
+    while (chosen > 0 && weights[size_t(chosen)] == 0.0)
+        --chosen;
+    decode(chosen);
 }

@@ -60,6 +60,8 @@ public:
         std::array<std::array<std::optional<HeldWord>, 10>, 5> held;
         std::array<std::vector<bool>, 5> used;
         std::array<qsizetype, 5> usedCount{};
+        std::array<std::vector<int>, 5> usedBySignature; // the fitter's own grouping
+
         void clear() { *this = Song(); }
     };
 
@@ -101,6 +103,7 @@ private:
     struct Word {
         int morae = -1; // own morae; -1 when unknown (or holding a held tag)
         QList<Slot> inner;
+        int signature = -1;
     };
     struct Signature {
         int morae;
@@ -115,6 +118,17 @@ private:
         Poly poly; // P, up to kCap
     };
     struct Line;
+    struct HeldTag {
+        int category, digit;
+        QList<int> counts; // those it can take
+    };
+    // A line with a target, as the held tags in it see it.
+    struct LineFit {
+        int rest;              // the target less the fixed text and settled held words
+        QList<int> copies;     // of each held tag
+        QList<int> categories; // of the other tags
+        Poly others;           // what they can make, up to rest
+    };
 
     QList<Slot> tagsIn(QStringView text, int after) const;
     static Poly times(const Poly &a, const Poly &b, int upTo);
@@ -128,6 +142,9 @@ private:
                         int &used, Song &song, RandomSource &random) const;
     void markUsed(int k, qsizetype index, Song &song) const;
     void chooseHeld(QList<Line> &lines, Song &song, RandomSource &random) const;
+    void chooseCounts(const QList<HeldTag> &held, const QList<int> &members, qsizetype combinations,
+                      const QList<const LineFit *> &fits, QList<int> &value,
+                      RandomSource &random) const;
     QString fillLine(QStringView text, const Line &line, Song &song, RandomSource &random) const;
     QString heldOrDraw(const Slot &slot, Song &song, RandomSource &random) const;
 
