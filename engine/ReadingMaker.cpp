@@ -42,6 +42,26 @@ struct Todo {
     QStringView text;
 };
 
+// A given reading serves when it is kana, spaces and punctuation around
+// exactly the text's own tags; otherwise the text is read as if none were
+// given (lyrmak-tool check says what is wrong with it).
+bool fits(QStringView reading, QStringView text, bool held)
+{
+    const QList<Part> given = split(reading, held);
+    QList<QStringView> tags;
+    for (const Part &p : given) {
+        if (p.slot)
+            tags << p.text;
+        else if (Morae::count(p.text) < 0)
+            return false;
+    }
+    QList<QStringView> own;
+    for (const Part &p : split(text, held))
+        if (p.slot)
+            own << p.text;
+    return tags == own;
+}
+
 } // namespace
 
 QList<Part> split(QStringView text, bool heldDigits)
@@ -109,20 +129,22 @@ void workOut(LyricData &data, ReadingSource *source)
     for (qsizetype f = 0; f < data.Frames.size(); ++f)
         data.FrameReadings[f].resize(frameLines(data.Frames[f]).size());
 
+    const bool held = data.Refrains;
+    const auto add = [&](QString &reading, QStringView text) {
+        if (reading.isNull() || !fits(reading, text, held))
+            todo.append({&reading, text});
+    };
     for (WordList &list : data.WordLists)
         for (qsizetype i = 0; i < list.Words.size(); ++i)
-            if (list.Readings[i].isNull())
-                todo.append({&list.Readings[i], list.Words[i]});
+            add(list.Readings[i], list.Words[i]);
     for (qsizetype f = 0; f < data.Frames.size(); ++f) {
         const QList<QStringView> lines = frameLines(data.Frames[f]);
         QStringList &readings = data.FrameReadings[f];
         for (qsizetype i = 0; i < lines.size(); ++i)
-            if (readings[i].isNull())
-                todo.append({&readings[i], lines[i]});
+            add(readings[i], lines[i]);
     }
 
     // Every text the analyser must read, once each, in one call.
-    const bool held = data.Refrains;
     QHash<QStringView, qsizetype> asked;
     QStringList questions;
     for (const Todo &t : todo) {
