@@ -131,7 +131,9 @@ void workOut(LyricData &data, ReadingSource *source)
 
     const bool held = data.Refrains;
     const auto add = [&](QString &reading, QStringView text) {
-        if (reading.isNull() || !fits(reading, text, held))
+        if (!reading.isNull() && fits(reading, text, held))
+            reading = katakana(reading);
+        else
             todo.append({&reading, text});
     };
     for (WordList &list : data.WordLists)

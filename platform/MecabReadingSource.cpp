@@ -61,9 +61,11 @@ QString MecabReadingSource::readOne(const QByteArray &utf8)
     if (!m_tagger->parse(m_lattice.get()))
         return QString();
     QString reading;
+    const char *end = utf8.constData(); // where the last morpheme ended
     for (const MeCab::Node *node = m_lattice->bos_node(); node; node = node->next) {
         if (node->stat == MECAB_BOS_NODE || node->stat == MECAB_EOS_NODE)
             continue;
+        end = node->surface + node->length;
         // MeCab drops the spaces before a morpheme; keep them, they show
         // where the words part.
         const int spaces = node->rlength - node->length;
@@ -78,5 +80,7 @@ QString MecabReadingSource::readOne(const QByteArray &utf8)
             sound = QByteArray(node->surface, node->length);
         reading += QString::fromUtf8(sound);
     }
+    // Spaces after the last morpheme too.
+    reading += QString::fromUtf8(end, utf8.constData() + utf8.size() - end);
     return reading.isNull() ? QStringLiteral("") : reading;
 }
