@@ -73,8 +73,9 @@ void LyricEngine::getReady()
     if (!m_data.Frames.isEmpty())
         drawFrame();
     m_filler.emplace(m_data.WordLists, rules());
-    m_plans =
-        QList<std::optional<FrameFiller::TagPlan>>(m_filler->isInert() ? m_data.Frames.size() : 0);
+    m_plans = QList<std::optional<FrameFiller::TagPlan>>(
+        m_filler->isPlanned() ? m_data.Frames.size() : 0);
+    m_song.clear();
 }
 
 FrameFiller::Rules LyricEngine::rules() const
@@ -91,11 +92,13 @@ void LyricEngine::setCurFrame(qsizetype n)
 {
     Q_ASSERT(n >= 0 && n < m_data.Frames.size());
     m_curFrame = n;
+    m_song.clear();
 }
 
 void LyricEngine::mnuNew_Click()
 {
     drawFrame();
+    m_song.clear();
     m_window.setText(QString());
     mnuRepeat_Click();
 }
@@ -112,10 +115,10 @@ QString LyricEngine::RndWord(qsizetype n)
 {
     // Form_Load made the filler and sized the plans; the data never changes after.
     const QString &frame = m_data.Frames.at(n);
-    if (!m_filler->isInert())
-        return m_filler->fill(frame, m_random);
+    if (!m_filler->isPlanned())
+        return m_filler->fill(frame, m_random, m_song);
     std::optional<FrameFiller::TagPlan> &plan = m_plans[n];
     if (!plan)
         plan = m_filler->planTags(frame);
-    return m_filler->fillPlanned(frame, *plan, m_random);
+    return m_filler->fillPlanned(frame, *plan, m_random, m_song);
 }

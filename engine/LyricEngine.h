@@ -2,6 +2,7 @@
 
 #include "FrameFiller.h"
 #include "LyricData.h"
+#include "SongState.h"
 
 #include <QString>
 #include <optional>
@@ -17,7 +18,8 @@ class ReadingSource;
 //   Form_Load     seed the generator, check for the help file, then
 //                 LyricLoader reads the word lists and frames into LyricData
 //                 and the first CurFrame is drawn.
-//   mnuNew_Click  draws a new CurFrame, empties the text, appends lyrics.
+//   mnuNew_Click  draws a new CurFrame, empties the text, starts a new song
+//                 (held words and used words are forgotten), appends lyrics.
 //   mnuRepeat_Click  appends RndWord(CurFrame) to the window's text.
 //   RndWord       FrameFiller replaces the tags of a copy of the frame.
 //
@@ -50,11 +52,14 @@ public:
     // The rules the frame file asked for (refrains or the classic filling).
     FrameFiller::Rules rules() const;
     qsizetype CurFrame() const { return m_curFrame; }
-    // Makes frame n the one Append lyrics fills, as New lyrics does but
-    // without a draw: the command-line tool's --frame. 0 <= n < frame count.
+    // Makes frame n the one Append lyrics fills and starts a new song, as
+    // New lyrics does but without a draw: the command-line tool's --frame.
+    // 0 <= n < frame count.
     void setCurFrame(qsizetype n);
     // True once start-up has unloaded the window: it must never be shown.
     bool unloaded() const { return m_unloaded; }
+    // What the song since the last New lyrics has settled (refrains).
+    SongState &song() { return m_song; }
 
 private:
     void drawFrame();
@@ -70,6 +75,7 @@ private:
     qsizetype m_curFrame = 0;
     bool m_unloaded = false;
     std::optional<FrameFiller> m_filler; // over m_data, built once loading is done
-    // Per frame, made on first use when the lists are inert.
+    SongState m_song;
+    // Per frame, made on first use when the lists can be planned.
     QList<std::optional<FrameFiller::TagPlan>> m_plans;
 };
