@@ -77,13 +77,15 @@ void benchTypical()
         QString sink;
         const double fitted = best(5, [&] {
             for (int i = 0; i < kReps; ++i) {
-                MeterFitter::Song song;
+                SongState song;
                 sink = fitter.fill(frame, {}, targets, song, random);
             }
         });
         const double plainTime = best(5, [&] {
-            for (int i = 0; i < kReps; ++i)
-                sink = plain.fill(frame, random);
+            for (int i = 0; i < kReps; ++i) {
+                SongState song;
+                sink = plain.fill(frame, random, song);
+            }
         });
         std::printf("song frame of 8 lines with targets (%s): %.2f us per filling (goal < 50); "
                     "plain filling %.2f us\n",
@@ -112,7 +114,7 @@ void benchRare()
         QString sink;
         times[i++] = best(5, [&] {
             for (int j = 0; j < kReps; ++j) {
-                MeterFitter::Song song;
+                SongState song;
                 sink = fitter.fill(frame, {}, {target}, song, random);
             }
         });

@@ -7,6 +7,8 @@
 #include "LyricLoader.h"
 #include "LyricWindow.h"
 #include "RandomSource.h"
+#include "ReadingMaker.h"
+#include "ReadingSource.h"
 
 #include <algorithm>
 
@@ -44,11 +46,39 @@ void LyricEngine::Form_Load()
         m_unloaded = true;
     if (!loader.FrameRead())
         m_unloaded = true;
+    if (!m_unloaded) {
+        ReadingMaker::workOut(m_data, m_readingSource);
+        if (m_readingSource)
+            m_readingFailure = m_readingSource->failure();
+        // Without readings, lines with targets fill as any other: say so
+        // once, where it matters.
+        if (m_data.Meters && !m_readingFailure.isEmpty()) {
+            m_window.messageBox(m_readingFailure + QStringLiteral("\r\n") +
+                                    QStringLiteral("読みがわからないため、拍の数（'!拍 の行）は"
+                                                   "合わせずに作詞します。"),
+                                MsgButtons::Ok, MsgIcon::None, AppInfo::title());
+            m_data.Meters = false;
+        }
+    }
+    getReady();
+}
+
+void LyricEngine::startWith(LyricData data)
+{
+    m_random.seed(m_clock.secondsSinceMidnight());
+    m_data = std::move(data);
+    getReady();
+}
+
+void LyricEngine::getReady()
+{
     if (!m_data.Frames.isEmpty())
         drawFrame();
     m_filler.emplace(m_data.WordLists, rules());
-    m_plans =
-        QList<std::optional<FrameFiller::TagPlan>>(m_filler->isInert() ? m_data.Frames.size() : 0);
+    m_fitter.reset();
+    m_plans = QList<std::optional<FrameFiller::TagPlan>>(
+        m_filler->isPlanned() ? m_data.Frames.size() : 0);
+    m_song.clear();
 }
 
 FrameFiller::Rules LyricEngine::rules() const
@@ -116,6 +146,7 @@ void LyricEngine::setCurFrame(qsizetype n)
 void LyricEngine::mnuNew_Click()
 {
     drawFrame();
+    m_song.clear();
     m_window.setText(QString());
     mnuRepeat_Click();
 }
@@ -138,10 +169,10 @@ QString LyricEngine::RndWord(qsizetype n)
                                                   : QList<int>();
     if (std::any_of(targets.begin(), targets.end(), [](int t) { return t > 0; }))
         return RndWordInMeter(n, targets);
-    if (!m_filler->isInert())
-        return m_filler->fill(frame, m_random);
+    if (!m_filler->isPlanned())
+        return m_filler->fill(frame, m_random, m_song);
     std::optional<FrameFiller::TagPlan> &plan = m_plans[n];
     if (!plan)
         plan = m_filler->planTags(frame);
-    return m_filler->fillPlanned(frame, *plan, m_random);
+    return m_filler->fillPlanned(frame, *plan, m_random, m_song);
 }

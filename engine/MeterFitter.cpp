@@ -56,8 +56,12 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
             if (tag.size() == 2 && b.Tag.size() == 2 && tag[1] == b.Tag[0])
                 m_usable = false;
     }
+    // Judged by the readings where known, as the engine that fills the
+    // readings themselves in step with this one judges.
     for (int k = 0; k < 5 && m_usable; ++k)
-        for (const QString &w : lists[k].Words) {
+        for (qsizetype i = 0; i < lists[k].Words.size(); ++i) {
+            const QString &reading = lists[k].Readings.value(i);
+            const QString &w = reading.isNull() ? lists[k].Words[i] : reading;
             bool bad = w.isEmpty() || (m_refrains && isHoldDigit(w.front()));
             for (int j = 0; j < 5 && !bad; ++j)
                 bad = w.front() == lists[j].Tag[1] || w.back() == lists[j].Tag[0] ||
@@ -180,76 +184,119 @@ MeterFitter::Poly MeterFitter::productOf(const QList<int> &categories, const Pol
     return p;
 }
 
+// The song as the fitter sees it: the engine's SongState, and what the
+// fitter noted beside it (held words' counts, used words by signature).
+// Notes that no longer match the song (it was cleared, or another filler
+// added to it) are worked out again.
+class MeterFitter::Song
+{
+public:
+    Song(const MeterFitter &fitter, SongState &state) : m_fitter(fitter), m_state(state) {}
+
+    const QString *held(int k, int digit) const { return m_state.held(k, digit); }
+    // The held word's count; -1 when unknown.
+    int heldMorae(int k, int digit) const
+    {
+        const QString *text = m_state.held(k, digit);
+        const Notes::Held &n = m_fitter.m_notes.held[size_t(k * 10 + digit)];
+        return text && n.text == *text ? n.morae : -1;
+    }
+    void hold(int k, int digit, const QString &text, int morae)
+    {
+        m_state.hold(k, digit, text);
+        m_fitter.m_notes.held[size_t(k * 10 + digit)] = {text, morae};
+    }
+    qsizetype usedCount(int k) const { return m_state.usedCount(k); }
+    bool isUsed(int k, qsizetype i) const { return m_state.isUsed(k, i); }
+    qsizetype nthUnused(int k, qsizetype n) const
+    {
+        return m_state.nthUnused(k, n, m_fitter.m_lists[k].Words.size());
+    }
+    void markUsed(int k, qsizetype i)
+    {
+        if (m_state.isUsed(k, i))
+            return;
+        std::vector<qsizetype> &by = bySignature(k);
+        m_state.markUsed(k, i, m_fitter.m_lists[k].Words.size());
+        if (const int g = m_fitter.m_categories[k].words[i].signature; g >= 0)
+            ++by[size_t(g)];
+        m_fitter.m_notes.seen[size_t(k)] = m_state.usedCount(k);
+    }
+    qsizetype usedIn(int k, int signature) { return bySignature(k)[size_t(signature)]; }
+
+private:
+    std::vector<qsizetype> &bySignature(int k)
+    {
+        Notes &notes = m_fitter.m_notes;
+        std::vector<qsizetype> &by = notes.bySignature[size_t(k)];
+        const Category &c = m_fitter.m_categories[k];
+        if (notes.seen[size_t(k)] != m_state.usedCount(k) ||
+            by.size() != size_t(c.signatures.size())) {
+            by.assign(size_t(c.signatures.size()), 0);
+            if (m_state.usedCount(k) > 0)
+                for (qsizetype i = 0; i < c.words.size(); ++i)
+                    if (c.words[i].signature >= 0 && m_state.isUsed(k, i))
+                        ++by[size_t(c.words[i].signature)];
+            notes.seen[size_t(k)] = m_state.usedCount(k);
+        }
+        return by;
+    }
+
+    const MeterFitter &m_fitter;
+    SongState &m_state;
+};
+
 void MeterFitter::markUsed(int k, qsizetype index, Song &song) const
 {
-    if (!m_refrains)
-        return;
-    std::vector<bool> &used = song.used[k];
-    used.resize(size_t(m_lists[k].Words.size()), false);
-    if (!used[size_t(index)]) {
-        used[size_t(index)] = true;
-        ++song.usedCount[k];
-        if (const int g = m_categories[k].words[index].signature; g >= 0) {
-            song.usedBySignature[k].resize(size_t(m_categories[k].signatures.size()), 0);
-            ++song.usedBySignature[k][size_t(g)];
-        }
-    }
+    if (m_refrains)
+        song.markUsed(k, index);
 }
 
 qsizetype MeterFitter::plainIndex(int k, Song &song, RandomSource &random) const
 {
     const qsizetype n = m_lists[k].Words.size();
-    qsizetype i = 0;
-    if (m_refrains && song.usedCount[k] < n) {
-        song.used[k].resize(size_t(n), false);
-        qsizetype j = FrameFiller::pickIndex(random.next(), n - song.usedCount[k]);
-        for (;; ++i)
-            if (!song.used[k][size_t(i)] && j-- == 0)
-                break;
-    } else {
-        i = FrameFiller::pickIndex(random.next(), n);
-    }
+    const double r = random.next();
+    const qsizetype i = m_refrains && song.usedCount(k) < n
+                            ? song.nthUnused(k, FrameFiller::pickIndex(r, n - song.usedCount(k)))
+                            : FrameFiller::pickIndex(r, n);
     markUsed(k, i, song);
     return i;
 }
 
-QString MeterFitter::expand(int k, qsizetype index, Song &song, RandomSource &random) const
+// `morae` gets the count of what was put in, -1 when unknown.
+QString MeterFitter::expand(int k, qsizetype index, int &morae, Song &song,
+                            RandomSource &random) const
 {
     const QString &word = m_lists[k].Words[index];
-    const QList<Slot> &inner = m_categories[k].words[index].inner;
-    if (inner.isEmpty())
+    const Word &w = m_categories[k].words[index];
+    morae = w.morae;
+    if (w.inner.isEmpty())
         return word;
     QString out;
     qsizetype from = 0;
-    for (const Slot &s : inner) {
+    for (const Slot &s : w.inner) {
         out += QStringView(word).sliced(from, s.pos - from);
-        out += heldOrDraw(s, song, random);
+        int m = -1;
+        out += heldOrDraw(s, m, song, random);
+        morae = morae < 0 || m < 0 ? -1 : morae + m;
         from = s.pos + (s.digit ? 3 : 2);
     }
     out += QStringView(word).sliced(from);
     return out;
 }
 
-QString MeterFitter::plainFill(int k, Song &song, RandomSource &random) const
-{
-    return expand(k, plainIndex(k, song, random), song, random);
-}
-
-QString MeterFitter::heldOrDraw(const Slot &slot, Song &song, RandomSource &random) const
+QString MeterFitter::heldOrDraw(const Slot &slot, int &morae, Song &song,
+                                RandomSource &random) const
 {
     if (slot.digit == 0)
-        return plainFill(slot.category, song, random);
-    std::optional<Song::HeldWord> &held = song.held[slot.category][slot.digit];
-    if (!held) {
+        return expand(slot.category, plainIndex(slot.category, song, random), morae, song, random);
+    if (!song.held(slot.category, slot.digit)) {
         const qsizetype i = plainIndex(slot.category, song, random);
-        held = Song::HeldWord{expand(slot.category, i, song, random), -1};
-        // Its count, when the word and what it holds have one, lets later
-        // lines with targets take it into account.
-        held->morae = m_categories[slot.category].words[i].inner.isEmpty()
-                          ? m_categories[slot.category].words[i].morae
-                          : -1;
+        const QString text = expand(slot.category, i, morae, song, random);
+        song.hold(slot.category, slot.digit, text, morae);
     }
-    return held->text;
+    morae = song.heldMorae(slot.category, slot.digit);
+    return *song.held(slot.category, slot.digit);
 }
 
 QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
@@ -257,8 +304,9 @@ QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, 
 {
     const Category &c = m_categories[k];
     used = 0;
+    int unknown = -1;
     if (!c.measurable)
-        return plainFill(k, song, random);
+        return expand(k, plainIndex(k, song, random), unknown, song, random);
     auto completions = [&](const Signature &g) {
         double sum = 0.0;
         for (int u = 0; g.morae + u <= target; ++u) {
@@ -268,31 +316,27 @@ QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, 
         }
         return sum;
     };
-    const std::vector<bool> *usedWords = nullptr;
-    if (m_refrains && song.usedCount[k] < m_lists[k].Words.size()) {
-        song.used[k].resize(size_t(m_lists[k].Words.size()), false);
-        usedWords = &song.used[k];
-    }
-    song.usedBySignature[k].resize(size_t(c.signatures.size()), 0);
+    bool avoid = m_refrains && song.usedCount(k) < m_lists[k].Words.size();
     auto available = [&](qsizetype g) {
-        return c.signatures[g].words.size() - (usedWords ? song.usedBySignature[k][size_t(g)] : 0);
+        return std::max<qsizetype>(0, c.signatures[g].words.size() -
+                                          (avoid ? song.usedIn(k, int(g)) : 0));
     };
     QVarLengthArray<double, 64> weights(c.signatures.size());
     double total = 0.0;
     for (int pass = 0; pass < 2 && total == 0.0; ++pass) {
         if (pass == 1)
-            usedWords = nullptr; // the target before no repeats
+            avoid = false; // the target before no repeats
         total = 0.0;
         for (qsizetype g = 0; g < c.signatures.size(); ++g) {
             const double w = completions(c.signatures[g]);
             weights[g] = w > 0.0 ? w * double(available(g)) : 0.0;
             total += weights[g];
         }
-        if (!usedWords)
+        if (!avoid)
             break;
     }
     if (total <= 0.0)
-        return plainFill(k, song, random);
+        return expand(k, plainIndex(k, song, random), unknown, song, random);
 
     // One draw picks the signature, and what is left of it the word.
     const double x = random.next() * total;
@@ -309,10 +353,12 @@ QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, 
         FrameFiller::pickIndex(std::clamp((x - before) / weights[g], 0.0, 1.0), available(g));
     qsizetype index = -1;
     for (const qsizetype i : sig.words)
-        if ((!usedWords || !(*usedWords)[size_t(i)]) && pick-- == 0) {
+        if ((!avoid || !song.isUsed(k, i)) && pick-- == 0) {
             index = i;
             break;
         }
+    if (index < 0) // notes out of step with the song: any word of the signature
+        index = sig.words[FrameFiller::pickIndex((x - before) / weights[g], sig.words.size())];
     markUsed(k, index, song);
     used = sig.morae;
     const QList<Slot> &inner = c.words[index].inner;
@@ -345,20 +391,20 @@ QString MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int 
         out += text.sliced(from, s.pos - from);
         from = s.pos + (s.digit ? 3 : 2);
         if (s.digit > 0) {
-            out += heldOrDraw(s, song, random);
+            int m = -1;
+            out += heldOrDraw(s, m, song, random);
             continue;
         }
         // A negative digit: a held tag first met here, counted as a plain one.
-        auto &held = song.held[s.category][-s.digit];
-        if (s.digit < 0 && held) {
-            out += held->text;
-            left -= std::max(held->morae, 0);
+        if (s.digit < 0 && song.held(s.category, -s.digit)) {
+            out += *song.held(s.category, -s.digit);
+            left -= std::max(song.heldMorae(s.category, -s.digit), 0);
             continue;
         }
         int u = 0;
         const QString piece = fittedFill(s.category, left, suffix[size_t(i) + 1], u, song, random);
         if (s.digit < 0)
-            held = Song::HeldWord{piece, m_categories[s.category].measurable ? u : -1};
+            song.hold(s.category, -s.digit, piece, m_categories[s.category].measurable ? u : -1);
         out += piece;
         left -= u;
     }
@@ -377,23 +423,23 @@ QString MeterFitter::fillLine(QStringView text, const Line &line, Song &song,
             plain << s.category;
             continue;
         }
-        const auto &held = song.held[s.category][s.digit];
-        if (held && held->morae >= 0)
-            target -= held->morae;
+        if (song.held(s.category, s.digit) && song.heldMorae(s.category, s.digit) >= 0)
+            target -= song.heldMorae(s.category, s.digit);
         else
             plain << s.category; // drawn on this line as a plain tag
     }
     const bool measured = line.target > 0 && line.fixed >= 0 &&
                           std::all_of(line.tags.begin(), line.tags.end(), [&](const Slot &s) {
-                              const auto &held = song.held[s.category][s.digit];
-                              return !s.digit || !held || held->morae >= 0;
+                              return !s.digit || !song.held(s.category, s.digit) ||
+                                     song.heldMorae(s.category, s.digit) >= 0;
                           });
     QString out;
     if (!measured) {
         qsizetype from = 0;
         for (const Slot &s : line.tags) {
             out += text.sliced(from, s.pos - from);
-            out += heldOrDraw(s, song, random);
+            int m = -1;
+            out += heldOrDraw(s, m, song, random);
             from = s.pos + (s.digit ? 3 : 2);
         }
         out += text.sliced(from);
@@ -402,7 +448,7 @@ QString MeterFitter::fillLine(QStringView text, const Line &line, Song &song,
     // A held tag first met on this line is drawn like a plain one and then held.
     QList<Slot> tags = line.tags;
     for (Slot &s : tags)
-        if (s.digit && !song.held[s.category][s.digit])
+        if (s.digit && !song.held(s.category, s.digit))
             s.digit = -s.digit;
     if (target < 0 || productOf(plain, Poly{1.0}, target)[size_t(target)] == 0.0) {
         const Poly all = productOf(plain, Poly{1.0}, kCap);
@@ -427,7 +473,7 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
         if (line.target <= 0 || line.fixed < 0)
             continue;
         for (const Slot &s : line.tags) {
-            if (!s.digit || song.held[s.category][s.digit] ||
+            if (!s.digit || song.held(s.category, s.digit) ||
                 !m_categories[s.category].measurable ||
                 std::any_of(held.begin(), held.end(), [&](const HeldTag &h) {
                     return h.category == s.category && h.digit == s.digit;
@@ -466,9 +512,9 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
             if (it != held.end()) {
                 ++f.copies[it - held.begin()];
                 involved = true;
-            } else if (s.digit && song.held[s.category][s.digit]) {
-                known = known && song.held[s.category][s.digit]->morae >= 0;
-                f.rest -= song.held[s.category][s.digit]->morae;
+            } else if (s.digit && song.held(s.category, s.digit)) {
+                known = known && song.heldMorae(s.category, s.digit) >= 0;
+                f.rest -= song.heldMorae(s.category, s.digit);
             } else {
                 others << s.category;
             }
@@ -518,15 +564,16 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
     for (int h = 0; h < int(held.size()); ++h) {
         int used = 0;
         const QString text = fittedFill(held[h].category, value[h], Poly{1.0}, used, song, random);
-        song.held[held[h].category][held[h].digit] = Song::HeldWord{text, used};
+        song.hold(held[h].category, held[h].digit, text, used);
     }
 }
 
 QString MeterFitter::fill(const QString &frame, const QStringList &lineReadings,
-                          const QList<int> &targets, Song &song, RandomSource &random) const
+                          const QList<int> &targets, SongState &state, RandomSource &random) const
 {
     if (!m_usable)
-        return m_plain.fill(frame, random);
+        return m_plain.fill(frame, random, state);
+    Song song(*this, state);
     const QList<QStringView> pieces = QStringView(frame).split(u"\r\n");
     QList<Line> lines;
     for (qsizetype i = 0; i < pieces.size(); ++i) {

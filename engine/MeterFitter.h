@@ -2,6 +2,7 @@
 
 #include "FrameFiller.h"
 #include "LyricData.h"
+#include "SongState.h"
 
 #include <QList>
 #include <QString>
@@ -50,21 +51,6 @@ public:
     static constexpr int kCap = 128; // counts above this are not followed
     static constexpr int kMaxCombinations = 4096;
 
-    // What lasts for a song: held words and the words used so far. Cleared by
-    // New lyrics.
-    struct Song {
-        struct HeldWord {
-            QString text;
-            int morae = -1;
-        };
-        std::array<std::array<std::optional<HeldWord>, 10>, 5> held;
-        std::array<std::vector<bool>, 5> used;
-        std::array<qsizetype, 5> usedCount{};
-        std::array<std::vector<int>, 5> usedBySignature; // the fitter's own grouping
-
-        void clear() { *this = Song(); }
-    };
-
     // The morae a line can reach, for checks.
     struct Reach {
         bool known = false;          // fixed text and every slot have counts
@@ -84,7 +70,7 @@ public:
     // i + 1 of frame.split(CR LF)), 0 and missing meaning none. An empty
     // lineReadings counts the line's own text.
     QString fill(const QString &frame, const QStringList &lineReadings, const QList<int> &targets,
-                 Song &song, RandomSource &random) const;
+                 SongState &song, RandomSource &random) const;
 
     Reach reach(const QString &line, const QString &reading, bool readingKnown) const;
 
@@ -118,6 +104,17 @@ private:
         Poly poly; // P, up to kCap
     };
     struct Line;
+    class Song;
+    // What the fitter noted about the song it last filled (see Song).
+    struct Notes {
+        struct Held {
+            QString text;
+            int morae = -1;
+        };
+        std::array<Held, 50> held;
+        std::array<std::vector<qsizetype>, 5> bySignature;
+        std::array<qsizetype, 5> seen{};
+    };
     struct HeldTag {
         int category, digit;
         QList<int> counts; // those it can take
@@ -134,8 +131,7 @@ private:
     static Poly times(const Poly &a, const Poly &b, int upTo);
     Poly productOf(const QList<int> &categories, const Poly &rest, int upTo) const;
     qsizetype plainIndex(int k, Song &song, RandomSource &random) const;
-    QString plainFill(int k, Song &song, RandomSource &random) const;
-    QString expand(int k, qsizetype index, Song &song, RandomSource &random) const;
+    QString expand(int k, qsizetype index, int &morae, Song &song, RandomSource &random) const;
     QString fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
                        RandomSource &random) const;
     QString fillSlotsTo(QStringView text, const QList<Slot> &tags, int target, const Poly &rest,
@@ -146,11 +142,12 @@ private:
                       const QList<const LineFit *> &fits, QList<int> &value,
                       RandomSource &random) const;
     QString fillLine(QStringView text, const Line &line, Song &song, RandomSource &random) const;
-    QString heldOrDraw(const Slot &slot, Song &song, RandomSource &random) const;
+    QString heldOrDraw(const Slot &slot, int &morae, Song &song, RandomSource &random) const;
 
     const std::array<WordList, 5> &m_lists;
     FrameFiller m_plain;
     bool m_refrains;
     bool m_usable = false;
     std::array<Category, 5> m_categories;
+    mutable Notes m_notes;
 };

@@ -99,7 +99,7 @@ void tst_MeterFitter::fillsToTarget()
     QVERIFY(fitter.isUsable());
     for (int seed = 0; seed < 300; ++seed) {
         FakeRandom random(seed);
-        MeterFitter::Song song;
+        SongState song;
         const QStringList out = linesOf(fitter.fill(frameOf(lines), {}, targets, song, random));
         QCOMPARE(out.size(), lines.size() + 1);
         for (qsizetype i = 0; i < lines.size(); ++i)
@@ -130,8 +130,9 @@ void tst_MeterFitter::matchesRejection()
     double fits = 0;
     FakeRandom plainRandom(7);
     const FrameFiller plain(d.WordLists, Rules::Classic);
+    SongState none;
     for (int i = 0; i < 400000; ++i) {
-        const QString out = linesOf(plain.fill(frame, plainRandom)).value(0);
+        const QString out = linesOf(plain.fill(frame, plainRandom, none)).value(0);
         if (Morae::count(out) == target) {
             reference[out] += 1;
             fits += 1;
@@ -144,7 +145,7 @@ void tst_MeterFitter::matchesRejection()
     QHash<QString, double> seen;
     constexpr int kFillings = 4000;
     for (int i = 0; i < kFillings; ++i) {
-        MeterFitter::Song song;
+        SongState song;
         const QString out = linesOf(fitter.fill(frame, {}, {target}, song, random)).value(0);
         QVERIFY2(reference.contains(out), qPrintable(out));
         seen[out] += 1;
@@ -174,7 +175,7 @@ void tst_MeterFitter::uncountedWordsStayOut()
     for (const int target : {2, 1}) {
         for (int seed = 0; seed < 200; ++seed) {
             FakeRandom random(seed);
-            MeterFitter::Song song;
+            SongState song;
             const QString out =
                 linesOf(fitter.fill(frameOf({"No"}), {}, {target}, song, random))[0];
             QCOMPARE(Morae::count(out), 2);
@@ -184,7 +185,7 @@ void tst_MeterFitter::uncountedWordsStayOut()
     QSet<QString> plain;
     for (int seed = 0; seed < 200; ++seed) {
         FakeRandom random(seed);
-        MeterFitter::Song song;
+        SongState song;
         plain << linesOf(fitter.fill(frameOf({"No"}), {}, {0}, song, random))[0];
     }
     QVERIFY(plain.contains("ABC"));
@@ -207,8 +208,9 @@ void tst_MeterFitter::engineWithoutTargets()
     engine.Form_Load();
     b.next(); // the start-up frame draw
     const FrameFiller plain(engine.data().WordLists, Rules::Classic);
+    SongState none;
     for (int i = 0; i < 50; ++i)
-        QCOMPARE(engine.RndWord(0), plain.fill(engine.data().Frames[0], b));
+        QCOMPARE(engine.RndWord(0), plain.fill(engine.data().Frames[0], b, none));
     QCOMPARE(a.draws, b.draws);
 }
 

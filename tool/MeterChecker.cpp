@@ -2,6 +2,7 @@
 
 #include "FolderFileSystem.h"
 #include "LyricEngine.h"
+#include "MecabReadingSource.h"
 #include "MeterFitter.h"
 #include "SeededRandom.h"
 #include "SystemClock.h"
@@ -85,7 +86,9 @@ QList<QList<Finding>> MeterChecker::check()
     SystemClock clock;
     SeededRandom random(0);
     TerminalWindow window;
+    MecabReadingSource mecab;
     LyricEngine engine(files, clock, random, window);
+    engine.setReadingSource(&mecab);
     engine.Form_Load();
     if (engine.unloaded() || window.unloaded())
         return out;
@@ -101,11 +104,9 @@ QList<QList<Finding>> MeterChecker::check()
         const QStringList readings = data.FrameReadings.value(t.frame);
         const QString reading = readings.isEmpty() ? line : readings.value(t.line);
         const MeterFitter::Reach reach = fitter.reach(line, reading, !reading.isNull());
+        // A line that cannot be read is reported with the readings.
         if (!reach.known) {
-            say(frameRow, t.fileLine,
-                QStringLiteral("この行は読みのわからない部分があるため、%1 拍になるかどうか"
-                               "数えられません")
-                    .arg(t.morae));
+            continue;
         } else if (!reach.reaches(t.morae)) {
             say(frameRow, t.fileLine,
                 QStringLiteral("この行は %1 拍にできません（なれるのは %2～%3 拍）")
