@@ -93,6 +93,10 @@ void tst_ToolCli::write_data()
     // Each line's morae, "?" for a line with a part that has no reading.
     QTest::newRow("readings") << one << false << QStringList{"--readings"}
                               << "\nぎ と のが\t4\nあどぶて\t4\n";
+    QTest::newRow("morae: only frames with that many lines")
+        << QStringLiteral("一 Gi\r\n@\r\n二 Gi\r\n\r\nNo\r\n@\r\n") << false
+        << QStringList{"--morae", "2,1", "-n", "2", "--readings"}
+        << "\n二 ぎ\t2\n\nの\t1\n\n二 ぎ\t2\n\nの\t1\n";
     QTest::newRow("readings as kana, a line cut by @")
         << QStringLiteral("上 No@下\r\n@\r\n") << false
         << QStringList{"--count", "2", "--readings=kana"}
@@ -173,6 +177,11 @@ void tst_ToolCli::runs_data()
         << L{"write", "--readings=all"} << "" << 2 << "「--readings」の値「all」は kana だけ";
     QTest::newRow("readings for check")
         << L{"check", "--readings"} << "" << 2 << "write でしか使えません";
+    QTest::newRow("morae out of range")
+        << L{"write", "--morae", "7,0"} << "" << 2 << "1 から 99 までの整数をコンマで区切って";
+    QTest::newRow("morae for check") << L{"check", "--morae", "7"} << "" << 2 << "write でしか";
+    QTest::newRow("no frame of that many lines")
+        << L{"write", "--morae", "7", kBundled} << "" << 1 << "空でない行が 1 行のフレームがない";
     QTest::newRow("two folders") << L{"check", "DIR", "DIR"} << "" << 2 << "余分な引数";
     QTest::newRow("no such folder")
         << L{"write", "/no/such/folder"} << "" << 2 << "フォルダー「/no/such/folder」がありません";
