@@ -1,7 +1,7 @@
 # Writes the desktop entry at install time, from LYRMAK_DESKTOP_IN, with Exec
-# and TryExec naming the installed program. Exec quotes the path as one
-# argument and doubles "%", which starts a field code there; every value
-# escapes backslashes and control characters.
+# and TryExec naming the installed program. Exec quotes a path that needs it
+# as one argument and doubles "%", which starts a field code there; every
+# value escapes backslashes and control characters.
 function(desktop_value out value)
     string(REPLACE "\\" "\\\\" value "${value}")
     string(REPLACE "\n" "\\n" value "${value}")
@@ -21,12 +21,16 @@ else()
     set(entry "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${LYRMAK_APPLICATIONS_DIR}/lyrmak.desktop")
 endif()
 
+# Quoted only where the path holds a character the Exec key reserves.
 set(arg "${program}")
-foreach(c "\\" "\"" "`" "$")
-    string(REPLACE "${c}" "\\${c}" arg "${arg}")
-endforeach()
+if(arg MATCHES "[] \t\n\"'\\><~|&;$*?#()`[]")
+    foreach(c "\\" "\"" "`" "$")
+        string(REPLACE "${c}" "\\${c}" arg "${arg}")
+    endforeach()
+    set(arg "\"${arg}\"")
+endif()
 string(REPLACE "%" "%%" arg "${arg}")
-desktop_value(exec "\"${arg}\"")
+desktop_value(exec "${arg}")
 desktop_value(tryexec "${program}")
 
 file(READ "${LYRMAK_DESKTOP_IN}" text)

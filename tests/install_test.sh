@@ -52,7 +52,7 @@ for size in 32 48 64 128 256; do
 done
 [[ -f $share/icons/hicolor/scalable/apps/lyrmak.svg ]] || fail "no SVG icon"
 desktop-file-validate "$entry" || fail "desktop entry"
-grep -qx "Exec=\"$home/.local/bin/lyrmak\"" "$entry" || fail "Exec="
+grep -qx "Exec=$home/.local/bin/lyrmak" "$entry" || fail "Exec="
 appstreamcli validate --no-net --pedantic "$share"/metainfo/*.metainfo.xml >/dev/null ||
     fail "AppStream metainfo"
 
