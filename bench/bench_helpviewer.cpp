@@ -3,7 +3,9 @@
 // Usage: bench_helpviewer SHAPE N, where SHAPE is one of the shapes below and
 // N its depth or count. Run it under `timeout`: shapes past the viewer's
 // limits are what used to hang it. Runs offscreen when no display is set.
+#include "HelpFile.h"
 #include "HelpWindow.h"
+#include "HtmlShape.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -27,7 +29,8 @@ QByteArray repeat(const QByteArray &open, const QByteArray &inner, const QByteAr
 }
 
 const std::map<QByteArray, std::function<QByteArray(int)>> Shapes = {
-    {"table", [](int n) { return repeat("<table border=1><tr><td>", "x", "</td></tr></table>", n); }},
+    {"table",
+     [](int n) { return repeat("<table border=1><tr><td>", "x", "</td></tr></table>", n); }},
     {"div", [](int n) { return repeat("<div>", "x", "</div>", n); }},
     {"ul", [](int n) { return repeat("<ul><li>", "x", "</li></ul>", n); }},
     {"b", [](int n) { return repeat("<b>", "x", "</b>", n); }},
@@ -36,22 +39,34 @@ const std::map<QByteArray, std::function<QByteArray(int)>> Shapes = {
     {"li", [](int n) { return "<ul>" + QByteArray("<li>項目</li>\n").repeated(n) + "</ul>"; }},
     {"cells",
      [](int n) {
-         return "<table border=1>" + ("<tr>" + QByteArray("<td>枠</td>").repeated(10) + "</tr>\n")
-                                         .repeated(n / 10) +
+         return "<table border=1>" +
+                ("<tr>" + QByteArray("<td>枠</td>").repeated(10) + "</tr>\n").repeated(n / 10) +
                 "</table>";
      }},
-    {"kb", [](int n) { return QByteArray("<p>" + QByteArray("歌詞").repeated(170) + "</p>\n").repeated(n); }},
-    {"lists", [](int n) { return ("<ul>" + QByteArray("<li>項目</li>").repeated(10) + "</ul>\n").repeated(n / 10); }},
+    {"kb",
+     [](int n) {
+         return QByteArray("<p>" + QByteArray("歌詞").repeated(170) + "</p>\n").repeated(n);
+     }},
+    {"lists",
+     [](int n) {
+         return ("<ul>" + QByteArray("<li>項目</li>").repeated(10) + "</ul>\n").repeated(n / 10);
+     }},
     {"table4p",
      [](int n) {
-         return repeat("<table border=1><tr><td>", QByteArray("<p>歌詞の段落です。</p>").repeated(n),
-                       "</td></tr></table>", 4);
+         return repeat("<table border=1><tr><td>",
+                       QByteArray("<p>歌詞の段落です。</p>").repeated(n), "</td></tr></table>", 4);
      }},
     {"div200p",
-     [](int n) { return repeat("<div>", QByteArray("<p>歌詞の段落です。</p>").repeated(n), "</div>", 200); }},
+     [](int n) {
+         return repeat("<div>", QByteArray("<p>歌詞の段落です。</p>").repeated(n), "</div>", 200);
+     }},
     {"table3c",
-     [](int n) { return repeat("<table border=1><tr><td>a</td><td>b</td><td>", "x", "</td></tr><tr><td>c</td><td>d</td><td>e</td></tr></table>", n); }},
-    {"pre", [](int n) { return "<pre>" + QByteArray("一行 '!くりかえし\n").repeated(n) + "</pre>"; }},
+     [](int n) {
+         return repeat("<table border=1><tr><td>a</td><td>b</td><td>", "x",
+                       "</td></tr><tr><td>c</td><td>d</td><td>e</td></tr></table>", n);
+     }},
+    {"pre",
+     [](int n) { return "<pre>" + QByteArray("一行 '!くりかえし\n").repeated(n) + "</pre>"; }},
 };
 
 } // namespace
@@ -61,9 +76,11 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // "file PATH" times a page of your own.
+    const bool own = argc == 3 && QByteArray(argv[1]) == "file";
     const auto shape = argc == 3 ? Shapes.find(argv[1]) : Shapes.end();
-    if (shape == Shapes.end()) {
-        std::fputs("usage: bench_helpviewer SHAPE N; shapes:", stderr);
+    if (shape == Shapes.end() && !own) {
+        std::fputs("usage: bench_helpviewer SHAPE N | file PATH; shapes:", stderr);
         for (const auto &s : Shapes)
             std::fprintf(stderr, " %s", s.first.constData());
         std::fputs("\n", stderr);
@@ -75,7 +92,9 @@ int main(int argc, char *argv[])
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return 1;
-    const QByteArray page = "<html><body><h2>A</h2>" + shape->second(n) + "</body></html>";
+    QFile given(QString::fromLocal8Bit(argv[2]));
+    const QByteArray page = own ? (given.open(QIODevice::ReadOnly) ? given.readAll() : QByteArray())
+                                : "<html><body><h2>A</h2>" + shape->second(n) + "</body></html>";
     file.write(page);
     file.close();
 
@@ -92,8 +111,11 @@ int main(int argc, char *argv[])
     const auto laidOut = std::chrono::steady_clock::now();
     using ms = std::chrono::duration<double, std::milli>;
     const bool refused = !window.contentsList()->isVisible();
-    std::printf("%s %d: %lld bytes, shown %.0f ms, laid out %.0f ms%s\n", argv[1], n,
-                qlonglong(page.size()), ms(shown - t0).count(), ms(laidOut - t0).count(),
+    const HtmlShape vetted = HtmlShape::of(HelpFile::text(page));
+    std::printf("%s %d: %lld bytes, depth %d, tables %d, cost %lld, shown %.0f ms, laid out %.0f "
+                "ms%s\n",
+                argv[1], n, qlonglong(page.size()), vetted.depth, vetted.tableDepth,
+                qlonglong(vetted.cost), ms(shown - t0).count(), ms(laidOut - t0).count(),
                 refused ? " (refused)" : "");
     return 0;
 }
