@@ -183,18 +183,21 @@ void tst_HelpViewer::bundledHelp()
     QVERIFY(list->indexOfTopLevelItem(list->currentItem()) != 0);
 }
 
-// A second start for the same file hands over; another file gets its own.
+// A second start for the same file hands over, even to a viewer busy with
+// something else; another file, or the same one after its viewer ended, gets
+// a viewer of its own.
 void tst_HelpViewer::secondStartHandsOver()
 {
     QTemporaryDir dir, otherDir;
     const QString file = makeFile(dir, "<html></html>");
-    HelpInstance first(file);
-    QVERIFY(!first.handOver());
-    first.listen();
-    QSignalSpy asked(&first, &HelpInstance::contentsRequested);
-    QVERIFY(HelpInstance(file).handOver());
+    auto first = std::make_unique<HelpInstance>(file);
+    QCOMPARE(first->claim(), HelpInstance::Role::Viewer);
+    QSignalSpy asked(first.get(), &HelpInstance::contentsRequested);
+    QCOMPARE(HelpInstance(file).claim(), HelpInstance::Role::Elsewhere);
     QVERIFY(asked.wait(5000));
-    QVERIFY(!HelpInstance(makeFile(otherDir, "<html></html>")).handOver());
+    QCOMPARE(HelpInstance(makeFile(otherDir, "<html></html>")).claim(), HelpInstance::Role::Viewer);
+    first.reset();
+    QCOMPARE(HelpInstance(file).claim(), HelpInstance::Role::Viewer);
 }
 
 // A click on each link: pages of the help's own folder open in the viewer
