@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
-"""bundled_data_goals.py [DATA_DIR]: prints the bundled lyric data's figures and
+"""bundled_data_goals.py [DATA_DIR [LYRMAK_TOOL]]: prints the bundled lyric data's figures and
 each goal it misses (exit 1 then). Readings come from `mecab` as the program
 reads them (pronunciation, else reading; kana pass through; `'=` lines win);
-`kakasi -JH` is the second opinion that flags readings to look at."""
+`kakasi -JH` is the second opinion that flags readings to look at. With
+LYRMAK_TOOL, every frame is also filled by the program itself and its lines
+are counted against their targets."""
+import concurrent.futures
 import itertools
 import os
 import re
@@ -19,6 +22,8 @@ SONG_METER = re.compile(r"拍 ([0-9/ -]+)$")
 TRAILING_SPACE = " \t\u3000"
 REFRAIN_SWITCH = "'!くりかえし"
 
+SONGS_FILLED = 9  # per frame: over 2,000 songs in all
+METER_FILLING = 0.5  # below this share on target the tool fills without meters
 SONG_LINES = (12, 24)
 MIN_SONGS = 160
 MIN_TIED = 40
@@ -393,6 +398,37 @@ def check_second_opinion(lists, reader, figures):
     figures.append(f"mecab と kakasi で拍の数が分かれる語 {doubtful}")
 
 
+def check_filling(tool, data_dir, frames, figures):
+    """Fills each frame with `lyrmak-tool write --readings` and counts lines on target."""
+    def fill(i):
+        out = subprocess.run([tool, "write", "--frame", str(i), "--count", str(SONGS_FILLED),
+                              "--seed", "18", "--readings", data_dir],
+                             capture_output=True, text=True, check=True).stdout
+        return [row.split("\t")[1] for row in out.split("\n") if "\t" in row]
+
+    try:
+        with concurrent.futures.ThreadPoolExecutor(2) as pool:
+            counts = list(pool.map(fill, range(len(frames))))
+    except (OSError, subprocess.CalledProcessError) as e:
+        miss(f"{tool} で歌詞を作れません（{e}）")
+        return
+    hit = total = 0
+    for n, (frame, got) in enumerate(zip(frames, counts), 1):
+        targets = [str(t) for text, t, _ in frame["lines"] if text] * SONGS_FILLED
+        if len(got) != len(targets):
+            miss(f"わく {n}：lyrmak-tool の行の数がわくと合いません")
+            continue
+        hit += sum(a == b for a, b in zip(got, targets))
+        total += len(targets)
+    share = hit / total if total else 0.0
+    figures.append(f"わくごとに {SONGS_FILLED} 曲、{len(frames) * SONGS_FILLED} 曲で拍どおりの行 "
+                   f"{hit}/{total} = {share:.1%}（目標 100%）")
+    if share < METER_FILLING:
+        figures.append("（この lyrmak-tool はまだ拍に合わせて語を選びません）")
+    elif share < 1.0:
+        miss(f"拍どおりでない行が {total - hit} あります")
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     data_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "data")
@@ -404,6 +440,8 @@ def main():
     figures = [f"わく {len(frames)}"]
     check_frames(frames, reader, distributions(lists, reader), figures)
     check_words(lists, frames, reader, figures)
+    if len(sys.argv) > 2:
+        check_filling(sys.argv[2], data_dir, frames, figures)
     print("\n".join(figures))
     if misses:
         print(f"\n目標に届かない点が {len(misses)} あります：")
