@@ -252,6 +252,10 @@ def check_frames(frames, reader, dists, figures):
     songs = tied = pieces = 0
     total = te_iru = 0
     frames_of_line = defaultdict(set)
+    targets = Counter(t for f in frames for text, t, _ in f["lines"] if text)
+    if targets and None not in targets:
+        mean = sum(t * k for t, k in targets.items()) / sum(targets.values())
+        figures.append(f"行の拍 {min(targets)}～{max(targets)}、平均 {mean:.1f}")
     for n, frame in enumerate(frames, 1):
         lines = frame["lines"]
         where = f"わく {n}（{lines[0][0] if lines else '空'}…）"
