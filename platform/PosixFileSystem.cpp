@@ -2,6 +2,7 @@
 
 #include "PosixAppendFile.h"
 #include "PosixTextReader.h"
+#include "UserDataFolder.h"
 
 #include "NativePath.h"
 
@@ -26,4 +27,11 @@ std::unique_ptr<TextReader> PosixFileSystem::newReader()
 std::unique_ptr<AppendFile> PosixFileSystem::newAppendFile()
 {
     return std::make_unique<PosixAppendFile>();
+}
+
+QString PosixFileSystem::userDataFolder(FileError &error)
+{
+    const QString folder = UserDataFolder::location();
+    error = folder.isEmpty() ? FileError() : UserDataFolder::make(folder);
+    return folder;
 }

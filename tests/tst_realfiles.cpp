@@ -2,6 +2,7 @@
 #include "PosixAppendFile.h"
 #include "PosixFileSystem.h"
 #include "PosixTextReader.h"
+#include "UserDataFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,6 +59,8 @@ private slots:
     void cutShort();
     void heldFromOpenToClose();
     void concurrentWriters();
+    void userDataFolder_data();
+    void userDataFolder();
     void pathsNotUtf8_data();
     void pathsNotUtf8();
 };
@@ -334,6 +337,50 @@ void tst_RealFiles::concurrentWriters()
     QCOMPARE(whole, (QMap<char, int>{{'a', blocks}, {'b', blocks}, {'c', blocks}}));
 }
 
+void tst_RealFiles::userDataFolder_data()
+{
+    QTest::addColumn<QString>("xdgDataHome");
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("default") << ""
+                             << "/home/u"
+                             << "/home/u/.local/share/lyrmak";
+    QTest::newRow("XDG_DATA_HOME") << "/data"
+                                   << "/home/u"
+                                   << "/data/lyrmak";
+    QTest::newRow("relative XDG_DATA_HOME") << "data"
+                                            << "/home/u"
+                                            << "/home/u/.local/share/lyrmak";
+    QTest::newRow("root's home") << ""
+                                 << "/"
+                                 << "/.local/share/lyrmak";
+    QTest::newRow("no home") << ""
+                             << ""
+                             << "";
+}
+
+// The folder the saved lyrics fall back to, and that it is made private all
+// the way down, over folders that are already there.
+void tst_RealFiles::userDataFolder()
+{
+    QFETCH(QString, xdgDataHome);
+    QFETCH(QString, home);
+    QFETCH(QString, folder);
+    QCOMPARE(UserDataFolder::location(xdgDataHome, home), folder);
+    if (folder.isEmpty())
+        return;
+    QTemporaryDir dir;
+    const QString made = dir.path() + folder;
+    QVERIFY(UserDataFolder::make(made).ok());
+    for (QString f = made; f != dir.path(); f = QFileInfo(f).path()) {
+        struct stat st = {};
+        QCOMPARE(::stat(QFile::encodeName(f).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, 0700u);
+    }
+    QVERIFY(UserDataFolder::make(made).ok());
+    QFile file(made + "/x");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(UserDataFolder::make(file.fileName()).kind, FileError::Kind::PathNotFound);
 void tst_RealFiles::pathsNotUtf8_data()
 {
     QTest::addColumn<QByteArray>("name");

@@ -92,6 +92,20 @@ void tst_ToolCli::write_data()
                                              << QStringList{"--count", "2"} << "\n上 の\n\n上 の\n";
     QTest::newRow("UTF-8 data") << QStringLiteral("Gi🎵Noé\r\n@\r\n") << true << QStringList{}
                                 << "\nぎ🎵のé\n";
+    // Each line's morae, "?" for a line with a part that has no reading.
+    QTest::newRow("readings") << one << false << QStringList{"--readings"}
+                              << "\nぎ と のが\t4\nあどぶて\t4\n";
+    QTest::newRow("morae: only frames with that many lines")
+        << QStringLiteral("一 Gi\r\n@\r\n二 Gi\r\n\r\nNo\r\n@\r\n") << false
+        << QStringList{"--morae", "2,1", "-n", "2", "--readings"}
+        << "\n二 ぎ\t2\n\nの\t1\n\n二 ぎ\t2\n\nの\t1\n";
+    QTest::newRow("readings as kana, a line cut by @")
+        << QStringLiteral("上 No@下\r\n@\r\n") << false
+        << QStringList{"--count", "2", "--readings=kana"}
+        << "\n上 の\t3\tウエ ノ\n\n上 の\t3\tウエ ノ\n";
+    QTest::newRow("readings given and unknown")
+        << QStringLiteral("Baby No\r\n'=べいびー No\r\nHi\r\n@\r\n") << false
+        << QStringList{"--readings=kana"} << "\nBaby の\t5\tベイビー ノ\nHi\t?\tHi\n";
 }
 
 void tst_ToolCli::write()
@@ -161,6 +175,15 @@ void tst_ToolCli::runs_data()
         << L{"write", "--quiet"} << "" << 2 << "check でしか使えません";
     QTest::newRow("seed for check")
         << L{"check", "--seed", "1"} << "" << 2 << "write でしか使えません";
+    QTest::newRow("readings other than kana")
+        << L{"write", "--readings=all"} << "" << 2 << "「--readings」の値「all」は kana だけ";
+    QTest::newRow("readings for check")
+        << L{"check", "--readings"} << "" << 2 << "write でしか使えません";
+    QTest::newRow("morae out of range")
+        << L{"write", "--morae", "7,0"} << "" << 2 << "1 から 99 までの整数をコンマで区切って";
+    QTest::newRow("morae for check") << L{"check", "--morae", "7"} << "" << 2 << "write でしか";
+    QTest::newRow("no frame of that many lines")
+        << L{"write", "--morae", "7", kBundled} << "" << 1 << "空でない行が 1 行のフレームがない";
     QTest::newRow("two folders") << L{"check", "DIR", "DIR"} << "" << 2 << "余分な引数";
     QTest::newRow("no such folder")
         << L{"write", "/no/such/folder"} << "" << 2 << "フォルダー「/no/such/folder」がありません";

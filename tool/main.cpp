@@ -94,7 +94,8 @@ QString dataFolder(const ToolCommandLine &line)
 
 int runCheck(const ToolCommandLine &line, const QString &folder)
 {
-    const QList<Finding> findings = DataChecker(folder).check();
+    DataChecker checker(folder);
+    const QList<Finding> findings = checker.check();
     QString shown = FolderFileSystem::normalized(folder);
     if (!shown.endsWith(QLatin1Char('/')))
         shown += QLatin1Char('/');
@@ -105,6 +106,8 @@ int runCheck(const ToolCommandLine &line, const QString &folder)
         if (f.isError() || !line.quiet())
             report += f.toText(shown) + QLatin1Char('\n');
     }
+    if (!line.quiet() && !checker.meterShare().isEmpty())
+        report += checker.meterShare() + QLatin1Char('\n');
     if (!line.quiet())
         report += DataChecker::summary(findings) + QLatin1Char('\n');
     return finishOutput(print(stdout, report), errors ? Failure : Success);
@@ -115,7 +118,19 @@ int runWrite(const ToolCommandLine &line, const QString &folder)
     SongWriter writer(folder, line.seed(), [](QByteArrayView bytes) {
         return std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
     });
-    if (!writer.load()) {
+    writer.setSounds(line.readings() == 2   ? SongWriter::Sounds::Kana
+                     : line.readings() == 1 ? SongWriter::Sounds::Morae
+                                            : SongWriter::Sounds::Off);
+    const bool loaded = writer.load();
+    // What the program would have said in a box, and what the counts lack.
+    if (loaded) {
+        for (const QString &m : writer.messages())
+            printError(m);
+        if (line.readings() && writer.messages().isEmpty() && !writer.readingFailure().isEmpty())
+            printError(writer.readingFailure() +
+                       QStringLiteral("（漢字を含む行の拍は「?」になります）"));
+    }
+    if (!loaded) {
         for (const QString &m : writer.messages())
             printError(m);
         const QString check = QStringLiteral("lyrmak-tool check %1").arg(line.folder()).trimmed();
@@ -129,6 +144,27 @@ int runWrite(const ToolCommandLine &line, const QString &folder)
                                   .arg(writer.frameCount() - 1)
                                   .arg(*line.frame()));
         frame = qsizetype(*line.frame());
+    }
+    if (!line.morae().isEmpty()) {
+        QStringList shown;
+        for (const int n : line.morae())
+            shown << QString::number(n);
+        const QString given = shown.join(QLatin1Char(','));
+        if (!writer.setMorae(line.morae())) {
+            printError(QStringLiteral("空でない行が %1 行のフレームがないため、「--morae %2」の"
+                                      "歌詞は作れません")
+                           .arg(line.morae().size())
+                           .arg(given));
+            return Failure;
+        }
+        if (frame && !writer.fitsMorae(*frame)) {
+            printError(QStringLiteral("フレーム %1 の空でない行は %2 行ではないため、"
+                                      "「--morae %3」に合いません")
+                           .arg(*frame)
+                           .arg(line.morae().size())
+                           .arg(given));
+            return Failure;
+        }
     }
 
     bool written = true;

@@ -61,7 +61,8 @@ QString LyricSaver::describeUnwritable(QStringView text, qsizetype at)
 
 bool LyricSaver::askRetry(const FileError &error)
 {
-    return m_window.messageBox(CannotWrite + CrLf + error.description(), MsgButtons::RetryCancel,
+    const QString cause = error.description() + QStringLiteral(": ") + m_path;
+    return m_window.messageBox(CannotWrite + CrLf + cause, MsgButtons::RetryCancel,
                                MsgIcon::Critical, AppInfo::title()) == MsgAnswer::Retry;
 }
 
@@ -113,13 +114,28 @@ bool LyricSaver::prepare()
     return true;
 }
 
+FileError LyricSaver::open(AppendFile &file, const QString &path)
+{
+    m_path = path;
+    const FileError error = file.open(path);
+    if (error.kind != FileError::Kind::AccessDenied)
+        return error;
+    FileError made;
+    const QString folder = m_files.userDataFolder(made);
+    const QString own = folder + QStringLiteral("/Lyrmak.dat");
+    if (folder.isEmpty() || own == path)
+        return error;
+    m_path = own;
+    return made.ok() ? file.open(own) : made;
+}
+
 bool LyricSaver::run(Step step, AppendFile &file, const QString &path)
 {
     for (;;) {
         FileError error;
         switch (step) {
         case Step::Open:
-            error = file.open(path);
+            error = open(file, path);
             if (error.ok()) {
                 // A block always starts on a line of its own, also behind a
                 // block that a crash or an editor left without its CR LF.
