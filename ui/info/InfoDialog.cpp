@@ -17,6 +17,8 @@ namespace
 // font, so the dialogs keep that size, and prefer IPA P Gothic, whose
 // metrics match the design's font; without it the desktop's family is used.
 constexpr int DesignFontPixels = 12;
+// The smallest text a label is shrunk to.
+constexpr int MinFontPixels = 7;
 const char DesignFontFamily[] = "IPAPGothic";
 
 const char DesignHeight[] = "designHeight";
@@ -77,16 +79,34 @@ void InfoDialog::chainTabOrder(const QList<QWidget *> &controls)
 }
 
 // A label whose text needs more lines than its design height holds grows
-// downwards instead of cutting the last line off: with a font other than the
-// design's, lines may be a little taller.
+// downwards, but only up to the next control below it; where even that room
+// is too small (a font other than the design's, with taller or wider
+// characters), its text gets smaller until it fits. A label never cuts off
+// its text or covers another control.
 void InfoDialog::fitLabels()
 {
-    for (QLabel *label : findChildren<QLabel *>()) {
+    const auto controls = findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    for (QLabel *label : findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
         const QVariant design = label->property(DesignHeight);
         if (!design.isValid() || !label->wordWrap())
             continue;
-        const int needed = label->heightForWidth(label->width());
-        label->resize(label->width(), qMax(design.toInt(), needed));
+        label->setFont(QFont()); // the dialog's, as at the last showing may have changed
+        const QRect r(label->pos(), QSize(label->width(), design.toInt()));
+        int room = height() - r.top();
+        for (const QWidget *other : controls) {
+            const QRect o = other->geometry();
+            if (other != label && o.top() >= r.bottom() && o.left() <= r.right() &&
+                o.right() >= r.left())
+                room = std::min(room, o.top() - r.top());
+        }
+        room = std::max(room, design.toInt());
+        QFont f = label->font();
+        while (label->heightForWidth(label->width()) > room && f.pixelSize() > MinFontPixels) {
+            f.setPixelSize(f.pixelSize() - 1);
+            label->setFont(f);
+        }
+        label->resize(label->width(),
+                      std::clamp(label->heightForWidth(label->width()), design.toInt(), room));
     }
 }
 
