@@ -18,6 +18,7 @@ private slots:
     void everyShowing();
     void window_data();
     void window();
+    void readingOrder();
 };
 
 // Every showing loads the same texts afresh, nothing doubled, and starts on
@@ -80,6 +81,15 @@ void tst_About::window()
         dialog.setFont(f);
     }
     QCOMPARE(DialogProbe::windowProblems(dialog, QSize(379, 210)), QStringList());
+}
+
+// Top to bottom, left to right, as on screen; Tab order is the design's.
+void tst_About::readingOrder()
+{
+    frmAbout dialog;
+    QCOMPARE(DialogProbe::readingOrder(dialog),
+             QStringList({"picIcon(picture)", "lblTitle", "lblVersion", "lblDescription", "lblc",
+                          "lblDisclaimer", "cmdOK"}));
 }
 
 QTEST_MAIN(tst_About)

@@ -42,6 +42,7 @@ private slots:
     void keys();
     void window_data();
     void window();
+    void readingOrder();
 };
 
 // At every showing the label is loaded afresh and names the Index 0 button,
@@ -144,6 +145,14 @@ void tst_Web::window()
     }
     QCOMPARE(DialogProbe::windowProblems(dialog, QSize(406, 284)), QStringList());
     QCOMPARE(dialog.windowTitle(), "関連のURLにアクセスする");
+}
+
+void tst_Web::readingOrder()
+{
+    frmWeb dialog;
+    QCOMPARE(DialogProbe::readingOrder(dialog),
+             QStringList(
+                 {"lblWeb", "cmdBrowse0", "cmdBrowse1", "cmdBrowse3", "cmdBrowse2", "cmdCancel"}));
 }
 
 QTEST_MAIN(tst_Web)

@@ -43,6 +43,7 @@ void InfoDialog::showModal()
 {
     Form_Load();
     fitLabels();
+    readInScreenOrder();
     centreOnScreen();
     firstFocus()->setFocus(Qt::OtherFocusReason);
     exec();
@@ -108,6 +109,19 @@ void InfoDialog::fitLabels()
         label->resize(label->width(),
                       std::clamp(label->heightForWidth(label->width()), design.toInt(), room));
     }
+}
+
+void InfoDialog::readInScreenOrder()
+{
+    QList<QWidget *> controls = findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    std::stable_sort(controls.begin(), controls.end(), [](const QWidget *a, const QWidget *b) {
+        const QPoint p = a->pos(), q = b->pos();
+        return p.y() != q.y() ? p.y() < q.y() : p.x() < q.x();
+    });
+    // raise() moves a widget to the end of its parent's children; the
+    // controls never overlap, so nothing changes on screen.
+    for (QWidget *w : controls)
+        w->raise();
 }
 
 // On the screen the user works on: the one holding the active window, else
