@@ -43,22 +43,6 @@ int finishOutput(bool written, int status = Success)
     return status;
 }
 
-// Whether "man lyrmak-tool" finds the page: the install puts it under the
-// user's data folder; a build folder has it only beside the tool.
-bool installedManPage()
-{
-    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-    const QString base = dataHome.isEmpty() ? NativePath::fromNative(qgetenv("HOME")) +
-                                                  QStringLiteral("/.local/share")
-                                            : NativePath::fromNative(dataHome);
-    for (const QString &folder :
-         {base + QStringLiteral("/man"), QStringLiteral("/usr/local/share/man"),
-          QStringLiteral("/usr/share/man")})
-        if (PosixFileSystem().isRegularFile(folder + QStringLiteral("/man1/lyrmak-tool.1")))
-            return true;
-    return false;
-}
-
 int usageError(const QString &message)
 {
     printError(message);
@@ -190,11 +174,10 @@ int main(int argc, char *argv[])
         return usageError(line.error());
     switch (line.command()) {
     case ToolCommandLine::Command::Help: {
-        // Installed, the man page is found by name; beside an uninstalled
-        // build only its path finds it.
-        const QString folder = NativePath::programFolder();
-        QString manPage = folder + QStringLiteral("/lyrmak-tool.1");
-        if (installedManPage() || !PosixFileSystem().isRegularFile(manPage))
+        // A build has the man page beside the tool, where only its path finds
+        // it; an install puts it where man finds it by name.
+        QString manPage = NativePath::programFolder() + QStringLiteral("/lyrmak-tool.1");
+        if (!PosixFileSystem().isRegularFile(manPage))
             manPage.clear();
         return finishOutput(print(stdout, ToolCommandLine::helpText(manPage)));
     }
