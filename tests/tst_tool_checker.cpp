@@ -69,13 +69,11 @@ void tst_ToolChecker::check_data()
     QTest::newRow("a near miss of the refrain line")
         << "kasi_refrains_typo.dat" << kasi
         << L{"1:W と少しちがうため、ただのコメント", "2:W 「No1」は、くりかえしの印ではなく"};
-    // The bundled frame file switches refrains on, so the held tag is held; it
-    // uses meters, so a word without a reading is warned about.
+    // The bundled frame file switches refrains on, so the held tag is held.
     QTest::newRow("readings in a word list")
         << "words_readings.dat" << no
-        << L{"3:W 単語「Baby」は読みがわからない",
-             "4:W 読みのタグ（No）が単語のタグ（なし）と合いません", "5:W 単語の行のすぐあとにない",
-             "6:W 単語「Hello」は読みがわからない"};
+        << L{"4:W 読みのタグ（No）が単語のタグ（なし）と合いません",
+             "5:W 単語の行のすぐあとにない"};
     QTest::newRow("targets and readings in frames")
         << "kasi_meters.dat" << kasi
         << L{"3:W 読みのタグ（No）が行のタグ（Gi、No）と合いません",
@@ -87,25 +85,16 @@ void tst_ToolChecker::check_data()
     QTest::newRow("a held tag inside a word") << "words_digit.dat" << gi << L{};
     QTest::newRow("words that complete their tag at a seam")
         << "words_come_back.dat" << no
-        << L{"3:W 単語「星N」は、前後の文字とつながってタグ「No」をまた作る",
-             "3:W 読みがわからない", "4:W 単語「o月」は", "4:W 読みがわからない"};
+        << L{"3:W 単語「星N」は、前後の文字とつながってタグ「No」をまた作る", "4:W 単語「o月」は"};
     QTest::newRow("every word can bring its tag back")
         << "words_all_come_back.dat" << no
-        << L{"0:E どの単語もタグ「No」をまた作ることがある",
-             "1:W 単語「o月」は",
-             "1:W 読みがわからない",
-             "2:W 単語「星N」は",
-             "2:W 読みがわからない",
-             "3:W 空の単語になります",
-             "3:W 空の単語は、前後の文字をつなげて"};
+        << L{"0:E どの単語もタグ「No」をまた作ることがある", "1:W 単語「o月」は",
+             "2:W 単語「星N」は", "3:W 空の単語になります", "3:W 空の単語は、前後の文字をつなげて"};
     QTest::newRow("word warnings") << "words_warnings.dat" << ad
                                    << L{"2:W 「Nobody」の中の「No」も No.dat",
-                                        "2:W 単語「Nobody」は読みがわからない",
                                         "3:W 「Adobe」の中の「Ad」も Ad.dat",
-                                        "3:W 単語「Adobe」は読みがわからない",
                                         "4:W もう一度 Ad.dat",
                                         "6:W そのまま残ります",
-                                        "7:W 単語「Gift」は読みがわからない",
                                         "8:W 前後に空白",
                                         "10:W 9行目にもあります",
                                         "11:W 空の単語",
@@ -116,8 +105,7 @@ void tst_ToolChecker::check_data()
     QTest::newRow("UTF-8 with BOM among CP932") << "words_utf8_bom.dat" << no << L{"0:W UTF-8"};
     QTest::newRow("CP932 kana that is also UTF-8")
         << "words_kana_or_utf8.dat" << gi
-        << L{"1:W 単語「a」は読みがわからない",
-             "2:W Shift-JIS として「ﾃｽﾃｽ」と読まれます（UTF-8 なら「ýý」"};
+        << L{"2:W Shift-JIS として「ﾃｽﾃｽ」と読まれます（UTF-8 なら「ýý」"};
     QTest::newRow("UTF-8 that is also CP932")
         << "words_utf8_or_cp932.dat" << vi
         << L{"0:W UTF-8 として読まれます",
@@ -146,6 +134,16 @@ void tst_ToolChecker::check()
     for (const QString &f : bundled.entryList(QDir::Files))
         if (f != target)
             QVERIFY(QFile::copy(bundled.filePath(f), dir.filePath(f)));
+    // A row looks at one file's findings: the bundled frames' targets ('!拍
+    // lines) would make a replaced list speak in every line, so they go.
+    if (!target.isEmpty() && target != "Kasi.dat") {
+        QFile frames(dir.filePath("Kasi.dat"));
+        QVERIFY(frames.open(QIODevice::ReadWrite));
+        QList<QByteArray> lines = frames.readAll().split('\n');
+        lines.removeIf([](const QByteArray &l) { return l.startsWith("'!\x94\x8f"); });
+        QVERIFY(frames.resize(0));
+        frames.write(lines.join('\n'));
+    }
     if (source == "(folder)") {
         QVERIFY(QDir(dir.path()).mkdir(target));
     } else if (source == "(fifo)") {
