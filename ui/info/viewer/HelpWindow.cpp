@@ -84,6 +84,8 @@ HelpWindow::HelpWindow(QWidget *parent) : QMainWindow(parent)
     m_find->setPlaceholderText(QStringLiteral("ページ内を検索 (Ctrl+F)"));
     m_find->setAccessibleName(QStringLiteral("ページ内を検索"));
     m_find->setClearButtonEnabled(true);
+    for (QToolButton *clear : m_find->findChildren<QToolButton *>())
+        clear->setAccessibleName(QStringLiteral("検索する言葉を消す"));
     m_find->setMaximumWidth(240);
     bar->addWidget(m_find);
     auto *find = new QAction(QStringLiteral("検索"), this);
