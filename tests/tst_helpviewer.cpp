@@ -4,6 +4,7 @@
 #include "HelpInstance.h"
 #include "HelpWindow.h"
 #include "HtmlShape.h"
+#include "TextCodec.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -123,6 +124,8 @@ private slots:
     void links();
     void resources_data();
     void resources();
+    void encodings_data();
+    void encodings();
     void readable_data();
     void readable();
     void findAndSteps();
@@ -327,6 +330,33 @@ void tst_HelpViewer::resources()
         QCOMPARE(got.value<QImage>().size() == QSize(3, 2), loads);
     else
         QCOMPARE(got.toString().contains("color"), loads);
+}
+
+// A help file written on Japanese Windows is CP932, declared or not; bytes
+// that no character set reads are shown replaced, and the status bar says so.
+void tst_HelpViewer::encodings_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("garbled");
+    const QString page = QStringLiteral("<html><h2>歌詞の保存</h2><p>本文</p></html>");
+    QTest::newRow("UTF-8") << page.toUtf8() << false;
+    QTest::newRow("CP932") << TextCodec::encodeCp932(page) << false;
+    QTest::newRow("CP932, said to be UTF-8")
+        << TextCodec::encodeCp932(QStringLiteral("<meta charset=\"utf-8\">") + page) << false;
+    QTest::newRow("CP932, said to be Shift_JIS")
+        << TextCodec::encodeCp932(QStringLiteral("<meta charset=\"Shift_JIS\">") + page) << false;
+    QTest::newRow("neither") << page.toUtf8().replace("本文", "\x80\xff") << true;
+}
+
+void tst_HelpViewer::encodings()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, garbled);
+    QTemporaryDir dir;
+    HelpWindow w;
+    w.open(makeFile(dir, content));
+    QCOMPARE(w.contentsList()->topLevelItem(0)->text(0), QStringLiteral("歌詞の保存"));
+    QCOMPARE(w.statusBar()->currentMessage().contains(QStringLiteral("文字化け")), garbled);
 }
 
 // The bundled help as the reader sees it, in a light and a dark palette:
