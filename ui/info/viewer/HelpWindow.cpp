@@ -104,6 +104,12 @@ HelpWindow::HelpWindow(QWidget *parent) : QMainWindow(parent)
     connect(previous, &QAction::triggered, this, [this] { findText(true); });
     addAction(previous);
     connect(m_find, &QLineEdit::returnPressed, this, [this] { findText(false); });
+    auto *leave = new QAction(m_find);
+    leave->setShortcut(Qt::Key_Escape);
+    leave->setShortcutContext(Qt::WidgetShortcut);
+    connect(leave, &QAction::triggered, this,
+            [this] { m_text->setFocus(Qt::ShortcutFocusReason); });
+    m_find->addAction(leave);
 
     auto *close = new QAction(QStringLiteral("閉じる"), this);
     close->setShortcuts({QKeySequence::Close, QKeySequence(Qt::CTRL | Qt::Key_Q)});

@@ -15,8 +15,9 @@ class QTreeWidgetItem;
 
 // The help viewer's window: the contents list made from the document's
 // headings beside the text. A click in the list goes to that section, links
-// in the text work, Back and Forward retrace the way. A file that cannot be
-// shown gets a short explanation in place of the text.
+// in the text work, Back and Forward retrace the way, Ctrl+F finds text in
+// the page. A file that cannot be shown gets a short explanation in place of
+// the text.
 class HelpWindow : public QMainWindow
 {
     Q_OBJECT
