@@ -59,7 +59,8 @@ void tst_ToolChecker::check_data()
         << "words_comments_only.dat" << vi << L{"0:E 単語がひとつもありません"};
     QTest::newRow("every word holds its own tag")
         << "words_own_tag.dat" << no
-        << L{"0:W No の置き換えはいつも上限で打ち切られる", "2:W もう一度 No.dat", "3:W もう一度 No.dat"};
+        << L{"0:W No の置き換えはいつも上限で打ち切られる", "2:W もう一度 No.dat",
+             "3:W もう一度 No.dat"};
     QTest::newRow("a line of a million tags") << "(a million tags)" << kasi << L{};
     QTest::newRow("held tags used once")
         << "kasi_refrains.dat" << kasi
