@@ -160,7 +160,7 @@ void tst_Readings::missingDictionary()
     }
     QVERIFY(!engine.data().Meters);
     QCOMPARE(engine.data().WordLists[4].Readings,
-             (QStringList{QString(), read ? "ソラ" : QString()}));
+             read ? QStringList{QString(), "ソラ"} : QStringList());
     engine.mnuNew_Click();
     QVERIFY(win.m_text.endsWith("を見た\r\n"));
 }
