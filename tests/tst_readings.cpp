@@ -159,8 +159,8 @@ void tst_Readings::missingDictionary()
         QCOMPARE(win.boxes[0].buttons, MsgButtons::Ok);
     }
     QVERIFY(!engine.data().Meters);
-    QCOMPARE(engine.data().WordLists[4].Readings,
-             read ? QStringList{QString(), "ソラ"} : QStringList());
+    const QStringList readings = read ? QStringList{QString(), "ソラ"} : QStringList();
+    QCOMPARE(engine.data().WordLists[4].Readings, readings);
     engine.mnuNew_Click();
     QVERIFY(win.m_text.endsWith("を見た\r\n"));
 }
