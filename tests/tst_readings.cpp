@@ -159,7 +159,9 @@ void tst_Readings::missingDictionary()
         QCOMPARE(win.boxes[0].buttons, MsgButtons::Ok);
     }
     QVERIFY(!engine.data().Meters);
-    const QStringList readings = read ? QStringList{QString(), "ソラ"} : QStringList();
+    QStringList readings; // none worked out: no element
+    if (read)
+        readings = {QString(), QStringLiteral("ソラ")};
     QCOMPARE(engine.data().WordLists[4].Readings, readings);
     engine.mnuNew_Click();
     QVERIFY(win.m_text.endsWith("を見た\r\n"));
