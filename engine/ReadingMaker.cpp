@@ -99,6 +99,8 @@ QList<Part> split(QStringView text, bool heldDigits)
 
 QString katakana(QStringView text)
 {
+    if (text.isNull())
+        return QString();
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {

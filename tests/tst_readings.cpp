@@ -163,6 +163,7 @@ void tst_Readings::missingDictionary()
     if (read)
         readings = {QString(), QStringLiteral("ソラ")};
     QCOMPARE(engine.data().WordLists[4].Readings, readings);
+    QVERIFY(engine.data().WordLists[4].Readings.value(0).isNull()); // 花 is unknown, not ""
     engine.mnuNew_Click();
     QVERIFY(win.m_text.endsWith("を見た\r\n"));
 }
