@@ -40,7 +40,7 @@ void SongState::markUsed(int category, qsizetype index, qsizetype listSize)
         return;
     }
     u.sorted.insert(std::lower_bound(u.sorted.begin(), u.sorted.end(), index), index);
-    if (u.sorted.size() > kFewUsed) {
+    if (qsizetype(u.sorted.size()) > kFewUsed) {
         u.tree.assign(size_t(listSize) + 1, 0);
         for (const qsizetype i : u.sorted)
             add(u.tree, i);
@@ -77,11 +77,31 @@ qsizetype SongState::nthUnused(int category, qsizetype n, qsizetype listSize) co
     return pos;
 }
 
+qsizetype SongState::takeUnused(int category, qsizetype n, qsizetype listSize)
+{
+    Used &u = m_used[size_t(category)];
+    if (!u.tree.empty() || qsizetype(u.sorted.size()) >= kFewUsed) {
+        const qsizetype i = nthUnused(category, n, listSize);
+        markUsed(category, i, listSize);
+        return i;
+    }
+    // Step over every used index at or below the one sought, and put it
+    // in its place among them.
+    size_t j = 0;
+    for (; j < u.sorted.size() && u.sorted[j] <= n; ++j)
+        ++n;
+    u.sorted.insert(u.sorted.begin() + j, n);
+    ++u.count;
+    return n;
+}
+
 void SongState::clear()
 {
-    for (Held &h : m_held)
-        if (h.set)
-            h = Held();
+    if (m_heldAny)
+        for (Held &h : m_held)
+            if (h.set)
+                h = Held();
+    m_heldAny = false;
     for (Used &u : m_used) {
         u.count = 0;
         u.sorted.clear();
