@@ -1,6 +1,7 @@
 #include "AppIcon.h"
 #include "Clipboard.h"
 #include "DesktopSession.h"
+#include "MecabReadingSource.h"
 #include "MtRandom.h"
 #include "PosixFileSystem.h"
 #include "QtJapanese.h"
@@ -27,7 +28,9 @@ int main(int argc, char *argv[])
     SystemClock clock;
     MtRandom random;
     Clipboard clipboard;
+    MecabReadingSource readings;
     frmLyrmak window(files, clock, random, clipboard);
+    window.engine().setReadingSource(&readings);
     if (!window.load())
         return 1;
     window.show();

@@ -7,6 +7,8 @@
 #include "LyricLoader.h"
 #include "LyricWindow.h"
 #include "RandomSource.h"
+#include "ReadingMaker.h"
+#include "ReadingSource.h"
 
 LyricEngine::LyricEngine(FileSystem &files, Clock &clock, RandomSource &random, LyricWindow &window)
     : m_files(files), m_clock(clock), m_random(random), m_window(window)
@@ -42,6 +44,32 @@ void LyricEngine::Form_Load()
         m_unloaded = true;
     if (!loader.FrameRead())
         m_unloaded = true;
+    if (!m_unloaded) {
+        ReadingMaker::workOut(m_data, m_readingSource);
+        if (m_readingSource)
+            m_readingFailure = m_readingSource->failure();
+        // Without readings, lines with targets fill as any other: say so
+        // once, where it matters.
+        if (m_data.Meters && !m_readingFailure.isEmpty()) {
+            m_window.messageBox(m_readingFailure + QStringLiteral("\r\n") +
+                                    QStringLiteral("読みがわからないため、拍の数（'!拍 の行）は"
+                                                   "合わせずに作詞します。"),
+                                MsgButtons::Ok, MsgIcon::None, AppInfo::title());
+            m_data.Meters = false;
+        }
+    }
+    getReady();
+}
+
+void LyricEngine::startWith(LyricData data)
+{
+    m_random.seed(m_clock.secondsSinceMidnight());
+    m_data = std::move(data);
+    getReady();
+}
+
+void LyricEngine::getReady()
+{
     if (!m_data.Frames.isEmpty())
         drawFrame();
     m_filler.emplace(m_data.WordLists, rules());

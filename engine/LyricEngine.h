@@ -11,6 +11,7 @@ class Clock;
 class FileSystem;
 class LyricWindow;
 class RandomSource;
+class ReadingSource;
 
 // The lyric engine, as the main window drives it:
 //
@@ -29,7 +30,18 @@ class LyricEngine
 public:
     LyricEngine(FileSystem &files, Clock &clock, RandomSource &random, LyricWindow &window);
 
+    // Where Form_Load gets the readings it cannot work out itself (kanji);
+    // without one, only kana and the "'=" lines are read. Set before Form_Load.
+    void setReadingSource(ReadingSource *source) { m_readingSource = source; }
+    // Why the analyser could not read (a missing dictionary); empty when it
+    // could, or was not needed.
+    const QString &readingFailure() const { return m_readingFailure; }
+
     void Form_Load();
+    // Start-up on data already at hand instead of the files (the sound twin
+    // of loaded data that follows a filling in readings): seeds, draws the
+    // first frame and gets the filling ready, as Form_Load does.
+    void startWith(LyricData data);
     void mnuNew_Click();
     void mnuRepeat_Click();
     QString RndWord(qsizetype n);
@@ -51,11 +63,14 @@ public:
 
 private:
     void drawFrame();
+    void getReady();
 
     FileSystem &m_files;
     Clock &m_clock;
     RandomSource &m_random;
     LyricWindow &m_window;
+    ReadingSource *m_readingSource = nullptr;
+    QString m_readingFailure;
     LyricData m_data;
     qsizetype m_curFrame = 0;
     bool m_unloaded = false;

@@ -68,6 +68,18 @@ void tst_ToolChecker::check_data()
         << "kasi_refrains_typo.dat" << kasi
         << L{"1:W と少しちがうため、ただのコメント", "2:W 「No1」は、くりかえしの印ではなく"};
     // The bundled frame file switches refrains on, so the held tag is held.
+    QTest::newRow("readings in a word list")
+        << "words_readings.dat" << no
+        << L{"4:W 読みのタグ（No）が単語のタグ（なし）と合いません",
+             "5:W 単語の行のすぐあとにない"};
+    QTest::newRow("targets and readings in frames")
+        << "kasi_meters.dat" << kasi
+        << L{"3:W 読みのタグ（No）が行のタグ（Gi、No）と合いません",
+             "4:W の形でないため、ただのコメント",
+             "6:W すぐあとがフレームの行ではない",
+             "11:W 読みのわからない部分",
+             "13:W フレームの行のすぐあとにない",
+             "15:W かなと記号のほかの文字「字」"};
     QTest::newRow("a held tag inside a word") << "words_digit.dat" << gi << L{};
     QTest::newRow("words that complete their tag at a seam")
         << "words_come_back.dat" << no

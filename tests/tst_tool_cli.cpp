@@ -90,6 +90,16 @@ void tst_ToolCli::write_data()
                                              << QStringList{"--count", "2"} << "\n上 の\n\n上 の\n";
     QTest::newRow("UTF-8 data") << QStringLiteral("Gi🎵Noé\r\n@\r\n") << true << QStringList{}
                                 << "\nぎ🎵のé\n";
+    // Each line's morae, "?" for a line with a part that has no reading.
+    QTest::newRow("readings") << one << false << QStringList{"--readings"}
+                              << "\nぎ と のが\t4\nあどぶて\t4\n";
+    QTest::newRow("readings as kana, a line cut by @")
+        << QStringLiteral("上 No@下\r\n@\r\n") << false
+        << QStringList{"--count", "2", "--readings=kana"}
+        << "\n上 の\t3\tウエ ノ\n\n上 の\t3\tウエ ノ\n";
+    QTest::newRow("readings given and unknown")
+        << QStringLiteral("Baby No\r\n'=べいびー No\r\nHi\r\n@\r\n") << false
+        << QStringList{"--readings=kana"} << "\nBaby の\t5\tベイビー ノ\nHi\t?\tHi\n";
 }
 
 void tst_ToolCli::write()
@@ -159,6 +169,10 @@ void tst_ToolCli::runs_data()
         << L{"write", "--quiet"} << "" << 2 << "check でしか使えません";
     QTest::newRow("seed for check")
         << L{"check", "--seed", "1"} << "" << 2 << "write でしか使えません";
+    QTest::newRow("readings other than kana")
+        << L{"write", "--readings=all"} << "" << 2 << "「--readings」の値「all」は kana だけ";
+    QTest::newRow("readings for check")
+        << L{"check", "--readings"} << "" << 2 << "write でしか使えません";
     QTest::newRow("two folders") << L{"check", "DIR", "DIR"} << "" << 2 << "余分な引数";
     QTest::newRow("no such folder")
         << L{"write", "/no/such/folder"} << "" << 2 << "フォルダー「/no/such/folder」がありません";

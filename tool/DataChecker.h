@@ -45,11 +45,20 @@ private:
                         QList<Finding> &out) const;
     Finding finding(int row, int line, Finding::Severity severity, const QString &message) const;
     void checkTagsComingBack(QList<QList<Finding>> &perFile) const;
+    // A "'=" line: `readOf` is the word or frame line it reads, null when
+    // it stands anywhere else.
+    void checkReading(int row, int line, const QString &comment, const QString *readOf,
+                      QList<Finding> &out) const;
+    void checkMeterLine(int line, const QString &comment, bool beforeFrameLine,
+                        QList<Finding> &out) const;
+    // With meters: the words whose mora count cannot be known.
+    void checkUnreadWords(QList<QList<Finding>> &perFile) const;
 
     // What the files held, for findings that need all of them.
     QList<QStringList> m_lines; // by row, as decoded
     QList<bool> m_loaded;       // by row: the program would accept the file
     bool m_refrains = false;    // the frame file asks for held tags
+    bool m_meters = false;      // some frame line has a target in morae
 
     QString m_folder;        // ends in a separator
     QStringList m_tags;      // by row of the category table

@@ -46,11 +46,25 @@ bool ToolCommandLine::parse(const QStringList &arguments)
                                   QStringLiteral("S"));
     const QCommandLineOption frame({QStringLiteral("f"), QStringLiteral("frame")}, QString(),
                                    QStringLiteral("I"));
-    const QList<QCommandLineOption> writeOptions{count, append, seed, frame};
+    const QCommandLineOption readings(QStringLiteral("readings"), QString());
+    const QList<QCommandLineOption> writeOptions{count, append, seed, frame, readings};
+
+    // "--readings" takes a value only when it is written with "=".
+    QStringList args = arguments;
+    for (QString &a : args) {
+        const QLatin1String withValue("--readings=");
+        if (!a.startsWith(withValue))
+            continue;
+        if (a.sliced(withValue.size()) != QLatin1String("kana"))
+            return fail(QStringLiteral("「--readings」の値「%1」は kana だけが使えます")
+                            .arg(a.sliced(withValue.size())));
+        m_readings = 2;
+        a = QStringLiteral("--readings");
+    }
 
     QCommandLineParser parser;
-    parser.addOptions({help, version, quiet, count, append, seed, frame});
-    if (!parser.parse(arguments)) {
+    parser.addOptions({help, version, quiet, count, append, seed, frame, readings});
+    if (!parser.parse(args)) {
         if (!parser.unknownOptionNames().isEmpty())
             return fail(QStringLiteral("不明なオプション「%1」です")
                             .arg(typed(parser.unknownOptionNames().constFirst())));
@@ -104,6 +118,8 @@ bool ToolCommandLine::parse(const QStringList &arguments)
                                 .arg(o.names().constLast()));
     }
     m_quiet = parser.isSet(quiet);
+    if (parser.isSet(readings) && m_readings == 0)
+        m_readings = 1;
 
     struct Number {
         const QCommandLineOption &option;
@@ -130,7 +146,7 @@ QString ToolCommandLine::helpText(const QString &manPage)
     return QStringLiteral(
                "使い方: lyrmak-tool check [--quiet] [フォルダー]\n"
                "        lyrmak-tool write [--count N] [--append K] [--seed S] [--frame I] "
-               "[フォルダー]\n"
+               "[--readings[=kana]] [フォルダー]\n"
                "\n"
                "ミルトナのデータファイルを調べたり、歌詞を端末に書き出したりします。\n"
                "フォルダーを省くと、lyrmak-tool のあるフォルダー（ミルトナのプログラムの\n"
@@ -151,6 +167,9 @@ QString ToolCommandLine::helpText(const QString &manPage)
                "  -s, --seed S       乱数の種を S（0 以上の整数）にします。同じ種と同じデータ\n"
                "                     からは、いつも同じ歌詞ができます（既定は時刻から）\n"
                "  -f, --frame I      I 番目のフレームを使います（0 から数えます。既定はでたらめ）\n"
+               "      --readings     行ごとに、タブのあとに拍の数を書きます（読めない部分のある\n"
+               "                     行は「?」）。--readings=kana "
+               "なら、さらにタブと読みも書きます\n"
                "\n"
                "共通のオプション:\n"
                "  -h, --help         この説明を表示します\n"

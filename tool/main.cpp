@@ -82,7 +82,19 @@ int runWrite(const ToolCommandLine &line, const QString &folder)
     SongWriter writer(folder, line.seed(), [](QByteArrayView bytes) {
         return std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
     });
-    if (!writer.load()) {
+    writer.setSounds(line.readings() == 2   ? SongWriter::Sounds::Kana
+                     : line.readings() == 1 ? SongWriter::Sounds::Morae
+                                            : SongWriter::Sounds::Off);
+    const bool loaded = writer.load();
+    // What the program would have said in a box, and what the counts lack.
+    if (loaded) {
+        for (const QString &m : writer.messages())
+            printError(m);
+        if (line.readings() && writer.messages().isEmpty() && !writer.readingFailure().isEmpty())
+            printError(writer.readingFailure() +
+                       QStringLiteral("（漢字を含む行の拍は「?」になります）"));
+    }
+    if (!loaded) {
         for (const QString &m : writer.messages())
             printError(m);
         const QString check = QStringLiteral("lyrmak-tool check %1").arg(line.folder()).trimmed();
