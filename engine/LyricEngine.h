@@ -2,6 +2,7 @@
 
 #include "FrameFiller.h"
 #include "LyricData.h"
+#include "MeterFitter.h"
 #include "SongState.h"
 
 #include <QString>
@@ -61,6 +62,22 @@ public:
     // What the song since the last New lyrics has settled (refrains).
     SongState &song() { return m_song; }
 
+    // Targets for the non-empty lines of every frame, in order, in place of
+    // the file's; New lyrics then draws only among frames with that many
+    // non-empty lines. False (and nothing changed) when no frame has them.
+    // An empty list goes back to the file's targets.
+    bool setMorae(const QList<int> &morae);
+    // Whether frame n can take the targets that setMorae() gave.
+    bool fitsMorae(qsizetype n) const;
+    // One filling of frame n with `targets` per line (line i is element
+    // i + 1 of the frame's split at CR LF; 0: none), as Append lyrics fills:
+    // the same song, its held words and used words. For callers that bring
+    // their own targets, such as a melody.
+    QString RndWordInMeter(qsizetype n, const QList<int> &targets);
+    // The per-line targets of `frame` that put `morae` on its non-empty
+    // lines in order; empty when it has another number of them.
+    static QList<int> lineTargets(const QString &frame, const QList<int> &morae);
+
 private:
     void drawFrame();
     void getReady();
@@ -78,4 +95,6 @@ private:
     SongState m_song;
     // Per frame, made on first use when the lists can be planned.
     QList<std::optional<FrameFiller::TagPlan>> m_plans;
+    std::optional<MeterFitter> m_fitter; // made when first needed
+    QList<int> m_morae;                  // setMorae()
 };

@@ -13,6 +13,8 @@ class tst_ToolChecker : public QObject
 private slots:
     void check_data();
     void check();
+    void meters_data();
+    void meters();
 };
 
 // Each row puts `source` (a file of tests/data, "(none)", "(folder)",
@@ -132,6 +134,16 @@ void tst_ToolChecker::check()
     for (const QString &f : bundled.entryList(QDir::Files))
         if (f != target)
             QVERIFY(QFile::copy(bundled.filePath(f), dir.filePath(f)));
+    // A row looks at one file's findings: the bundled frames' targets ('!拍
+    // lines) would make a replaced list speak in every line, so they go.
+    if (!target.isEmpty() && target != "Kasi.dat") {
+        QFile frames(dir.filePath("Kasi.dat"));
+        QVERIFY(frames.open(QIODevice::ReadWrite));
+        QList<QByteArray> lines = frames.readAll().split('\n');
+        lines.removeIf([](const QByteArray &l) { return l.startsWith("'!\x94\x8f"); });
+        QVERIFY(frames.resize(0));
+        frames.write(lines.join('\n'));
+    }
     if (source == "(folder)") {
         QVERIFY(QDir(dir.path()).mkdir(target));
     } else if (source == "(fifo)") {
@@ -160,6 +172,51 @@ void tst_ToolChecker::check()
     QCOMPARE(got, wanted);
     for (qsizetype i = 0; i < got.size(); ++i)
         QVERIFY2(messages[i].contains(expected[i].section(' ', 1)), qPrintable(messages[i]));
+}
+
+// Kana lists whose counts are known, and a word without a reading.
+void tst_ToolChecker::meters_data()
+{
+    QTest::addColumn<QString>("frames");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("share");
+    QTest::newRow("without targets nothing is said") << "AdNoが\r\nGiと　Viいる\r\n@\r\n"
+                                                     << QStringList{} << QString();
+    QTest::newRow("targets")
+        << "'!くりかえし\r\n'!拍 8\r\nAdNoが\r\n'!拍 7\r\nGiと　Viいる\r\n\r\n'!拍 9\r\n"
+           "No1を　Vtいる\r\n'!拍 4\r\nああ　No1\r\n'!拍8\r\nGi\r\n@\r\n"
+        << QStringList{"Kasi.dat:5 この行は 7 拍にできません（なれるのは 9～11 拍）"}
+        << "拍: 指定のある 4 行のうち 3 行（75%）を指定どおりに埋められます";
+}
+
+void tst_ToolChecker::meters()
+{
+    QFETCH(QString, frames);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, share);
+    QTemporaryDir dir;
+    const QHash<QString, QString> files{
+        {"LYRMAK.HLP", "<html></html>"},
+        {"Gi.dat", "きらきら\r\nふわり\r\nどきどき\r\nそっと\r\n"},
+        {"Ad.dat", "あおい\r\nやさしい\r\nNoのような\r\n"},
+        {"Vi.dat", "ないて\r\nわらって\r\nとんで\r\n"},
+        {"Vt.dat", "だいて\r\nみつめて\r\n"},
+        {"No.dat", "ゆめ\r\nそら\r\nほしぞら\r\nうみ\r\nきみ\r\nLove\r\n"},
+        {"Kasi.dat", frames}};
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        QFile f(dir.filePath(it.key()));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(it.value().toUtf8());
+    }
+    DataChecker checker(dir.path());
+    QStringList got;
+    for (const Finding &f : checker.check())
+        if (f.message.contains(QStringLiteral("拍にできません")))
+            got << QStringLiteral("%1:%2 %3").arg(f.file).arg(f.line).arg(f.message);
+    QCOMPARE(got.size(), expected.size());
+    for (qsizetype i = 0; i < got.size(); ++i)
+        QVERIFY2(got[i].startsWith(expected[i]), qPrintable(got[i]));
+    QCOMPARE(checker.meterShare(), share);
 }
 
 QTEST_GUILESS_MAIN(tst_ToolChecker)

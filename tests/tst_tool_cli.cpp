@@ -2,6 +2,7 @@
 #include "FakeWindow.h"
 #include "FolderFileSystem.h"
 #include "LyricEngine.h"
+#include "MecabReadingSource.h"
 #include "SeededRandom.h"
 #include "SongWriter.h"
 
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -30,7 +32,7 @@ Run tool(QStringList args, const QString &dir = {})
     if (!args.isEmpty() && args.last().startsWith('>'))
         p.setStandardOutputFile(args.takeLast().mid(1));
     for (QString &a : args)
-        a = a == QLatin1String("DIR") ? dir : a;
+        a.replace(QLatin1String("DIR"), dir);
     p.start(QStringLiteral(LYRMAK_APP_DIR "/lyrmak-tool"), args);
     if (!p.waitForFinished(20000) || p.exitStatus() != QProcess::NormalExit)
         return {};
@@ -69,6 +71,7 @@ private slots:
     void runs();
     void utf8_data();
     void utf8();
+    void folderNotUtf8();
 };
 
 void tst_ToolCli::write_data()
@@ -96,6 +99,10 @@ void tst_ToolCli::write_data()
     // Each line's morae, "?" for a line with a part that has no reading.
     QTest::newRow("readings") << one << false << QStringList{"--readings"}
                               << "\nぎ と のが\t4\nあどぶて\t4\n";
+    QTest::newRow("morae: only frames with that many lines")
+        << QStringLiteral("一 Gi\r\n@\r\n二 Gi\r\n\r\nNo\r\n@\r\n") << false
+        << QStringList{"--morae", "2,1", "-n", "2", "--readings"}
+        << "\n二 ぎ\t2\n\nの\t1\n\n二 ぎ\t2\n\nの\t1\n";
     QTest::newRow("readings as kana, a line cut by @")
         << QStringLiteral("上 No@下\r\n@\r\n") << false
         << QStringList{"--count", "2", "--readings=kana"}
@@ -136,6 +143,8 @@ void tst_ToolCli::seeds()
     SeededRandom random(7);
     FakeWindow window;
     LyricEngine engine(files, clock, random, window);
+    MecabReadingSource mecab; // as the tool reads: the bundled frames have meters
+    engine.setReadingSource(&mecab);
     engine.Form_Load();
     QVERIFY(!engine.unloaded());
     QString expected;
@@ -176,9 +185,18 @@ void tst_ToolCli::runs_data()
         << L{"write", "--readings=all"} << "" << 2 << "「--readings」の値「all」は kana だけ";
     QTest::newRow("readings for check")
         << L{"check", "--readings"} << "" << 2 << "write でしか使えません";
+    QTest::newRow("morae out of range")
+        << L{"write", "--morae", "7,0"} << "" << 2 << "1 から 99 までの整数をコンマで区切って";
+    QTest::newRow("morae for check") << L{"check", "--morae", "7"} << "" << 2 << "write でしか";
+    QTest::newRow("no frame of that many lines")
+        << L{"write", "--morae", "7", kBundled} << "" << 1 << "空でない行が 1 行のフレームがない";
     QTest::newRow("two folders") << L{"check", "DIR", "DIR"} << "" << 2 << "余分な引数";
     QTest::newRow("no such folder")
         << L{"write", "/no/such/folder"} << "" << 2 << "フォルダー「/no/such/folder」がありません";
+    QTest::newRow("a file for the folder")
+        << L{"check", "DIR/Gi.dat"} << "" << 2 << "「DIR/Gi.dat」はフォルダーではなくファイルです";
+    QTest::newRow("a FIFO for the folder")
+        << L{"check", "DIR/Ad.dat", "FIFO"} << "" << 2 << "はフォルダーではなくFIFO";
     QTest::newRow("frame out of range")
         << L{"write", "--frame", "100000", kBundled} << "" << 2 << "フレームは 0 から";
     QTest::newRow("missing list")
@@ -192,7 +210,11 @@ void tst_ToolCli::runs_data()
     QTest::newRow("FIFO list: write")
         << L{"write", "DIR", "FIFO"} << "" << 1
         << "単語ファイルDIR/Ad.datの読み込みに失敗しました: 通常のファイルではありません";
-    QTest::newRow("clean") << L{"check", kBundled + "/"} << "エラー 0件、警告 0件\n" << 0 << "";
+    QTest::newRow("clean")
+        << L{"check", kBundled + "/"}
+        << "拍: 指定のある 3654 行のうち 3654 行（100%）を指定どおりに埋められます\n"
+           "エラー 0件、警告 0件\n"
+        << 0 << "";
     QTest::newRow("an error and a warning")
         << L{"check", "DIR"}
         << error +
@@ -255,6 +277,24 @@ void tst_ToolCli::utf8()
     SongWriter::appendUtf8WithLf(QString(text).insert(12, QChar(0xD800)), out);
     QCOMPARE(out,
              QString(text).insert(12, QChar::ReplacementCharacter).replace("\r\n", "\n").toUtf8());
+}
+
+// A folder whose name is not UTF-8 is found, and shown with U+FFFD for the
+// odd byte.
+void tst_ToolCli::folderNotUtf8()
+{
+    Folder folder(QStringLiteral("タグなし\r\n@\r\n"));
+    const QByteArray link = QFile::encodeName(folder.dir.path()) + "-caf\xE9";
+    QCOMPARE(::symlink(QFile::encodeName(folder.dir.path()).constData(), link.constData()), 0);
+    QProcess p;
+    p.start(QStringLiteral("/bin/sh"), {"-c", "\"$0\" check \"$1$(printf '\\351')\"",
+                                        LYRMAK_APP_DIR "/lyrmak-tool", folder.dir.path() + "-caf"});
+    QVERIFY(p.waitForFinished(20000));
+    ::unlink(link.constData());
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    QVERIFY2(out.startsWith(folder.dir.path() + QStringLiteral("-caf\uFFFD/Kasi.dat:1: 警告")),
+             qPrintable(out));
+    QCOMPARE(p.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_ToolCli)

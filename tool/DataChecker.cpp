@@ -5,6 +5,7 @@
 #include "LyricData.h"
 #include "LyricLoader.h"
 #include "MecabReadingSource.h"
+#include "MeterChecker.h"
 #include "Morae.h"
 #include "PosixTextReader.h"
 #include "ReadingMaker.h"
@@ -124,6 +125,11 @@ QList<Finding> DataChecker::check()
     checkTagsComingBack(perFile);
     if (m_meters)
         checkUnreadWords(perFile);
+    MeterChecker meters(m_folder, m_lines);
+    const QList<QList<Finding>> meterFindings = meters.check();
+    for (qsizetype row = 0; row < meterFindings.size(); ++row)
+        perFile[row] << meterFindings[row];
+    m_meterShare = meters.share();
     // Each file is decoded on its own, so a CP932 file that happens to be
     // valid UTF-8 is read as UTF-8: among CP932 files, that is worth a look.
     if (encodings.contains(TextCodec::Encoding::Cp932)) {

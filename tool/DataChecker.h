@@ -23,6 +23,10 @@ public:
     // then by line, errors before warnings.
     QList<Finding> check();
 
+    // For a frame file with targets in morae: how many of those lines can
+    // meet them, as a line of the report; empty otherwise.
+    const QString &meterShare() const { return m_meterShare; }
+
     // The last line of the report: "エラー 2件、警告 3件".
     static QString summary(const QList<Finding> &findings);
 
@@ -59,6 +63,7 @@ private:
     QList<bool> m_loaded;       // by row: the program would accept the file
     bool m_refrains = false;    // the frame file asks for held tags
     bool m_meters = false;      // some frame line has a target in morae
+    QString m_meterShare;
 
     QString m_folder;        // ends in a separator
     QStringList m_tags;      // by row of the category table

@@ -38,6 +38,12 @@ public:
     bool load();
     const QStringList &messages() const { return m_window.messages(); }
     qsizetype frameCount() const { return m_engine.data().Frames.size(); }
+    // Targets for the non-empty lines of every song (see LyricEngine::setMorae).
+    bool setMorae(const QList<int> &morae)
+    {
+        return m_engine.setMorae(morae) && m_soundEngine.setMorae(morae);
+    }
+    bool fitsMorae(qsizetype frame) const { return m_engine.fitsMorae(frame); }
 
     // One song: New lyrics (on `frame` when given, else a drawn frame), then
     // `appends` Append lyrics. Each filling is handed on as it is made, so

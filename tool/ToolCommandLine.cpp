@@ -47,7 +47,8 @@ bool ToolCommandLine::parse(const QStringList &arguments)
     const QCommandLineOption frame({QStringLiteral("f"), QStringLiteral("frame")}, QString(),
                                    QStringLiteral("I"));
     const QCommandLineOption readings(QStringLiteral("readings"), QString());
-    const QList<QCommandLineOption> writeOptions{count, append, seed, frame, readings};
+    const QCommandLineOption morae(QStringLiteral("morae"), QString(), QStringLiteral("N,N,..."));
+    const QList<QCommandLineOption> writeOptions{count, append, seed, frame, readings, morae};
 
     // "--readings" takes a value only when it is written with "=".
     QStringList args = arguments;
@@ -63,7 +64,7 @@ bool ToolCommandLine::parse(const QStringList &arguments)
     }
 
     QCommandLineParser parser;
-    parser.addOptions({help, version, quiet, count, append, seed, frame, readings});
+    parser.addOptions({help, version, quiet, count, append, seed, frame, readings, morae});
     if (!parser.parse(args)) {
         if (!parser.unknownOptionNames().isEmpty())
             return fail(QStringLiteral("不明なオプション「%1」です")
@@ -136,6 +137,17 @@ bool ToolCommandLine::parse(const QStringList &arguments)
             return fail(QStringLiteral("「--%1」の値「%2」は 0 以上の整数で指定してください")
                             .arg(n.option.names().constLast(), text));
     }
+    if (parser.isSet(morae)) {
+        const QString text = parser.value(morae);
+        for (const QString &part : text.split(QLatin1Char(','))) {
+            const std::optional<quint64> n = wholeNumber(part);
+            if (!n || *n < 1 || *n > 99)
+                return fail(QStringLiteral("「--morae」の値「%1」は、1 から 99 までの整数を"
+                                           "コンマで区切って指定してください")
+                                .arg(text));
+            m_morae << int(*n);
+        }
+    }
     m_count = countValue.value_or(1);
     m_appends = appendValue.value_or(0);
     return true;
@@ -146,7 +158,7 @@ QString ToolCommandLine::helpText(const QString &manPage)
     return QStringLiteral(
                "使い方: lyrmak-tool check [--quiet] [フォルダー]\n"
                "        lyrmak-tool write [--count N] [--append K] [--seed S] [--frame I] "
-               "[--readings[=kana]] [フォルダー]\n"
+               "[--readings[=kana]] [--morae N,N,...] [フォルダー]\n"
                "\n"
                "ミルトナのデータファイルを調べたり、歌詞を端末に書き出したりします。\n"
                "フォルダーを省くと、lyrmak-tool のあるフォルダー（ミルトナのプログラムの\n"
@@ -170,6 +182,8 @@ QString ToolCommandLine::helpText(const QString &manPage)
                "      --readings     行ごとに、タブのあとに拍の数を書きます（読めない部分のある\n"
                "                     行は「?」）。--readings=kana "
                "なら、さらにタブと読みも書きます\n"
+               "      --morae N,N,...  空でない行の拍数を順に指定します（ファイルの「'!拍」に\n"
+               "                     代わります）。その行数のフレームだけを使います\n"
                "\n"
                "共通のオプション:\n"
                "  -h, --help         この説明を表示します\n"
