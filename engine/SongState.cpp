@@ -5,14 +5,6 @@
 namespace
 {
 
-qsizetype prefix(const std::vector<qsizetype> &tree, qsizetype n)
-{
-    qsizetype sum = 0;
-    for (qsizetype i = n; i > 0; i -= i & -i)
-        sum += tree[size_t(i)];
-    return sum;
-}
-
 void add(std::vector<qsizetype> &tree, qsizetype index)
 {
     for (qsizetype i = index + 1; i < qsizetype(tree.size()); i += i & -i)
@@ -23,10 +15,16 @@ void add(std::vector<qsizetype> &tree, qsizetype index)
 
 bool SongState::isUsed(int category, qsizetype index) const
 {
-    const Used &u = m_used[size_t(category)];
-    if (u.tree.empty())
-        return std::binary_search(u.sorted.cbegin(), u.sorted.cend(), index);
-    return prefix(u.tree, index + 1) - prefix(u.tree, index) > 0;
+    const std::vector<quint64> &bits = m_used[size_t(category)].bits;
+    const size_t word = size_t(index) >> 6;
+    return index >= 0 && word < bits.size() && (bits[word] >> (index & 63)) & 1;
+}
+
+void SongState::setBit(Used &u, qsizetype index, qsizetype listSize)
+{
+    if (u.bits.empty())
+        u.bits.assign((size_t(listSize) + 63) / 64, 0);
+    u.bits[size_t(index) >> 6] |= quint64(1) << (index & 63);
 }
 
 void SongState::markUsed(int category, qsizetype index, qsizetype listSize)
@@ -35,6 +33,7 @@ void SongState::markUsed(int category, qsizetype index, qsizetype listSize)
     if (isUsed(category, index))
         return;
     ++u.count;
+    setBit(u, index, listSize);
     if (!u.tree.empty()) {
         add(u.tree, index);
         return;
@@ -92,6 +91,7 @@ qsizetype SongState::takeUnused(int category, qsizetype n, qsizetype listSize)
         ++n;
     u.sorted.insert(u.sorted.begin() + j, n);
     ++u.count;
+    setBit(u, n, listSize);
     return n;
 }
 
@@ -103,6 +103,11 @@ void SongState::clear()
                 h = Held();
     m_heldAny = false;
     for (Used &u : m_used) {
+        if (!u.tree.empty())
+            std::fill(u.bits.begin(), u.bits.end(), 0);
+        else
+            for (const qsizetype i : u.sorted)
+                u.bits[size_t(i) >> 6] = 0;
         u.count = 0;
         u.sorted.clear();
         u.tree.clear();

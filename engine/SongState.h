@@ -49,12 +49,16 @@ private:
     // The used indices of one list: sorted while few, then a Fenwick tree
     // over the whole list, so that clearing a song costs little and a long
     // song over a long list stays fast.
+    // A bit per word answers isUsed() at once (the meter fitting asks it of
+    // whole lists).
     struct Used {
         qsizetype count = 0;
         std::vector<qsizetype> sorted; // keeps its room from song to song
         std::vector<qsizetype> tree;
+        std::vector<quint64> bits;
     };
     static constexpr qsizetype kFewUsed = 128;
+    static void setBit(Used &u, qsizetype index, qsizetype listSize);
 
     std::array<Held, kCategories * 10> m_held;
     std::array<Used, kCategories> m_used;
