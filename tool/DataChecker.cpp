@@ -452,7 +452,7 @@ void DataChecker::checkFrameText(int startLine, const QList<std::pair<int, QStri
         if (it->size() == 1)
             out << finding(row, it->front(), kWarning,
                            QStringLiteral("くりかえしのタグ「%1」はこのフレームに1回しかないため、"
-                                          "何もくりかえされません")
+                                          "追加作詞をするまでくりかえされません")
                                .arg(it.key()));
 }
 
