@@ -610,7 +610,8 @@ MeterFitter::Reach MeterFitter::reach(const QString &line, const QString &readin
         return r;
     r.known = true;
     // A held tag's copies all take the same word: P(x^copies).
-    Poly p{1.0};
+    Poly p(kCap + 1, 0.0);
+    p[0] = 1.0;
     QList<std::pair<int, int>> seen;
     for (const Slot &s : tagsIn(line, -1)) {
         r.known = r.known && m_categories[s.category].measurable;
