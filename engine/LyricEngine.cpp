@@ -155,8 +155,8 @@ void LyricEngine::mnuRepeat_Click()
 {
     if (m_data.Frames.isEmpty())
         return;
-    m_window.appendText(RndWord(m_curFrame));
-    m_window.setSelStart(m_window.textLength());
+    if (m_window.appendText(RndWord(m_curFrame)))
+        m_window.setSelStart(m_window.textLength());
 }
 
 QString LyricEngine::RndWord(qsizetype n)

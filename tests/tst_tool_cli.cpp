@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -29,7 +30,7 @@ Run tool(QStringList args, const QString &dir = {})
     if (!args.isEmpty() && args.last().startsWith('>'))
         p.setStandardOutputFile(args.takeLast().mid(1));
     for (QString &a : args)
-        a = a == QLatin1String("DIR") ? dir : a;
+        a.replace(QLatin1String("DIR"), dir);
     p.start(QStringLiteral(LYRMAK_APP_DIR "/lyrmak-tool"), args);
     if (!p.waitForFinished(20000) || p.exitStatus() != QProcess::NormalExit)
         return {};
@@ -66,6 +67,7 @@ private slots:
     void seeds();
     void runs_data();
     void runs();
+    void folderNotUtf8();
 };
 
 void tst_ToolCli::write_data()
@@ -185,6 +187,10 @@ void tst_ToolCli::runs_data()
     QTest::newRow("two folders") << L{"check", "DIR", "DIR"} << "" << 2 << "余分な引数";
     QTest::newRow("no such folder")
         << L{"write", "/no/such/folder"} << "" << 2 << "フォルダー「/no/such/folder」がありません";
+    QTest::newRow("a file for the folder")
+        << L{"check", "DIR/Gi.dat"} << "" << 2 << "「DIR/Gi.dat」はフォルダーではなくファイルです";
+    QTest::newRow("a FIFO for the folder")
+        << L{"check", "DIR/Ad.dat", "FIFO"} << "" << 2 << "はフォルダーではなくFIFO";
     QTest::newRow("frame out of range")
         << L{"write", "--frame", "100000", kBundled} << "" << 2 << "フレームは 0 から";
     QTest::newRow("missing list")
@@ -234,6 +240,24 @@ void tst_ToolCli::runs()
         QCOMPARE(r.err, QString());
     else
         QVERIFY2(r.err.startsWith("lyrmak-tool: ") && r.err.contains(err), qPrintable(r.err));
+}
+
+// A folder whose name is not UTF-8 is found, and shown with U+FFFD for the
+// odd byte.
+void tst_ToolCli::folderNotUtf8()
+{
+    Folder folder(QStringLiteral("タグなし\r\n@\r\n"));
+    const QByteArray link = QFile::encodeName(folder.dir.path()) + "-caf\xE9";
+    QCOMPARE(::symlink(QFile::encodeName(folder.dir.path()).constData(), link.constData()), 0);
+    QProcess p;
+    p.start(QStringLiteral("/bin/sh"), {"-c", "\"$0\" check \"$1$(printf '\\351')\"",
+                                        LYRMAK_APP_DIR "/lyrmak-tool", folder.dir.path() + "-caf"});
+    QVERIFY(p.waitForFinished(20000));
+    ::unlink(link.constData());
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    QVERIFY2(out.startsWith(folder.dir.path() + QStringLiteral("-caf\uFFFD/Kasi.dat:1: 警告")),
+             qPrintable(out));
+    QCOMPARE(p.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_ToolCli)

@@ -3,23 +3,26 @@
 #include "AppInfo.h"
 #include "DataChecker.h"
 #include "FileError.h"
+#include "NativePath.h"
 #include "SongWriter.h"
 #include "ToolCommandLine.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
+#include <cerrno>
 #include <cstdio>
 #include <new>
+#include <sys/stat.h>
 
 namespace
 {
 
 enum Status { Success = 0, Failure = 1, BadUsage = 2 };
 
-// False when the text could not be written.
+// False when the text could not be written. Bytes of a path that are not
+// UTF-8 show as U+FFFD.
 bool print(std::FILE *stream, const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = NativePath::display(text).toUtf8();
     return std::fwrite(bytes.constData(), 1, bytes.size(), stream) == size_t(bytes.size());
 }
 
@@ -51,9 +54,22 @@ int usageError(const QString &message)
 QString dataFolder(const ToolCommandLine &line)
 {
     if (line.folder().isEmpty())
-        return QCoreApplication::applicationDirPath();
-    if (!QFileInfo(line.folder()).isDir()) {
-        usageError(QStringLiteral("フォルダー「%1」がありません").arg(line.folder()));
+        return NativePath::programFolder();
+    struct stat st = {};
+    if (::stat(NativePath::toNative(line.folder()).constData(), &st) != 0) {
+        const int err = errno;
+        usageError(err == ENOENT || err == ENOTDIR
+                       ? QStringLiteral("フォルダー「%1」がありません").arg(line.folder())
+                       : QStringLiteral("フォルダー「%1」を開けません（%2）")
+                             .arg(line.folder(), FileError::fromErrno(err).description()));
+        return QString();
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        const QString what = S_ISREG(st.st_mode)    ? QStringLiteral("ファイル")
+                             : S_ISFIFO(st.st_mode) ? QStringLiteral("FIFO（名前付きパイプ）")
+                             : S_ISSOCK(st.st_mode) ? QStringLiteral("ソケット")
+                                                    : QStringLiteral("デバイス");
+        usageError(QStringLiteral("「%1」はフォルダーではなく%2です").arg(line.folder(), what));
         return QString();
     }
     return line.folder();
@@ -148,13 +164,17 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("lyrmak-tool"));
     QCoreApplication::setApplicationVersion(AppInfo::version());
 
+    // The arguments as the bytes they are: a folder need not be UTF-8.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << NativePath::fromNative(argv[i]);
     ToolCommandLine line;
-    if (!line.parse(QCoreApplication::arguments()))
+    if (!line.parse(arguments))
         return usageError(line.error());
     switch (line.command()) {
     case ToolCommandLine::Command::Help:
         return finishOutput(
-            print(stdout, ToolCommandLine::helpText(QCoreApplication::applicationDirPath() +
+            print(stdout, ToolCommandLine::helpText(NativePath::programFolder() +
                                                     QStringLiteral("/lyrmak-tool.1"))));
     case ToolCommandLine::Command::Version:
         return finishOutput(print(stdout, ToolCommandLine::versionText()));
