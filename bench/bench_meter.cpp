@@ -182,8 +182,12 @@ void benchShare(const QString &folder)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    benchTypical();
-    benchRare();
-    benchShare(QStringLiteral(LYRMAK_METER_DATA_DIR));
+    const QStringList args = app.arguments().mid(1);
+    if (args.isEmpty() || args.contains(QStringLiteral("typical")))
+        benchTypical();
+    if (args.isEmpty() || args.contains(QStringLiteral("rare")))
+        benchRare();
+    if (args.isEmpty() || args.contains(QStringLiteral("share")))
+        benchShare(QStringLiteral(LYRMAK_METER_DATA_DIR));
     return 0;
 }
