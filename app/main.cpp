@@ -2,6 +2,7 @@
 #include "AppInfo.h"
 #include "Clipboard.h"
 #include "DesktopSession.h"
+#include "MecabReadingSource.h"
 #include "MtRandom.h"
 #include "PosixFileSystem.h"
 #include "QtJapanese.h"
@@ -72,7 +73,9 @@ int main(int argc, char *argv[])
     SystemClock clock;
     MtRandom random;
     Clipboard clipboard;
+    MecabReadingSource readings;
     frmLyrmak window(files, clock, random, clipboard);
+    window.engine().setReadingSource(&readings);
     if (!window.load())
         return 1;
     window.show();

@@ -4,17 +4,19 @@
 #include "PosixTextReader.h"
 #include "UserDataFolder.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
+#include "NativePath.h"
+
+#include <sys/stat.h>
 
 QString PosixFileSystem::programFolder() const
 {
-    return QCoreApplication::applicationDirPath();
+    return NativePath::programFolder();
 }
 
 bool PosixFileSystem::isRegularFile(const QString &path) const
 {
-    return QFileInfo(path).isFile();
+    struct stat st = {};
+    return ::stat(NativePath::toNative(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 std::unique_ptr<TextReader> PosixFileSystem::newReader()

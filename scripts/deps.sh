@@ -9,7 +9,8 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-wayland qt6-tra
           fonts-ipafont-gothic fonts-noto-cjk)
 if [[ "${1:-run}" == test ]]; then
     packages+=(clang-format libbenchmark-dev clang libclang-rt-14-dev xvfb xauth x11-utils
-               libxcb1-dev bc python3 imagemagick desktop-file-utils man-db weston kakasi)
+               libxcb1-dev bc python3 imagemagick desktop-file-utils man-db weston kakasi
+               mecab mecab-ipadic-utf8)
 fi
 # The Debian package: its build (scripts/build-deb.sh) and the test that
 # installs and starts it.

@@ -1,4 +1,6 @@
+#include "FakeWindow.h"
 #include "FolderFileSystem.h"
+#include "LyricSaver.h"
 #include "MainWindowFixture.h"
 
 #include <QDir>
@@ -61,6 +63,8 @@ private slots:
     void realFileFailures();
     void readOnlyProgramFolder_data();
     void readOnlyProgramFolder();
+    void outOfMemory_data();
+    void outOfMemory();
 };
 
 void tst_Save::twoSaves_data()
@@ -259,6 +263,40 @@ void tst_Save::readOnlyProgramFolder()
              prompt.isEmpty() ? QStringList() : QStringList(prompt));
     QCOMPARE(f.fs.files.value(savedTo), block("abc"));
     QCOMPARE(f.fs.files.value(savedTo == Path ? Own : Path), QByteArray());
+void tst_Save::outOfMemory_data()
+{
+    QTest::addColumn<Answers>("answers");
+    QTest::addColumn<QByteArray>("written");
+    const auto R = MsgAnswer::Retry, C = MsgAnswer::Cancel;
+    QTest::newRow("retry") << Answers{R} << block("abc");
+    QTest::newRow("retry, cancel") << Answers{R, C} << QByteArray();
+}
+
+// A text too large for the memory left: the memory message with Retry, and
+// the text stays in the window.
+void tst_Save::outOfMemory()
+{
+    QFETCH(Answers, answers);
+    QFETCH(QByteArray, written);
+    struct Window : FakeWindow {
+        mutable int failures = 0;
+        QString text() const override
+        {
+            if (failures-- > 0)
+                throw std::bad_alloc();
+            return FakeWindow::text();
+        }
+    } window;
+    window.m_text = QStringLiteral("abc");
+    window.failures = written.isNull() ? int(answers.size()) : 1;
+    window.answers = answers;
+    FakeFileSystem fs;
+    LyricSaver(fs, window).save(Path);
+    QCOMPARE(window.boxes.size(), answers.size());
+    for (const FakeWindow::Box &b : window.boxes)
+        QCOMPARE(b.prompt, CannotWrite + QStringLiteral("メモリが足りません"));
+    QCOMPARE(fs.files.value(Path), written);
+    QCOMPARE(window.m_text, QStringLiteral("abc"));
 }
 
 QTEST_MAIN(tst_Save)

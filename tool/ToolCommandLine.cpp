@@ -46,11 +46,26 @@ bool ToolCommandLine::parse(const QStringList &arguments)
                                   QStringLiteral("S"));
     const QCommandLineOption frame({QStringLiteral("f"), QStringLiteral("frame")}, QString(),
                                    QStringLiteral("I"));
-    const QList<QCommandLineOption> writeOptions{count, append, seed, frame};
+    const QCommandLineOption readings(QStringLiteral("readings"), QString());
+    const QCommandLineOption morae(QStringLiteral("morae"), QString(), QStringLiteral("N,N,..."));
+    const QList<QCommandLineOption> writeOptions{count, append, seed, frame, readings, morae};
+
+    // "--readings" takes a value only when it is written with "=".
+    QStringList args = arguments;
+    for (QString &a : args) {
+        const QLatin1String withValue("--readings=");
+        if (!a.startsWith(withValue))
+            continue;
+        if (a.sliced(withValue.size()) != QLatin1String("kana"))
+            return fail(QStringLiteral("「--readings」の値「%1」は kana だけが使えます")
+                            .arg(a.sliced(withValue.size())));
+        m_readings = 2;
+        a = QStringLiteral("--readings");
+    }
 
     QCommandLineParser parser;
-    parser.addOptions({help, version, quiet, count, append, seed, frame});
-    if (!parser.parse(arguments)) {
+    parser.addOptions({help, version, quiet, count, append, seed, frame, readings, morae});
+    if (!parser.parse(args)) {
         if (!parser.unknownOptionNames().isEmpty())
             return fail(QStringLiteral("不明なオプション「%1」です")
                             .arg(typed(parser.unknownOptionNames().constFirst())));
@@ -104,6 +119,8 @@ bool ToolCommandLine::parse(const QStringList &arguments)
                                 .arg(o.names().constLast()));
     }
     m_quiet = parser.isSet(quiet);
+    if (parser.isSet(readings) && m_readings == 0)
+        m_readings = 1;
 
     struct Number {
         const QCommandLineOption &option;
@@ -120,6 +137,17 @@ bool ToolCommandLine::parse(const QStringList &arguments)
             return fail(QStringLiteral("「--%1」の値「%2」は 0 以上の整数で指定してください")
                             .arg(n.option.names().constLast(), text));
     }
+    if (parser.isSet(morae)) {
+        const QString text = parser.value(morae);
+        for (const QString &part : text.split(QLatin1Char(','))) {
+            const std::optional<quint64> n = wholeNumber(part);
+            if (!n || *n < 1 || *n > 99)
+                return fail(QStringLiteral("「--morae」の値「%1」は、1 から 99 までの整数を"
+                                           "コンマで区切って指定してください")
+                                .arg(text));
+            m_morae << int(*n);
+        }
+    }
     m_count = countValue.value_or(1);
     m_appends = appendValue.value_or(0);
     return true;
@@ -130,7 +158,7 @@ QString ToolCommandLine::helpText(const QString &manPage)
     return QStringLiteral(
                "使い方: lyrmak-tool check [--quiet] [フォルダー]\n"
                "        lyrmak-tool write [--count N] [--append K] [--seed S] [--frame I] "
-               "[フォルダー]\n"
+               "[--readings[=kana]] [--morae N,N,...] [フォルダー]\n"
                "\n"
                "ミルトナのデータファイルを調べたり、歌詞を端末に書き出したりします。\n"
                "フォルダーを省くと、lyrmak-tool のあるフォルダー（ミルトナのプログラムの\n"
@@ -151,6 +179,11 @@ QString ToolCommandLine::helpText(const QString &manPage)
                "  -s, --seed S       乱数の種を S（0 以上の整数）にします。同じ種と同じデータ\n"
                "                     からは、いつも同じ歌詞ができます（既定は時刻から）\n"
                "  -f, --frame I      I 番目のフレームを使います（0 から数えます。既定はでたらめ）\n"
+               "      --readings     行ごとに、タブのあとに拍の数を書きます（読めない部分のある\n"
+               "                     行は「?」）。--readings=kana "
+               "なら、さらにタブと読みも書きます\n"
+               "      --morae N,N,...  空でない行の拍数を順に指定します（ファイルの「'!拍」に\n"
+               "                     代わります）。その行数のフレームだけを使います\n"
                "\n"
                "共通のオプション:\n"
                "  -h, --help         この説明を表示します\n"

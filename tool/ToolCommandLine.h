@@ -22,6 +22,10 @@ public:
     quint64 appends() const { return m_appends; }
     std::optional<quint64> seed() const { return m_seed; }
     std::optional<quint64> frame() const { return m_frame; }
+    // --morae: targets for the non-empty lines of a song; empty when not given.
+    const QList<int> &morae() const { return m_morae; }
+    // --readings: 1 for the counts of morae, 2 with the readings too (=kana).
+    int readings() const { return m_readings; }
     const QString &error() const { return m_error; }
 
     // `manPage` is where the man page lies: beside the tool.
@@ -38,5 +42,7 @@ private:
     quint64 m_appends = 0;
     std::optional<quint64> m_seed;
     std::optional<quint64> m_frame;
+    QList<int> m_morae;
+    int m_readings = 0;
     QString m_error;
 };

@@ -3,23 +3,26 @@
 #include "AppInfo.h"
 #include "DataChecker.h"
 #include "FileError.h"
+#include "NativePath.h"
 #include "SongWriter.h"
 #include "ToolCommandLine.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
+#include <cerrno>
 #include <cstdio>
 #include <new>
+#include <sys/stat.h>
 
 namespace
 {
 
 enum Status { Success = 0, Failure = 1, BadUsage = 2 };
 
-// False when the text could not be written.
+// False when the text could not be written. Bytes of a path that are not
+// UTF-8 show as U+FFFD.
 bool print(std::FILE *stream, const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = NativePath::display(text).toUtf8();
     return std::fwrite(bytes.constData(), 1, bytes.size(), stream) == size_t(bytes.size());
 }
 
@@ -51,9 +54,22 @@ int usageError(const QString &message)
 QString dataFolder(const ToolCommandLine &line)
 {
     if (line.folder().isEmpty())
-        return QCoreApplication::applicationDirPath();
-    if (!QFileInfo(line.folder()).isDir()) {
-        usageError(QStringLiteral("フォルダー「%1」がありません").arg(line.folder()));
+        return NativePath::programFolder();
+    struct stat st = {};
+    if (::stat(NativePath::toNative(line.folder()).constData(), &st) != 0) {
+        const int err = errno;
+        usageError(err == ENOENT || err == ENOTDIR
+                       ? QStringLiteral("フォルダー「%1」がありません").arg(line.folder())
+                       : QStringLiteral("フォルダー「%1」を開けません（%2）")
+                             .arg(line.folder(), FileError::fromErrno(err).description()));
+        return QString();
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        const QString what = S_ISREG(st.st_mode)    ? QStringLiteral("ファイル")
+                             : S_ISFIFO(st.st_mode) ? QStringLiteral("FIFO（名前付きパイプ）")
+                             : S_ISSOCK(st.st_mode) ? QStringLiteral("ソケット")
+                                                    : QStringLiteral("デバイス");
+        usageError(QStringLiteral("「%1」はフォルダーではなく%2です").arg(line.folder(), what));
         return QString();
     }
     return line.folder();
@@ -61,7 +77,8 @@ QString dataFolder(const ToolCommandLine &line)
 
 int runCheck(const ToolCommandLine &line, const QString &folder)
 {
-    const QList<Finding> findings = DataChecker(folder).check();
+    DataChecker checker(folder);
+    const QList<Finding> findings = checker.check();
     QString shown = FolderFileSystem::normalized(folder);
     if (!shown.endsWith(QLatin1Char('/')))
         shown += QLatin1Char('/');
@@ -72,6 +89,8 @@ int runCheck(const ToolCommandLine &line, const QString &folder)
         if (f.isError() || !line.quiet())
             report += f.toText(shown) + QLatin1Char('\n');
     }
+    if (!line.quiet() && !checker.meterShare().isEmpty())
+        report += checker.meterShare() + QLatin1Char('\n');
     if (!line.quiet())
         report += DataChecker::summary(findings) + QLatin1Char('\n');
     return finishOutput(print(stdout, report), errors ? Failure : Success);
@@ -82,7 +101,19 @@ int runWrite(const ToolCommandLine &line, const QString &folder)
     SongWriter writer(folder, line.seed(), [](QByteArrayView bytes) {
         return std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
     });
-    if (!writer.load()) {
+    writer.setSounds(line.readings() == 2   ? SongWriter::Sounds::Kana
+                     : line.readings() == 1 ? SongWriter::Sounds::Morae
+                                            : SongWriter::Sounds::Off);
+    const bool loaded = writer.load();
+    // What the program would have said in a box, and what the counts lack.
+    if (loaded) {
+        for (const QString &m : writer.messages())
+            printError(m);
+        if (line.readings() && writer.messages().isEmpty() && !writer.readingFailure().isEmpty())
+            printError(writer.readingFailure() +
+                       QStringLiteral("（漢字を含む行の拍は「?」になります）"));
+    }
+    if (!loaded) {
         for (const QString &m : writer.messages())
             printError(m);
         const QString check = QStringLiteral("lyrmak-tool check %1").arg(line.folder()).trimmed();
@@ -96,6 +127,27 @@ int runWrite(const ToolCommandLine &line, const QString &folder)
                                   .arg(writer.frameCount() - 1)
                                   .arg(*line.frame()));
         frame = qsizetype(*line.frame());
+    }
+    if (!line.morae().isEmpty()) {
+        QStringList shown;
+        for (const int n : line.morae())
+            shown << QString::number(n);
+        const QString given = shown.join(QLatin1Char(','));
+        if (!writer.setMorae(line.morae())) {
+            printError(QStringLiteral("空でない行が %1 行のフレームがないため、「--morae %2」の"
+                                      "歌詞は作れません")
+                           .arg(line.morae().size())
+                           .arg(given));
+            return Failure;
+        }
+        if (frame && !writer.fitsMorae(*frame)) {
+            printError(QStringLiteral("フレーム %1 の空でない行は %2 行ではないため、"
+                                      "「--morae %3」に合いません")
+                           .arg(*frame)
+                           .arg(line.morae().size())
+                           .arg(given));
+            return Failure;
+        }
     }
 
     bool written = true;
@@ -112,13 +164,17 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("lyrmak-tool"));
     QCoreApplication::setApplicationVersion(AppInfo::version());
 
+    // The arguments as the bytes they are: a folder need not be UTF-8.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << NativePath::fromNative(argv[i]);
     ToolCommandLine line;
-    if (!line.parse(QCoreApplication::arguments()))
+    if (!line.parse(arguments))
         return usageError(line.error());
     switch (line.command()) {
     case ToolCommandLine::Command::Help:
         return finishOutput(
-            print(stdout, ToolCommandLine::helpText(QCoreApplication::applicationDirPath() +
+            print(stdout, ToolCommandLine::helpText(NativePath::programFolder() +
                                                     QStringLiteral("/lyrmak-tool.1"))));
     case ToolCommandLine::Command::Version:
         return finishOutput(print(stdout, ToolCommandLine::versionText()));

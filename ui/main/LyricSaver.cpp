@@ -6,6 +6,7 @@
 #include "TextCodec.h"
 
 #include <algorithm>
+#include <new>
 
 namespace
 {
@@ -67,19 +68,18 @@ bool LyricSaver::askRetry(const FileError &error)
 
 void LyricSaver::save(const QString &path)
 {
-    const QString text = m_window.text();
-    if (isBlank(text)) {
-        m_window.messageBox(QStringLiteral("歌詞データが存在しません"), MsgButtons::Ok,
-                            MsgIcon::Critical, AppInfo::title());
-        return;
-    }
-    // Refused before the file is touched.
-    qsizetype at = -1;
-    m_copy = TextCodec::encodeCp932(text + CrLf, &at);
-    if (at >= 0) {
-        m_window.messageBox(CannotWrite + CrLf + describeUnwritable(text, at), MsgButtons::Ok,
-                            MsgIcon::Critical, AppInfo::title());
-        return;
+    // A text too large for the memory left gives the memory message, as
+    // loading does; the text itself is never touched, and Retry tries again.
+    for (;;) {
+        try {
+            if (!prepare())
+                return;
+            break;
+        } catch (const std::bad_alloc &) {
+            m_copy = QByteArray();
+            if (!askRetry(FileError::of(FileError::Kind::OutOfMemory)))
+                return;
+        }
     }
 
     const std::unique_ptr<AppendFile> file = m_files.newAppendFile();
@@ -87,9 +87,31 @@ void LyricSaver::save(const QString &path)
         if (!run(step, *file, path)) {
             if (file->isOpen())
                 file->discard();
-            return;
+            break;
         }
     }
+    m_copy = QByteArray();
+    m_block = QByteArray();
+}
+
+bool LyricSaver::prepare()
+{
+    const QString text = m_window.text();
+    if (isBlank(text)) {
+        m_window.messageBox(QStringLiteral("歌詞データが存在しません"), MsgButtons::Ok,
+                            MsgIcon::Critical, AppInfo::title());
+        return false;
+    }
+    // Refused before the file is touched.
+    qsizetype at = -1;
+    m_copy = TextCodec::encodeCp932(text + CrLf, &at);
+    if (at >= 0) {
+        m_copy = QByteArray();
+        m_window.messageBox(CannotWrite + CrLf + describeUnwritable(text, at), MsgButtons::Ok,
+                            MsgIcon::Critical, AppInfo::title());
+        return false;
+    }
+    return true;
 }
 
 FileError LyricSaver::open(AppendFile &file, const QString &path)
@@ -117,9 +139,14 @@ bool LyricSaver::run(Step step, AppendFile &file, const QString &path)
             if (error.ok()) {
                 // A block always starts on a line of its own, also behind a
                 // block that a crash or an editor left without its CR LF.
-                m_block = file.endsInLineBreak() ? QByteArray() : QByteArrayLiteral("\r\n");
-                m_block +=
-                    QByteArrayLiteral("-------------------------------\r\n") + m_copy + m_copy;
+                try {
+                    m_block = file.endsInLineBreak() ? QByteArray() : QByteArrayLiteral("\r\n");
+                    m_block +=
+                        QByteArrayLiteral("-------------------------------\r\n") + m_copy + m_copy;
+                } catch (const std::bad_alloc &) {
+                    m_block = QByteArray();
+                    error = FileError::of(FileError::Kind::OutOfMemory);
+                }
             }
             break;
         case Step::Write:

@@ -36,6 +36,9 @@ public:
 private:
     enum class Step { Open, Write, Close, Done };
 
+    // The text in CP932 into m_copy; false, after its box, when there is
+    // nothing to save or it cannot be written.
+    bool prepare();
     // Runs one step; false when the user gave up on it.
     bool run(Step step, AppendFile &file, const QString &path);
     FileError open(AppendFile &file, const QString &path);
