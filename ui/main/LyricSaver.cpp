@@ -61,7 +61,9 @@ QString LyricSaver::describeUnwritable(QStringView text, qsizetype at)
 
 bool LyricSaver::askRetry(const FileError &error)
 {
-    const QString cause = error.description() + QStringLiteral(": ") + m_path;
+    // Names the file once one was tried; memory runs short before that too.
+    const QString cause = m_path.isEmpty() ? error.description()
+                                           : error.description() + QStringLiteral(": ") + m_path;
     return m_window.messageBox(CannotWrite + CrLf + cause, MsgButtons::RetryCancel,
                                MsgIcon::Critical, AppInfo::title()) == MsgAnswer::Retry;
 }
