@@ -8,6 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-build-deb}
+mkdir -p "$out"
 sudo_cmd=()
 if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
 fail() {
@@ -24,8 +25,8 @@ start=$SECONDS
 if command -v ccache >/dev/null; then
     export CMAKE_CXX_COMPILER_LAUNCHER=ccache
 fi
-DEB_BUILD_OPTIONS="nocheck parallel=2 noddebs" scripts/build-deb.sh "$out" >"$out.log" 2>&1 ||
-    { tail -40 "$out.log"; fail "the package did not build (log: $out.log)"; }
+DEB_BUILD_OPTIONS="nocheck parallel=2 noddebs" scripts/build-deb.sh "$out" >"$out/build.log" 2>&1 ||
+    { tail -40 "$out/build.log"; fail "the package did not build (log: $out/build.log)"; }
 echo "-- パッケージのビルド: $((SECONDS - start)) 秒"
 lintian --fail-on error,warning --info "$out"/lyrmak_*.changes || fail "lintian"
 
