@@ -19,3 +19,5 @@ echo "== 起動時間とメモリ (bench/startup/run_startup.sh)"
 bench/startup/run_startup.sh 2>/dev/null | grep -v XDG_RUNTIME_DIR
 echo "== lyrmak-tool と tracery-grammar (bench/tool_vs_tracery.sh)"
 LYRMAK_TOOL=build/app/lyrmak-tool bench/tool_vs_tracery.sh
+echo "== くりかえし (bench/refrain_share.py)"
+python3 bench/refrain_share.py build/app/lyrmak-tool data

@@ -1,8 +1,9 @@
 // Fills a frame from arbitrary lists: the input, as UTF-8, is split at NUL
 // into a frame and the words of the five lists (lists separated by SOH).
-// Each input is filled twice: as in a frame file without refrains and as in
-// one with them. Filling always ends, and where no word brings back its own
-// tag it agrees exactly with the restart-from-the-start algorithm.
+// Each input is filled as in a frame file without refrains, and as a song of
+// two fillings (New lyrics, Append lyrics) in one with them. Filling always
+// ends, and where no word brings back its own tag it agrees exactly with the
+// restart-from-the-start algorithm, held texts and used words included.
 // Then the frame is filled to meter, each line given a target: the filling
 // ends with the frame's lines, and in a frame without refrains every line
 // whose target can be met (as the checker judges) meets it exactly.
@@ -11,6 +12,7 @@
 #include "LiteralFiller.h"
 #include "MeterFitter.h"
 #include "Morae.h"
+#include "SongState.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -33,14 +35,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     for (const auto rules : {FrameFiller::Rules::Classic, FrameFiller::Rules::Refrains}) {
+        const bool refrains = rules == FrameFiller::Rules::Refrains;
+        const FrameFiller filler(wl, rules);
         FakeRandom a(size), b(size);
-        const QString fast = FrameFiller::fill(frame, wl, a, rules);
-        if (fast.size() > FrameFiller::kMaxTextLength + 64)
-            std::abort();
-        if (finite && frame.size() < 4096) {
-            const QString slow = literalFill(frame, wl, b, rules == FrameFiller::Rules::Refrains);
-            if (slow != fast || a.draws != b.draws)
+        SongState song;
+        LiteralSong literalSong;
+        for (int filling = 0; filling < (refrains ? 2 : 1); ++filling) {
+            const QString fast = filler.fill(frame, a, song);
+            if (fast.size() > FrameFiller::kMaxTextLength + 64)
                 std::abort();
+            if (finite && frame.size() < 4096) {
+                const QString slow = literalFill(frame, wl, b, refrains, &literalSong);
+                if (slow != fast || a.draws != b.draws)
+                    std::abort();
+            }
         }
     }
 
