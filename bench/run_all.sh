@@ -7,6 +7,8 @@ cmake --preset default >/dev/null
 cmake --build --preset default >/dev/null
 echo "== 読み込みと埋め込み (bench_engine)"
 build/bench/bench_engine
+echo "== 拍に合わせる埋め込み (bench_meter)"
+build/bench/bench_meter
 echo "== 追加作詞と新規作詞 (bench_mainwindow)"
 QT_QPA_PLATFORM=offscreen build/bench/bench_mainwindow 2>/dev/null
 echo "== ヘルプのページの表示 (bench_helpviewer)"

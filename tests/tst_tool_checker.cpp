@@ -179,31 +179,37 @@ void tst_ToolChecker::check()
 void tst_ToolChecker::meters_data()
 {
     QTest::addColumn<QString>("frames");
+    QTest::addColumn<QString>("nouns");
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QString>("share");
+    const QString nouns = "ゆめ\r\nそら\r\nほしぞら\r\nうみ\r\nきみ\r\nLove\r\n";
     QTest::newRow("without targets nothing is said") << "AdNoが\r\nGiと　Viいる\r\n@\r\n"
-                                                     << QStringList{} << QString();
+                                                     << nouns << QStringList{} << QString();
     QTest::newRow("targets")
         << "'!くりかえし\r\n'!拍 8\r\nAdNoが\r\n'!拍 7\r\nGiと　Viいる\r\n\r\n'!拍 9\r\n"
            "No1を　Vtいる\r\n'!拍 4\r\nああ　No1\r\n'!拍8\r\nGi\r\n@\r\n"
-        << QStringList{"Kasi.dat:5 この行は 7 拍にできません（なれるのは 9～11 拍）"}
+        << nouns << QStringList{"Kasi.dat:5 この行は 7 拍にできません（なれるのは 9～11 拍）"}
         << "拍: 指定のある 4 行のうち 3 行（75%）を指定どおりに埋められます";
+    QTest::newRow("a noun holding its own tag: targets unused")
+        << "'!拍 8\r\nAdNoが\r\n@\r\n"
+        << "ゆめ\r\nNoのかけら\r\n"
+        << QStringList{"Kasi.dat:1 単語がとなりの文字とタグを作ったり"} << QString();
 }
 
 void tst_ToolChecker::meters()
 {
     QFETCH(QString, frames);
+    QFETCH(QString, nouns);
     QFETCH(QStringList, expected);
     QFETCH(QString, share);
     QTemporaryDir dir;
-    const QHash<QString, QString> files{
-        {"LYRMAK.HLP", "<html></html>"},
-        {"Gi.dat", "きらきら\r\nふわり\r\nどきどき\r\nそっと\r\n"},
-        {"Ad.dat", "あおい\r\nやさしい\r\nNoのような\r\n"},
-        {"Vi.dat", "ないて\r\nわらって\r\nとんで\r\n"},
-        {"Vt.dat", "だいて\r\nみつめて\r\n"},
-        {"No.dat", "ゆめ\r\nそら\r\nほしぞら\r\nうみ\r\nきみ\r\nLove\r\n"},
-        {"Kasi.dat", frames}};
+    const QHash<QString, QString> files{{"LYRMAK.HLP", "<html></html>"},
+                                        {"Gi.dat", "きらきら\r\nふわり\r\nどきどき\r\nそっと\r\n"},
+                                        {"Ad.dat", "あおい\r\nやさしい\r\nNoのような\r\n"},
+                                        {"Vi.dat", "ないて\r\nわらって\r\nとんで\r\n"},
+                                        {"Vt.dat", "だいて\r\nみつめて\r\n"},
+                                        {"No.dat", nouns},
+                                        {"Kasi.dat", frames}};
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
         QFile f(dir.filePath(it.key()));
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -212,7 +218,8 @@ void tst_ToolChecker::meters()
     DataChecker checker(dir.path());
     QStringList got;
     for (const Finding &f : checker.check())
-        if (f.message.contains(QStringLiteral("拍にできません")))
+        if (f.message.contains(QStringLiteral("拍にできません")) ||
+            f.message.contains(QStringLiteral("拍の指定は使われません")))
             got << QStringLiteral("%1:%2 %3").arg(f.file).arg(f.line).arg(f.message);
     QCOMPARE(got.size(), expected.size());
     for (qsizetype i = 0; i < got.size(); ++i)
