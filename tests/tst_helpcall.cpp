@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -69,6 +70,11 @@ void tst_HelpCall::oneViewerPerFile()
     const QByteArray dir = QFile::encodeName(root.path()) + '/' + folder;
     const QByteArray help = dir + "/LYRMAK.HLP";
     ::mkdir(dir.constData(), 0700);
+    // QTemporaryDir removes only what Qt can name.
+    const auto cleanUp = qScopeGuard([&] {
+        ::unlink(help.constData());
+        ::rmdir(dir.constData());
+    });
     FILE *file = ::fopen(help.constData(), "w");
     QVERIFY(file && ::fputs("<html><h2>A</h2></html>", file) >= 0);
     ::fclose(file);

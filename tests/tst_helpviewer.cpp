@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPainterPath>
 #include <QRawFont>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSet>
@@ -270,6 +271,15 @@ void tst_HelpViewer::oddBytesInThePath()
                 ::fwrite(bytes.constData(), 1, size_t(bytes.size()), f) == size_t(bytes.size()));
         ::fclose(f);
     };
+    // QTemporaryDir removes only what Qt can name: these go by their bytes.
+    const auto cleanUp = qScopeGuard([&] {
+        for (const QByteArray &n : {other, name}) {
+            const QByteArray folder = QFile::encodeName(root.path()) + '/' + n;
+            for (const char *file : {"/LYRMAK.HLP", "/page.html", "/pic.png"})
+                ::unlink(folder + file);
+            ::rmdir(folder.constData());
+        }
+    });
     QString help;
     for (const QByteArray &n : {other, name}) {
         const QString folder = root.path() + '/' + NativePath::fromNative(n);
