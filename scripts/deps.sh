@@ -6,7 +6,8 @@ set -euo pipefail
 # qt6-wayland lets the program run on a Wayland desktop without XWayland;
 # fonts-noto-cjk is the proportional Japanese font of Debian's Japanese desktops.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-wayland qt6-translations-l10n
-          fonts-ipafont-gothic fonts-noto-cjk)
+          fonts-ipafont-gothic fonts-noto-cjk
+          libmecab-dev mecab-ipadic-utf8 libsmf-dev libzip-dev)
 if [[ "${1:-run}" == test ]]; then
     packages+=(clang-format libbenchmark-dev clang libclang-rt-14-dev xvfb xauth x11-utils
                libxcb1-dev bc python3 imagemagick desktop-file-utils man-db weston kakasi

@@ -16,12 +16,14 @@ SongWriter::SongWriter(const QString &folder, std::optional<quint64> seed, Outpu
       m_soundEngine(m_files, m_clock, m_echoed.echo(), m_soundWindow), m_output(std::move(output))
 {
     m_buffer.reserve(2 * kFlushAt);
-    m_engine.setReadingSource(&m_readings);
 }
 
 bool SongWriter::load()
 {
     m_echoed.keep(m_sounds != Sounds::Off);
+    m_engine.setReadingSource(&m_readings, m_sounds == Sounds::Off
+                                               ? LyricEngine::ReadingNeed::WhenMeters
+                                               : LyricEngine::ReadingNeed::Always);
     m_engine.Form_Load();
     if (m_engine.unloaded() || m_window.unloaded())
         return false;

@@ -4,9 +4,14 @@
 // two fillings (New lyrics, Append lyrics) in one with them. Filling always
 // ends, and where no word brings back its own tag it agrees exactly with the
 // restart-from-the-start algorithm, held texts and used words included.
+// Then the frame is filled to meter, each line given a target: the filling
+// ends with the frame's lines, and in a frame without refrains every line
+// whose target can be met (as the checker judges) meets it exactly.
 #include "FakeRandom.h"
 #include "FrameFiller.h"
 #include "LiteralFiller.h"
+#include "MeterFitter.h"
+#include "Morae.h"
 #include "SongState.h"
 
 #include <cstdint>
@@ -44,6 +49,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 if (slow != fast || a.draws != b.draws)
                     std::abort();
             }
+        }
+    }
+
+    if (frame.size() > 4096)
+        return 0;
+    const QStringList lines = frame.split(QStringLiteral("\r\n"));
+    QList<int> targets;
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        targets << int((qHash(lines[i]) + size) % 24);
+    for (const auto rules : {FrameFiller::Rules::Classic, FrameFiller::Rules::Refrains}) {
+        const MeterFitter fitter(wl, rules);
+        FakeRandom random(size);
+        SongState song;
+        const QString out = fitter.fill(frame, {}, targets, song, random);
+        if (!fitter.isUsable())
+            continue;
+        const QStringList filled = out.split(QStringLiteral("\r\n"));
+        if (filled.size() != lines.size())
+            std::abort();
+        if (rules == FrameFiller::Rules::Refrains)
+            continue;
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            const int target = targets[i - 1];
+            const MeterFitter::Reach reach = fitter.reach(lines[i], lines[i], true);
+            if (target > 0 && reach.known && reach.reaches(target) &&
+                Morae::count(filled[i]) != target)
+                std::abort();
         }
     }
     return 0;
