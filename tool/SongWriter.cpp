@@ -52,8 +52,43 @@ bool SongWriter::finish()
     return !m_failed;
 }
 
+QString SongWriter::fill(bool newSong, std::optional<qsizetype> frame,
+                         [[maybe_unused]] const LineTargets &targets)
+{
+    // Plain fillings until lines can be filled to a target: the one place
+    // where the targets come in.
+    QString text;
+    m_capture = &text;
+    if (newSong && frame) {
+        m_window.setText(QString());
+        m_engine.setCurFrame(*frame);
+        m_engine.mnuRepeat_Click();
+    } else if (newSong) {
+        m_engine.mnuNew_Click();
+    } else {
+        m_engine.mnuRepeat_Click();
+    }
+    m_capture = nullptr;
+    return text;
+}
+
+QString SongWriter::reading(const QString &line) const
+{
+    // Kana stand for themselves until words carry their readings.
+    return line;
+}
+
+void SongWriter::write(QStringView text)
+{
+    take(text.toString());
+}
+
 void SongWriter::take(const QString &piece)
 {
+    if (m_capture) {
+        *m_capture += piece;
+        return;
+    }
     if (m_failed || piece.isEmpty())
         return;
     appendUtf8WithLf(piece, m_buffer);

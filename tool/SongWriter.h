@@ -37,6 +37,18 @@ public:
     // Writes out what is still held back; false when the output failed.
     bool finish();
 
+    // Targets in morae for the non-empty lines of a frame that has `lines`
+    // of them, in order.
+    using LineTargets = std::function<QList<int>(qsizetype lines)>;
+    // One filling of a song as the window shows it (CR LF line ends), not
+    // written out: New lyrics (on `frame` when given) for a new song, else
+    // Append lyrics, each non-empty line filled to its target.
+    QString fill(bool newSong, std::optional<qsizetype> frame, const LineTargets &targets);
+    // A filled line's reading in kana.
+    QString reading(const QString &line) const;
+    // Writes `text` out as songs are written.
+    void write(QStringView text);
+
     // `text` in UTF-8 with each CR LF written as LF.
     static void appendUtf8WithLf(QStringView text, QByteArray &out);
 
@@ -50,7 +62,8 @@ private:
     TerminalWindow m_window;
     LyricEngine m_engine;
     Output m_output;
-    QByteArray m_buffer;       // written out in blocks, not filling by filling
-    bool m_failed = false;     // the output refused bytes
-    bool m_atLineStart = true; // the last byte written was a line break
+    QByteArray m_buffer;          // written out in blocks, not filling by filling
+    bool m_failed = false;        // the output refused bytes
+    bool m_atLineStart = true;    // the last byte written was a line break
+    QString *m_capture = nullptr; // takes the text instead of the output
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -22,6 +23,10 @@ public:
     quint64 appends() const { return m_appends; }
     std::optional<quint64> seed() const { return m_seed; }
     std::optional<quint64> frame() const { return m_frame; }
+    // write --melody FILE [--part N] [--score OUT]; empty when not given.
+    const QString &melody() const { return m_melody; }
+    int part() const { return m_part; }
+    const QString &score() const { return m_score; }
     const QString &error() const { return m_error; }
 
     // `manPage` is where the man page lies: beside the tool.
@@ -30,6 +35,8 @@ public:
 
 private:
     bool fail(const QString &message);
+    bool parseMelody(const QCommandLineParser &parser, const QCommandLineOption &melody,
+                     const QCommandLineOption &part, const QCommandLineOption &score);
 
     Command m_command = Command::Help;
     QString m_folder;
@@ -38,5 +45,8 @@ private:
     quint64 m_appends = 0;
     std::optional<quint64> m_seed;
     std::optional<quint64> m_frame;
+    QString m_melody;
+    int m_part = 1;
+    QString m_score;
     QString m_error;
 };

@@ -3,6 +3,9 @@
 #include "AppInfo.h"
 #include "DataChecker.h"
 #include "FileError.h"
+#include "MelodyFile.h"
+#include "MelodySong.h"
+#include "ScoreWriter.h"
 #include "SongWriter.h"
 #include "ToolCommandLine.h"
 
@@ -77,6 +80,34 @@ int runCheck(const ToolCommandLine &line, const QString &folder)
     return finishOutput(print(stdout, report), errors ? Failure : Success);
 }
 
+// One song onto the phrases of a melody; the score with the lyrics under
+// the notes when asked for.
+int runMelody(SongWriter &writer, const ToolCommandLine &line, std::optional<qsizetype> frame)
+{
+    MelodyFile file;
+    if (!file.read(line.melody(), line.part())) {
+        printError(file.error());
+        return Failure;
+    }
+    QList<qsizetype> phrases;
+    for (const QList<Melody::Place> &p : file.melody().phrases())
+        phrases.append(p.size());
+    const MelodySong::Result song = MelodySong::write(writer, phrases, frame);
+    writer.write(song.text);
+    const bool written = writer.finish();
+    for (const QString &note : song.notes)
+        printError(note);
+    if (!line.score().isEmpty()) {
+        ScoreWriter score(file.melody(), song.syllables,
+                          QFileInfo(line.melody()).completeBaseName());
+        if (!score.save(line.score())) {
+            printError(score.error());
+            return finishOutput(written, Failure);
+        }
+    }
+    return finishOutput(written);
+}
+
 int runWrite(const ToolCommandLine &line, const QString &folder)
 {
     SongWriter writer(folder, line.seed(), [](QByteArrayView bytes) {
@@ -97,6 +128,8 @@ int runWrite(const ToolCommandLine &line, const QString &folder)
                                   .arg(*line.frame()));
         frame = qsizetype(*line.frame());
     }
+    if (!line.melody().isEmpty())
+        return runMelody(writer, line, frame);
 
     bool written = true;
     for (quint64 i = 0; i < line.count() && written; ++i)

@@ -51,6 +51,7 @@ struct Melody {
     static constexpr qsizetype kMaxMeasures = 20000;
 
     QList<Measure> measures;
+    QString title; // as the file gives it, if it does
 
     // Where a sung note begins: tied notes are one sung note.
     struct Place {

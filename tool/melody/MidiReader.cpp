@@ -85,8 +85,7 @@ template <typename T> T inForce(const std::map<qint64, T> &changes, qint64 at, T
 
 bool MidiReader::looksLikeMidi(QByteArrayView bytes)
 {
-    return bytes.startsWith("MThd") || (bytes.startsWith("RIFF") && bytes.size() >= 12 &&
-                                        bytes.sliced(8, 4) == QByteArrayView("RMID"));
+    return bytes.startsWith("MThd");
 }
 
 bool MidiReader::fail(const QString &message)

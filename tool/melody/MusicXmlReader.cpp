@@ -62,6 +62,15 @@ bool MusicXmlReader::read(QByteArrayView bytes, int part)
             if (!readPart(xml))
                 return false;
             found = true;
+        } else if (is(xml, "movement-title") && m_melody.title.isEmpty()) {
+            m_melody.title = xml.readElementText().trimmed();
+        } else if (is(xml, "work")) {
+            while (xml.readNextStartElement()) {
+                if (is(xml, "work-title"))
+                    m_melody.title = xml.readElementText().trimmed();
+                else
+                    xml.skipCurrentElement();
+            }
         } else {
             xml.skipCurrentElement();
         }

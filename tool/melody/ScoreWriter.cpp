@@ -12,7 +12,6 @@ namespace
 
 struct Lyric {
     QString text;
-    QString syllabic;
     bool extend = false;
     bool endLine = false;
 };
@@ -40,10 +39,6 @@ QHash<quint64, Lyric> place(const Melody &melody, const QList<QStringList> &line
                 l.extend = notes.size() > sung;
                 l.endLine = true;
             }
-            l.syllabic = sung == 1       ? QStringLiteral("single")
-                         : j == 0        ? QStringLiteral("begin")
-                         : j + 1 == sung ? QStringLiteral("end")
-                                         : QStringLiteral("middle");
             lyrics.insert(key(notes[j].measure, notes[j].event), l);
         }
     }
@@ -104,6 +99,15 @@ QByteArray ScoreWriter::musicXml() const
     xml.writeStartElement(QStringLiteral("score-part"));
     xml.writeAttribute(QStringLiteral("id"), QStringLiteral("P1"));
     text(xml, "part-name", QStringLiteral("歌"));
+    xml.writeStartElement(QStringLiteral("score-instrument"));
+    xml.writeAttribute(QStringLiteral("id"), QStringLiteral("P1-I1"));
+    text(xml, "instrument-name", QStringLiteral("Voice"));
+    xml.writeEndElement();
+    xml.writeStartElement(QStringLiteral("midi-instrument"));
+    xml.writeAttribute(QStringLiteral("id"), QStringLiteral("P1-I1"));
+    number(xml, "midi-channel", 1);
+    number(xml, "midi-program", 53); // choir aahs
+    xml.writeEndElement();
     xml.writeEndElement();
     xml.writeEndElement();
 
@@ -238,7 +242,7 @@ QByteArray ScoreWriter::musicXml() const
             if (auto l = lyrics.constFind(key(mi, ei)); l != lyrics.cend()) {
                 xml.writeStartElement(QStringLiteral("lyric"));
                 xml.writeAttribute(QStringLiteral("number"), QStringLiteral("1"));
-                text(xml, "syllabic", l->syllabic);
+                text(xml, "syllabic", QStringLiteral("single"));
                 text(xml, "text", l->text);
                 if (l->extend)
                     xml.writeEmptyElement(QStringLiteral("extend"));

@@ -7,10 +7,10 @@
 
 // Writes a melody as a MusicXML 4.0 partwise score with one lyric line
 // under it: line i of the lyrics goes under phrase i, one syllable to a
-// note. A line's syllables are one word (begin ... end, so a notation
-// program joins them and leaves a gap before the next line) and its last
-// syllable ends a lyric line (<end-line/>, for karaoke and singing
-// programs). Notes left over hold the last syllable (an extension line);
+// note. Each mora stands alone, as Japanese vocal scores print it (no
+// hyphens), and a line's last syllable ends a lyric line (<end-line/>, which
+// karaoke and singing programs read), so the next note begins the next
+// line. Notes left over hold the last syllable (an extension line);
 // syllables left over are sung on the last note.
 class ScoreWriter
 {
