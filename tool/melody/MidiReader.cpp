@@ -1,5 +1,7 @@
 #include "MidiReader.h"
 
+#include "SmfFraming.h"
+
 #include <QHash>
 #include <algorithm>
 #include <cmath>
@@ -22,6 +24,8 @@ struct Change {
     qint64 at;
     int a, b;
 };
+
+constexpr qsizetype kMaxEvents = 50000;
 
 void quiet(const gchar *, GLogLevelFlags, const gchar *, gpointer) {}
 
@@ -103,6 +107,13 @@ bool MidiReader::read(QByteArrayView bytes, int part)
         return fail(QStringLiteral("MIDI ファイル（SMF）ではありません"));
     if (bytes.size() > std::numeric_limits<int>::max())
         return fail(QStringLiteral("ファイルが大きすぎます"));
+    qsizetype events = 0;
+    if (!SmfFraming::safeForLibsmf(bytes, events))
+        return fail(
+            QStringLiteral("MIDI ファイルとして読めません（壊れているか、途中で切れています）"));
+    // libsmf takes time that grows faster than the file: stop long before.
+    if (events > kMaxEvents)
+        return fail(QStringLiteral("MIDI のイベントが多すぎます（%1 個まで）").arg(kMaxEvents));
 
     // libsmf reports what it cannot parse through GLib; the reader says it
     // once, in Japanese.

@@ -59,7 +59,7 @@ bool MusicXmlReader::read(QByteArrayView bytes, int part)
     bool found = false;
     while (xml.readNextStartElement()) {
         if (is(xml, "part") && ++parts == part) {
-            if (!readPart(xml))
+            if (!readPart(xml) && !m_error.isEmpty())
                 return false;
             found = true;
         } else if (is(xml, "movement-title") && m_melody.title.isEmpty()) {
