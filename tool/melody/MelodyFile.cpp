@@ -4,8 +4,11 @@
 #include "MusicXmlReader.h"
 #include "MxlArchive.h"
 
+#include "RegularFile.h"
+
 #include <QFile>
-#include <QFileInfo>
+#include <fcntl.h>
+#include <unistd.h>
 
 bool MelodyFile::fail(const QString &path, const QString &message)
 {
@@ -16,15 +19,17 @@ bool MelodyFile::fail(const QString &path, const QString &message)
 
 bool MelodyFile::read(const QString &path, int part)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir())
-        return fail(path,
-                    QStringLiteral("フォルダーです（メロディーのファイルを指定してください）"));
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(path, file.exists() ? QStringLiteral("ファイルを開けません")
-                                        : QStringLiteral("ファイルが見つかりません"));
-    // Read one byte past the limit, so a FIFO or a growing file cannot
-    // make it read for ever.
+    // A FIFO or a device would hold the tool waiting: regular files only.
+    FileError error;
+    const int fd = openRegularFile(QFile::encodeName(path), O_RDONLY, error);
+    if (fd < 0)
+        return fail(path, error.description());
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(path, QStringLiteral("ファイルを開けません"));
+    }
+    // One byte past the limit tells a file that is too large.
     const QByteArray bytes = file.read(kMaxFileSize + 1);
     if (bytes.size() > kMaxFileSize)
         return fail(path, QStringLiteral("ファイルが大きすぎます（%1 MB まで）")
