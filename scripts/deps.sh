@@ -7,7 +7,11 @@ set -euo pipefail
 # fonts-noto-cjk is the proportional Japanese font of Debian's Japanese desktops.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-wayland qt6-translations-l10n
           fonts-ipafont-gothic fonts-noto-cjk)
+# Melodies: MIDI files through libsmf, compressed MusicXML through libzip.
+packages+=(pkg-config libsmf-dev libzip-dev)
 if [[ "${1:-run}" == test ]]; then
+    # Scores written to a melody are opened in a real MuseScore.
+    packages+=(musescore3)
     packages+=(clang-format libbenchmark-dev clang libclang-rt-14-dev xvfb xauth x11-utils
                libxcb1-dev bc python3 imagemagick desktop-file-utils man-db weston kakasi)
 fi

@@ -81,7 +81,7 @@ if ((uninstall)); then
             rm -f "$bin/$name"
         fi
     done
-    for name in "${programs[@]}" LYRMAK.HLP lyrmak.png lyrmak-tool.1; do
+    for name in "${programs[@]}" LYRMAK.HLP lyrmak.png lyrmak-tool.1 sakura.musicxml; do
         rm -f "$dest/$name"
     done
     rm -f "$man1/lyrmak-tool.1" "$entry"
@@ -129,7 +129,7 @@ fi
 for name in "${programs[@]}"; do
     install -m 755 "$app/$name" "$dest/"
 done
-install -m 644 "$app/LYRMAK.HLP" "$app/lyrmak.png" "$app/lyrmak-tool.1" "$dest/"
+install -m 644 "$app/LYRMAK.HLP" "$app/lyrmak.png" "$app/lyrmak-tool.1" "$app/sakura.musicxml" "$dest/"
 
 # Word lists and frames: only where the user has none yet.
 for name in "${data_files[@]}"; do

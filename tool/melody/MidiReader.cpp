@@ -164,6 +164,8 @@ bool MidiReader::read(QByteArrayView bytes, int part)
             if ((status != 0x80 && status != 0x90) || len < 3)
                 continue;
             const int pitch = b[1] & 0x7F;
+            if (pitch < 12)
+                continue; // below any written octave (C0), and no one sings there
             const int key = (channel << 7) | pitch;
             if (status == 0x90 && b[2] > 0) {
                 if (++noteCount > Melody::kMaxNotes)

@@ -1,7 +1,5 @@
 #include "SmfFraming.h"
 
-#include <QVarLengthArray>
-
 namespace
 {
 
@@ -12,95 +10,67 @@ quint32 be32(Bytes p)
     return (quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | p[3];
 }
 
-bool isStatus(unsigned char b)
+// A variable-length number of at most four bytes, as libsmf reads it; false
+// when it runs past `end`.
+bool number(Bytes &p, Bytes end, qint64 &value)
 {
-    return b & 0x80;
-}
-
-bool isRealtime(unsigned char b)
-{
-    return b >= 0xF8 && b <= 0xFE;
-}
-
-// libsmf's length of a message from its status and the bytes after it
-// (`n` of them); -1 where libsmf gives up or trips an assertion.
-int messageLength(unsigned char status, Bytes next, qsizetype n)
-{
-    if (n <= 0)
-        return -1;
-    if (status == 0xFF)
-        return n < 2 ? -1 : next[1] + 3;
-    if (status == 0xF0) {
-        if (n < 2)
-            return -1;
-        // Up to the first status byte, which must end the SysEx.
-        for (qsizetype i = 0; i < n; ++i)
-            if (isStatus(next[i]))
-                return next[i] == 0xF7 ? int(i) + 2 : -1;
-        return -1;
+    value = 0;
+    for (int digits = 1; digits <= 4; ++digits) {
+        if (p >= end)
+            return false;
+        value = (value << 7) | (*p & 0x7F);
+        if (!(*p++ & 0x80))
+            return true;
     }
-    switch (status & 0xF0) {
-    case 0x80:
-    case 0x90:
-    case 0xA0:
-    case 0xB0:
-    case 0xE0:
-        return 3;
-    case 0xC0:
-    case 0xD0:
-        return 2;
-    default:
-        // Other system messages: one or two bytes, which libsmf then
-        // asserts on or cannot place.
-        return status == 0xF2 ? 3 : -1;
-    }
+    return false;
 }
 
 // One track's events up to its end-of-track event, inside [p, end).
+// Stricter than the format: running status only for channel messages, no
+// escaped or system messages, data bytes below 0x80; libsmf trips its own
+// assertions on several of those.
 bool walkTrack(Bytes p, Bytes end, qsizetype &events)
 {
     int last = 0;
     qint64 time = 0;
-    QVarLengthArray<unsigned char, 64> message;
     while (p < end) {
         qint64 delta = 0;
-        int digits = 0;
-        do {
-            if (p >= end || ++digits > 4)
-                return false;
-            delta = (delta << 7) | (*p & 0x7F);
-        } while (*p++ & 0x80);
+        if (!number(p, end, delta) || p >= end)
+            return false;
         time += delta;
-        if (p >= end || time > (1 << 28))
+        if (time > (1 << 28))
             return false;
         int status = last;
-        if (isStatus(*p))
+        if (*p & 0x80)
             status = *p++;
+        else if (last < 0x80 || last > 0xEF)
+            return false;
         ++events;
-        if (!isStatus(status))
-            return false;
-        const int length = messageLength(status, p, end - p);
-        if (length < 2)
-            return false;
-        message.resize(1);
-        message[0] = status;
-        // libsmf lifts real-time bytes out of a message as it copies it.
-        for (int i = 1; i < length; ++i) {
-            if (p >= end)
-                return false;
-            if (isRealtime(*p) && ++p >= end)
-                return false;
-            message.append(*p++);
-        }
-        // What libsmf checks of each event it made, by assertion.
-        if (messageLength(status, message.data() + 1, message.size() - 1) != length)
-            return false;
+        const qsizetype left = end - p;
         if (status == 0xFF) {
-            // Tempo and time signature are read at fixed places.
-            if ((message[1] == 0x51 && length < 6) || (message[1] == 0x58 && length < 7))
+            // Type and a one-byte length, as libsmf reads it.
+            if (left < 2 || 2 + qsizetype(p[1]) > left)
                 return false;
-            if (message[1] == 0x2F)
+            const int type = p[0], length = p[1];
+            if ((type == 0x51 && length < 3) || (type == 0x58 && length < 4))
+                return false;
+            if (type == 0x2F)
                 return true;
+            p += 2 + length;
+        } else if (status == 0xF0) {
+            // A length, then that many bytes, with room to spare after them.
+            qint64 length = 0;
+            Bytes q = p;
+            if (left < 3 || !number(q, end, length) || (q - p) + length + 1 >= left + 1)
+                return false;
+            p = q + length;
+        } else if (status >= 0xF0) {
+            return false;
+        } else {
+            const int data = (status & 0xE0) == 0xC0 ? 1 : 2;
+            if (left < data || (p[0] & 0x80) || (data == 2 && (p[1] & 0x80)))
+                return false;
+            p += data;
         }
         last = status;
     }
