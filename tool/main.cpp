@@ -98,8 +98,11 @@ int runMelody(SongWriter &writer, const ToolCommandLine &line, std::optional<qsi
     for (const QString &note : song.notes)
         printError(note);
     if (!line.score().isEmpty()) {
-        ScoreWriter score(file.melody(), song.syllables,
-                          QFileInfo(line.melody()).completeBaseName());
+        // The title the file gives, else its name.
+        const QString title = file.melody().title.isEmpty()
+                                  ? QFileInfo(line.melody()).completeBaseName()
+                                  : file.melody().title;
+        ScoreWriter score(file.melody(), song.syllables, title);
         if (!score.save(line.score())) {
             printError(score.error());
             return finishOutput(written, Failure);
