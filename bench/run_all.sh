@@ -13,3 +13,5 @@ echo "== 起動時間とメモリ (bench/startup/run_startup.sh)"
 bench/startup/run_startup.sh 2>/dev/null | grep -v XDG_RUNTIME_DIR
 echo "== lyrmak-tool と tracery-grammar (bench/tool_vs_tracery.sh)"
 LYRMAK_TOOL=build/app/lyrmak-tool bench/tool_vs_tracery.sh
+echo "== メロディーに合わせる (bench/melody.sh)"
+LYRMAK_TOOL=build/app/lyrmak-tool bench/melody.sh

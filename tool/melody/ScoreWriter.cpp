@@ -5,7 +5,6 @@
 #include <QDate>
 #include <QHash>
 #include <QSaveFile>
-#include <QXmlStreamWriter>
 
 namespace
 {
@@ -45,15 +44,67 @@ QHash<quint64, Lyric> place(const Melody &melody, const QList<QStringList> &line
     return lyrics;
 }
 
-void text(QXmlStreamWriter &xml, const char *name, const QString &value)
+// Writes indented XML straight into UTF-8: QXmlStreamWriter costs more
+// than all the rest of the tool on a long melody.
+class Xml
 {
-    xml.writeTextElement(QLatin1String(name), value);
-}
+public:
+    using Attributes = std::initializer_list<std::pair<const char *, QString>>;
 
-void number(QXmlStreamWriter &xml, const char *name, qint64 value)
-{
-    xml.writeTextElement(QLatin1String(name), QString::number(value));
-}
+    explicit Xml(QByteArray &out) : m_out(out) {}
+
+    void start(const char *name, Attributes attributes = {})
+    {
+        tag(name, attributes);
+        m_out += '>';
+        m_open.append(name);
+    }
+    void empty(const char *name, Attributes attributes = {})
+    {
+        tag(name, attributes);
+        m_out += "/>";
+    }
+    void leaf(const char *name, const QString &text)
+    {
+        tag(name, {});
+        m_out += '>';
+        m_out += text.toHtmlEscaped().toUtf8();
+        m_out += "</";
+        m_out += name;
+        m_out += '>';
+    }
+    void end()
+    {
+        const char *name = m_open.takeLast();
+        indent();
+        m_out += "</";
+        m_out += name;
+        m_out += '>';
+    }
+
+private:
+    void indent()
+    {
+        m_out += '\n';
+        m_out.append(2 * m_open.size(), ' ');
+    }
+    void tag(const char *name, Attributes attributes)
+    {
+        indent();
+        m_out += '<';
+        m_out += name;
+        for (const auto &[key, value] : attributes) {
+            m_out += ' ';
+            m_out += key;
+            m_out += "=\"";
+            m_out += value.toHtmlEscaped().toUtf8();
+            m_out += '"';
+        }
+    }
+
+    QByteArray &m_out;
+    QList<const char *> m_open;
+};
 
 } // namespace
 
@@ -77,90 +128,81 @@ QByteArray ScoreWriter::musicXml() const
     const bool bass = pitched > 0 && pitchSum < 55 * pitched;
 
     QByteArray out;
-    QXmlStreamWriter xml(&out);
-    xml.setAutoFormatting(true);
-    xml.setAutoFormattingIndent(2);
-    xml.writeStartDocument(QStringLiteral("1.0"), false);
-    xml.writeDTD(QStringLiteral(
-        "<!DOCTYPE score-partwise PUBLIC \"-//Recordare//DTD MusicXML 4.0 Partwise//EN\" "
-        "\"http://www.musicxml.org/dtds/partwise.dtd\">"));
-    xml.writeStartElement(QStringLiteral("score-partwise"));
-    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("4.0"));
-    xml.writeStartElement(QStringLiteral("work"));
-    text(xml, "work-title", m_title);
-    xml.writeEndElement();
-    xml.writeStartElement(QStringLiteral("identification"));
-    xml.writeStartElement(QStringLiteral("encoding"));
-    text(xml, "software", QStringLiteral("lyrmak-tool"));
-    text(xml, "encoding-date", QDate::currentDate().toString(Qt::ISODate));
-    xml.writeEndElement();
-    xml.writeEndElement();
-    xml.writeStartElement(QStringLiteral("part-list"));
-    xml.writeStartElement(QStringLiteral("score-part"));
-    xml.writeAttribute(QStringLiteral("id"), QStringLiteral("P1"));
-    text(xml, "part-name", QStringLiteral("歌"));
-    xml.writeStartElement(QStringLiteral("score-instrument"));
-    xml.writeAttribute(QStringLiteral("id"), QStringLiteral("P1-I1"));
-    text(xml, "instrument-name", QStringLiteral("Voice"));
-    xml.writeEndElement();
-    xml.writeStartElement(QStringLiteral("midi-instrument"));
-    xml.writeAttribute(QStringLiteral("id"), QStringLiteral("P1-I1"));
-    number(xml, "midi-channel", 1);
-    number(xml, "midi-program", 53); // choir aahs
-    xml.writeEndElement();
-    xml.writeEndElement();
-    xml.writeEndElement();
+    out.reserve(4096 + 600 * m_melody.noteCount());
+    out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
+           "<!DOCTYPE score-partwise PUBLIC \"-//Recordare//DTD MusicXML 4.0 Partwise//EN\" "
+           "\"http://www.musicxml.org/dtds/partwise.dtd\">";
+    Xml xml(out);
+    xml.start("score-partwise", {{"version", QStringLiteral("4.0")}});
+    xml.start("work");
+    xml.leaf("work-title", m_title);
+    xml.end();
+    xml.start("identification");
+    xml.start("encoding");
+    xml.leaf("software", QStringLiteral("lyrmak-tool"));
+    xml.leaf("encoding-date", QDate::currentDate().toString(Qt::ISODate));
+    xml.end();
+    xml.end();
+    xml.start("part-list");
+    xml.start("score-part", {{"id", QStringLiteral("P1")}});
+    xml.leaf("part-name", QStringLiteral("歌"));
+    xml.start("score-instrument", {{"id", QStringLiteral("P1-I1")}});
+    xml.leaf("instrument-name", QStringLiteral("Voice"));
+    xml.end();
+    xml.start("midi-instrument", {{"id", QStringLiteral("P1-I1")}});
+    xml.leaf("midi-channel", QString::number(1));
+    xml.leaf("midi-program", QString::number(53)); // choir aahs
+    xml.end();
+    xml.end();
+    xml.end();
 
-    xml.writeStartElement(QStringLiteral("part"));
-    xml.writeAttribute(QStringLiteral("id"), QStringLiteral("P1"));
+    xml.start("part", {{"id", QStringLiteral("P1")}});
     const Measure *before = nullptr;
     for (qsizetype mi = 0; mi < m_melody.measures.size(); ++mi) {
         const Measure &m = m_melody.measures[mi];
-        xml.writeStartElement(QStringLiteral("measure"));
-        xml.writeAttribute(QStringLiteral("number"),
-                           m.number.isEmpty() ? QString::number(mi + 1) : m.number);
+        const QString number = m.number.isEmpty() ? QString::number(mi + 1) : m.number;
         if (m.implicit)
-            xml.writeAttribute(QStringLiteral("implicit"), QStringLiteral("yes"));
+            xml.start("measure", {{"number", number}, {"implicit", QStringLiteral("yes")}});
+        else
+            xml.start("measure", {{"number", number}});
         const bool divisions = !before || before->divisions != m.divisions;
         const bool keyChange = !before || before->fifths != m.fifths || before->minor != m.minor;
         const bool time = !before || before->beats != m.beats || before->beatType != m.beatType;
         if (divisions || keyChange || time) {
-            xml.writeStartElement(QStringLiteral("attributes"));
+            xml.start("attributes");
             if (divisions)
-                number(xml, "divisions", m.divisions);
+                xml.leaf("divisions", QString::number(m.divisions));
             if (keyChange) {
-                xml.writeStartElement(QStringLiteral("key"));
-                number(xml, "fifths", m.fifths);
-                text(xml, "mode", m.minor ? QStringLiteral("minor") : QStringLiteral("major"));
-                xml.writeEndElement();
+                xml.start("key");
+                xml.leaf("fifths", QString::number(m.fifths));
+                xml.leaf("mode", m.minor ? QStringLiteral("minor") : QStringLiteral("major"));
+                xml.end();
             }
             if (time) {
-                xml.writeStartElement(QStringLiteral("time"));
-                number(xml, "beats", m.beats);
-                number(xml, "beat-type", m.beatType);
-                xml.writeEndElement();
+                xml.start("time");
+                xml.leaf("beats", QString::number(m.beats));
+                xml.leaf("beat-type", QString::number(m.beatType));
+                xml.end();
             }
             if (!before) {
-                xml.writeStartElement(QStringLiteral("clef"));
-                text(xml, "sign", bass ? QStringLiteral("F") : QStringLiteral("G"));
-                number(xml, "line", bass ? 4 : 2);
-                xml.writeEndElement();
+                xml.start("clef");
+                xml.leaf("sign", bass ? QStringLiteral("F") : QStringLiteral("G"));
+                xml.leaf("line", QString::number(bass ? 4 : 2));
+                xml.end();
             }
-            xml.writeEndElement();
+            xml.end();
         }
         if (m.tempo) {
             const QString bpm = QString::number(*m.tempo, 'g', 6);
-            xml.writeStartElement(QStringLiteral("direction"));
-            xml.writeAttribute(QStringLiteral("placement"), QStringLiteral("above"));
-            xml.writeStartElement(QStringLiteral("direction-type"));
-            xml.writeStartElement(QStringLiteral("metronome"));
-            text(xml, "beat-unit", QStringLiteral("quarter"));
-            text(xml, "per-minute", bpm);
-            xml.writeEndElement();
-            xml.writeEndElement();
-            xml.writeEmptyElement(QStringLiteral("sound"));
-            xml.writeAttribute(QStringLiteral("tempo"), bpm);
-            xml.writeEndElement();
+            xml.start("direction", {{"placement", QStringLiteral("above")}});
+            xml.start("direction-type");
+            xml.start("metronome");
+            xml.leaf("beat-unit", QStringLiteral("quarter"));
+            xml.leaf("per-minute", bpm);
+            xml.end();
+            xml.end();
+            xml.empty("sound", {{"tempo", bpm}});
+            xml.end();
         }
         const qint64 length = qint64(m.beats) * 4 * m.divisions / m.beatType;
         bool tiedIn = false;
@@ -177,20 +219,21 @@ QByteArray ScoreWriter::musicXml() const
             }
             const bool measureRest =
                 !e.pitch && m.events.size() == 1 && (e.type.isEmpty() || e.duration == length);
-            xml.writeStartElement(QStringLiteral("note"));
+            xml.start("note");
             if (e.pitch) {
-                xml.writeStartElement(QStringLiteral("pitch"));
-                text(xml, "step", QString(QLatin1Char(e.pitch->step)));
+                xml.start("pitch");
+                xml.leaf("step", QString(QLatin1Char(e.pitch->step)));
                 if (e.pitch->alter)
-                    number(xml, "alter", e.pitch->alter);
-                number(xml, "octave", e.pitch->octave);
-                xml.writeEndElement();
+                    xml.leaf("alter", QString::number(e.pitch->alter));
+                xml.leaf("octave", QString::number(e.pitch->octave));
+                xml.end();
             } else {
-                xml.writeEmptyElement(QStringLiteral("rest"));
                 if (measureRest)
-                    xml.writeAttribute(QStringLiteral("measure"), QStringLiteral("yes"));
+                    xml.empty("rest", {{"measure", QStringLiteral("yes")}});
+                else
+                    xml.empty("rest");
             }
-            number(xml, "duration", e.duration);
+            xml.leaf("duration", QString::number(e.duration));
             // A tie runs on across the bar line into the next measure.
             const MelodyEvent *prev = ei > 0 ? &m.events[ei - 1]
                                       : (mi > 0 && !m_melody.measures[mi - 1].events.isEmpty())
@@ -200,64 +243,57 @@ QByteArray ScoreWriter::musicXml() const
                      prev->pitch->midi() == e.pitch->midi();
             const bool tiedOut = e.pitch && e.tieToNext;
             if (tiedIn) {
-                xml.writeEmptyElement(QStringLiteral("tie"));
-                xml.writeAttribute(QStringLiteral("type"), QStringLiteral("stop"));
+                xml.empty("tie", {{"type", QStringLiteral("stop")}});
             }
             if (tiedOut) {
-                xml.writeEmptyElement(QStringLiteral("tie"));
-                xml.writeAttribute(QStringLiteral("type"), QStringLiteral("start"));
+                xml.empty("tie", {{"type", QStringLiteral("start")}});
             }
-            text(xml, "voice", QStringLiteral("1"));
+            xml.leaf("voice", QStringLiteral("1"));
             if (!type.isEmpty() && !measureRest) {
-                text(xml, "type", type);
+                xml.leaf("type", type);
                 for (int d = 0; d < dots; ++d)
-                    xml.writeEmptyElement(QStringLiteral("dot"));
+                    xml.empty("dot");
             }
             if (e.tupletActual > 0) {
-                xml.writeStartElement(QStringLiteral("time-modification"));
-                number(xml, "actual-notes", e.tupletActual);
-                number(xml, "normal-notes", e.tupletNormal);
-                xml.writeEndElement();
+                xml.start("time-modification");
+                xml.leaf("actual-notes", QString::number(e.tupletActual));
+                xml.leaf("normal-notes", QString::number(e.tupletNormal));
+                xml.end();
             }
             if (tiedIn || tiedOut || e.tupletStart || e.tupletStop) {
-                xml.writeStartElement(QStringLiteral("notations"));
+                xml.start("notations");
                 if (tiedIn) {
-                    xml.writeEmptyElement(QStringLiteral("tied"));
-                    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("stop"));
+                    xml.empty("tied", {{"type", QStringLiteral("stop")}});
                 }
                 if (tiedOut) {
-                    xml.writeEmptyElement(QStringLiteral("tied"));
-                    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("start"));
+                    xml.empty("tied", {{"type", QStringLiteral("start")}});
                 }
                 if (e.tupletStart) {
-                    xml.writeEmptyElement(QStringLiteral("tuplet"));
-                    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("start"));
+                    xml.empty("tuplet", {{"type", QStringLiteral("start")}});
                 }
                 if (e.tupletStop) {
-                    xml.writeEmptyElement(QStringLiteral("tuplet"));
-                    xml.writeAttribute(QStringLiteral("type"), QStringLiteral("stop"));
+                    xml.empty("tuplet", {{"type", QStringLiteral("stop")}});
                 }
-                xml.writeEndElement();
+                xml.end();
             }
             if (auto l = lyrics.constFind(key(mi, ei)); l != lyrics.cend()) {
-                xml.writeStartElement(QStringLiteral("lyric"));
-                xml.writeAttribute(QStringLiteral("number"), QStringLiteral("1"));
-                text(xml, "syllabic", QStringLiteral("single"));
-                text(xml, "text", l->text);
+                xml.start("lyric", {{"number", QStringLiteral("1")}});
+                xml.leaf("syllabic", QStringLiteral("single"));
+                xml.leaf("text", l->text);
                 if (l->extend)
-                    xml.writeEmptyElement(QStringLiteral("extend"));
+                    xml.empty("extend");
                 if (l->endLine)
-                    xml.writeEmptyElement(QStringLiteral("end-line"));
-                xml.writeEndElement();
+                    xml.empty("end-line");
+                xml.end();
             }
-            xml.writeEndElement();
+            xml.end();
         }
-        xml.writeEndElement();
+        xml.end();
         before = &m;
     }
-    xml.writeEndElement();
-    xml.writeEndElement();
-    xml.writeEndDocument();
+    xml.end();
+    xml.end();
+    out += '\n';
     return out;
 }
 
