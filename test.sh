@@ -39,3 +39,6 @@ echo "== サニタイザー付きのビルドとテスト"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
 ctest --preset sanitize
+
+echo "== Debian パッケージ（ビルド、lintian、apt-get でインストールして起動、削除）"
+tests/deb_test.sh

@@ -9,6 +9,7 @@
 #include "LyricLoader.h"
 #include "LyricWindow.h"
 #include "MtRandom.h"
+#include "SongState.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -137,13 +138,17 @@ void benchFilling()
     MtRandom r;
     r.seedWith(1);
     QString sink;
+    SongState song; // each filling a song of its own
     for (const Rules rules : {Rules::Classic, Rules::Refrains}) {
         const bool refrains = rules == Rules::Refrains;
         const QString big = bigFrame(10000, refrains);
         for (const bool joining : {false, true}) {
             const auto lists = benchLists(joining);
             const FrameFiller filler(lists, rules);
-            const double fast = best(5, [&] { sink = filler.fill(big, r); });
+            const double fast = best(5, [&] {
+                song.clear();
+                sink = filler.fill(big, r, song);
+            });
             const double slow = best(2, [&] { sink = literalFill(big, lists, r, refrains); });
             std::printf("frame of 10,000 tags (%s): %.3f ms; restarting search: %.1f ms; "
                         "speed-up %.0fx (goal >= 100)\n",
@@ -152,7 +157,10 @@ void benchFilling()
         const QString huge = bigFrame(150000, refrains);
         const auto lists = benchLists(true);
         const FrameFiller filler(lists, rules);
-        const double t = best(3, [&] { sink = filler.fill(huge, r); });
+        const double t = best(3, [&] {
+            song.clear();
+            sink = filler.fill(huge, r, song);
+        });
         std::printf("frame of 150,000 tags, an empty word (%s): %.1f ms, %s\n", nameOf(rules, true),
                     t * 1e3,
                     sink.contains(QStringLiteral("Gi")) ? "tags left" : "every tag filled");
@@ -180,10 +188,13 @@ void benchTypical(int reps)
             MtRandom r;
             r.seedWith(1);
             QString sink;
+            SongState song;
             const double all = best(5, [&] {
-                for (int i = 0; i < reps; ++i)
-                    sink = filler.isInert() ? filler.fillPlanned(frame, plan, r)
-                                            : filler.fill(frame, r);
+                for (int i = 0; i < reps; ++i) {
+                    song.clear(); // a song of one filling each, as write makes them
+                    sink = filler.isPlanned() ? filler.fillPlanned(frame, plan, r, song)
+                                              : filler.fill(frame, r, song);
+                }
             });
             std::printf("typical frame (%s, %lld characters, 14 tags): %.2f us per filling "
                         "(goal < 20)\n",

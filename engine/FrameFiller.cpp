@@ -1,11 +1,10 @@
 #include "FrameFiller.h"
 
 #include "RandomSource.h"
+#include "SongState.h"
 
 #include <QVarLengthArray>
 #include <algorithm>
-#include <cstring>
-#include <optional>
 #include <vector>
 
 namespace
@@ -37,86 +36,6 @@ qsizetype countPairs(QStringView s, char16_t a, char16_t b)
     }
     return count;
 }
-
-// Draws the word indices of one category's turn. Classic: any word, each
-// time. No repeats: only words not yet used in this turn, counted in file
-// order; once all are used, any word again for the rest of the turn. The
-// used indices are kept in a sorted array while few, and in a Fenwick tree
-// once many, so that a long frame over a long list stays fast.
-class WordDraw
-{
-public:
-    WordDraw(qsizetype words, bool noRepeats) : m_n(words), m_noRepeats(noRepeats) {}
-
-    qsizetype take(double r)
-    {
-        if (!m_noRepeats || m_used == m_n)
-            return FrameFiller::pickIndex(r, m_n);
-        qsizetype k = FrameFiller::pickIndex(r, m_n - m_used);
-        ++m_used;
-        if (m_tree.empty()) {
-            // The k-th unused index: step over every used one at or below it.
-            qsizetype j = 0;
-            for (; j < m_sorted.size() && m_sorted[j] <= k; ++j)
-                ++k;
-            m_sorted.insert(m_sorted.cbegin() + j, k);
-            if (m_sorted.size() > kFewUsed) {
-                m_tree.assign(size_t(m_n) + 1, 0);
-                for (const qsizetype u : m_sorted)
-                    markUsed(u);
-            }
-            return k;
-        }
-        // Descend the tree: the largest prefix with at most k unused words.
-        qsizetype pos = 0;
-        qsizetype step = 1;
-        while (step * 2 <= m_n)
-            step *= 2;
-        for (; step > 0; step /= 2) {
-            const qsizetype next = pos + step;
-            if (next <= m_n) {
-                const qsizetype unused = step - m_tree[size_t(next)];
-                if (unused <= k) {
-                    pos = next;
-                    k -= unused;
-                }
-            }
-        }
-        markUsed(pos);
-        return pos;
-    }
-
-private:
-    static constexpr qsizetype kFewUsed = 128;
-
-    void markUsed(qsizetype index)
-    {
-        for (qsizetype i = index + 1; i <= m_n; i += i & -i)
-            ++m_tree[size_t(i)];
-    }
-    qsizetype m_n;
-    bool m_noRepeats;
-    qsizetype m_used = 0;
-    QVarLengthArray<qsizetype, 16> m_sorted;
-    std::vector<qsizetype> m_tree;
-};
-
-// The words held in one category's turn, by digit; -1 while not yet drawn.
-struct Held {
-    std::array<qsizetype, 10> index;
-    Held() { index.fill(-1); }
-
-    // The word for a tag with `digit` (0: not held): the held one, or a draw.
-    qsizetype pick(int digit, WordDraw &draw, RandomSource &random)
-    {
-        if (digit && index[digit] >= 0)
-            return index[digit];
-        const qsizetype i = draw.take(random.next());
-        if (digit)
-            index[digit] = i;
-        return i;
-    }
-};
 
 } // namespace
 
@@ -169,18 +88,77 @@ bool FrameFiller::canBringBack(QStringView text, const WordList &list, const Lis
            (traits.hasEmpty && firstBefore && secondAfter);
 }
 
+// The state of one filling on the general way.
+struct FrameFiller::Turns {
+    RandomSource &random;
+    SongState &song;
+    quint64 making = 0; // held tags whose text is being made: bit category * 10 + digit
+    bool stopped = false;
+};
+
+// The state of one planned filling: a slot per tag, those of the frame
+// first; a word with tags adds a slot for each of them, side by side.
+struct FrameFiller::Plan {
+    struct Slot {
+        int category;
+        int digit;
+        const QString *text = nullptr;       // the word or held text; null: left as it stands
+        const QList<TagAt> *inner = nullptr; // the tags in that word, their places from firstChild
+        qsizetype firstChild = 0;
+    };
+    RandomSource &random;
+    SongState &song;
+    qsizetype length; // of the text as filled so far
+    QVarLengthArray<Slot, 64> places;
+};
+
 FrameFiller::FrameFiller(const std::array<WordList, 5> &lists, Rules rules)
-    : m_lists(lists), m_rules(rules), m_inert(inert(lists, rules))
+    : m_lists(lists), m_rules(rules), m_planned(plannable(lists, rules))
 {
-    for (int k = 0; k < 5; ++k)
+    for (int k = 0; k < 5; ++k) {
         m_traits[k] = traits(lists[k]);
+        for (int d = 1; d <= 9; ++d)
+            m_heldNames[k][d] = lists[k].Tag + QChar(u'0' + d);
+        const QChar c = lists[k].Tag.isEmpty() ? QChar() : lists[k].Tag[0];
+        if (c.unicode() < 128)
+            m_startsTag[c.unicode()] |= quint8(1u << k);
+        else
+            m_asciiTags = false;
+    }
+    if (!m_planned)
+        return;
+    // Where the tags of later lists stand in each word, found once.
+    for (int k = 0; k < 5; ++k) {
+        const QStringList &words = lists[k].Words;
+        for (qsizetype i = 0; i < words.size(); ++i) {
+            QList<TagAt> tags;
+            scanTags(words[i], k + 1, tags);
+            if (tags.isEmpty())
+                continue;
+            if (m_innerOf[k].empty())
+                m_innerOf[k].assign(size_t(words.size()), -1);
+            m_innerOf[k][size_t(i)] = qint32(m_inner[k].size());
+            m_inner[k].append(tags);
+        }
+    }
 }
 
-// One category's turn over `text`. `pending` is a stack of views still to be
-// scanned: the top is what comes next in the text. `out` never holds a tag,
-// so the first tag of out + pending is at the seam or inside pending.
-QString FrameFiller::fillCategory(const QString &text, int k, RandomSource &random,
-                                  bool &stopped) const
+qsizetype FrameFiller::draw(int k, RandomSource &random, SongState &song) const
+{
+    const qsizetype n = m_lists[k].Words.size();
+    const double r = random.next();
+    if (m_rules == Rules::Classic || song.usedCount(k) >= n)
+        return pickIndex(r, n);
+    const qsizetype i = song.nthUnused(k, pickIndex(r, n - song.usedCount(k)), n);
+    song.markUsed(k, i, n);
+    return i;
+}
+
+// One category's turn over `text`, whose `copies` are held texts: no tag
+// inside one is filled. `pending` is a stack of pieces still to be scanned:
+// the top is what comes next in the text. `out` holds no tag outside its
+// copies, so the first tag of out + pending is at the seam or inside pending.
+QString FrameFiller::fillCategory(const QString &text, Copies &copies, int k, Turns &turns) const
 {
     const WordList &list = m_lists[k];
     const QStringView tag(list.Tag);
@@ -205,64 +183,137 @@ QString FrameFiller::fillCategory(const QString &text, int k, RandomSource &rand
                (bounded && (replacements >= limit || length - startLength > maxGrowth));
     };
 
-    WordDraw draw(list.Words.size(), refrains);
-    Held held;
-
-    QString out;
-    out.reserve(text.size() + text.size() / 2);
-    out.append(QStringView(text).first(start));
-    QVarLengthArray<QStringView, 32> pending;
-    pending.append(QStringView(text).sliced(start));
-
-    // The tag has just been taken out of out + pending, and pending holds no
-    // empty view, so a held tag's digit can only be at the front of the top.
-    auto replace = [&]() {
-        int digit = 0;
-        if (refrains && !pending.empty() && isHoldDigit(pending.back().front().unicode())) {
-            digit = pending.back().front().unicode() - u'0';
-            pending.back() = pending.back().sliced(1);
-            if (pending.back().isEmpty())
-                pending.removeLast();
-        }
-        const QString &word = list.Words[held.pick(digit, draw, random)];
-        ++replacements;
-        length += word.size() - (digit ? 3 : 2);
-        if (!word.isEmpty())
-            pending.append(QStringView(word));
+    struct Piece {
+        QStringView text;
+        bool copy;
     };
+    QString out;
+    Copies outCopies;
+    out.reserve(text.size() + text.size() / 2);
+    QVarLengthArray<Piece, 32> pending;
+    if (copies.isEmpty()) {
+        out.append(QStringView(text).first(start));
+        pending.append({QStringView(text).sliced(start), false});
+    } else {
+        // Plain text and copies in turn, the end of the text at the bottom.
+        qsizetype end = text.size();
+        for (qsizetype c = copies.size() - 1; c >= -1; --c) {
+            const qsizetype copyEnd = c >= 0 ? copies[c].end : 0;
+            if (end > copyEnd)
+                pending.append({QStringView(text).sliced(copyEnd, end - copyEnd), false});
+            if (c >= 0) {
+                pending.append(
+                    {QStringView(text).sliced(copies[c].begin, copies[c].end - copies[c].begin),
+                     true});
+                end = copies[c].begin;
+            }
+        }
+    }
 
-    // Takes the first n characters off the top view, dropping it when empty.
+    // Takes the first n characters off the top piece, dropping it when empty.
     auto consume = [&](qsizetype n) {
-        pending.back() = pending.back().sliced(n);
-        if (pending.back().isEmpty())
+        pending.back().text = pending.back().text.sliced(n);
+        if (pending.back().text.isEmpty())
             pending.removeLast();
     };
-    while (!pending.empty() && !exhausted()) {
-        const QStringView top = pending.back();
-        if (!out.isEmpty() && out.back().unicode() == first && top.front().unicode() == second) {
+    bool abort = false; // a held text's own filling stopped
+    // The tag has just been taken out of out + pending, and pending holds no
+    // empty piece, so a held tag's digit can only be at the front of the top.
+    auto replace = [&]() {
+        int digit = 0;
+        if (refrains && !pending.empty() && isHoldDigit(pending.back().text.front().unicode())) {
+            digit = pending.back().text.front().unicode() - u'0';
+            consume(1);
+        }
+        const QString *word = nullptr;
+        const quint64 bit = quint64(1) << (k * 10 + digit);
+        if (!digit) {
+            word = &list.Words[draw(k, turns.random, turns.song)];
+        } else if (const QString *held = turns.song.held(k, digit)) {
+            word = held;
+        } else if (turns.making & bit) {
+            word = &m_heldNames[k][digit];
+        } else {
+            const QString &drawn = list.Words[draw(k, turns.random, turns.song)];
+            turns.making |= bit;
+            Copies inner;
+            const QString filled = fillFrom(drawn, inner, k, turns);
+            turns.making &= ~bit;
+            turns.song.hold(k, digit, filled);
+            word = turns.song.held(k, digit);
+            abort = turns.stopped;
+        }
+        ++replacements;
+        length += word->size() - (digit ? 3 : 2);
+        if (!word->isEmpty())
+            pending.append({QStringView(*word), digit != 0});
+    };
+
+    while (!pending.empty() && !abort && !exhausted()) {
+        const Piece top = pending.back();
+        if (!out.isEmpty() && out.back().unicode() == first &&
+            top.text.front().unicode() == second) {
             out.chop(1);
+            if (!outCopies.isEmpty() && outCopies.back().end > out.size()) {
+                outCopies.back().end = out.size();
+                if (outCopies.back().begin == outCopies.back().end)
+                    outCopies.removeLast();
+            }
             consume(1);
             replace();
             continue;
         }
-        const qsizetype at = findPair(top, first, second);
-        if (at < 0) {
-            out += top;
+        if (top.copy) {
+            outCopies.append({out.size(), out.size() + top.text.size()});
+            out += top.text;
             pending.removeLast();
             continue;
         }
-        out += top.first(at);
+        const qsizetype at = findPair(top.text, first, second);
+        if (at < 0) {
+            out += top.text;
+            pending.removeLast();
+            continue;
+        }
+        out += top.text.first(at);
         consume(at + tag.size());
         replace();
     }
-    stopped = exhausted();
-    // Stopped by the bound: the rest of the text follows unchanged.
-    for (qsizetype i = pending.size() - 1; i >= 0; --i)
-        out += pending[i];
+
+    // Whether a tag of the turn is left: one more replacement was due.
+    auto tagLeft = [&] {
+        char16_t before = out.isEmpty() ? 0 : out.back().unicode();
+        for (qsizetype i = pending.size() - 1; i >= 0; --i) {
+            const Piece &piece = pending[i];
+            if ((before == first && piece.text.front().unicode() == second) ||
+                (!piece.copy && findPair(piece.text, first, second) >= 0))
+                return true;
+            before = piece.text.back().unicode();
+        }
+        return false;
+    };
+    turns.stopped = abort || length > kMaxTextLength || (exhausted() && tagLeft());
+    // Stopped: the rest of the text follows unchanged.
+    for (qsizetype i = pending.size() - 1; i >= 0; --i) {
+        if (pending[i].copy)
+            outCopies.append({out.size(), out.size() + pending[i].text.size()});
+        out += pending[i].text;
+    }
+    copies = outCopies;
     return out;
 }
 
-bool FrameFiller::inert(const std::array<WordList, 5> &lists, Rules rules)
+QString FrameFiller::fillFrom(QString text, Copies &copies, int first, Turns &turns) const
+{
+    // A list without words cannot fill: the loaders refuse such lists, and
+    // here its tags are left as they stand.
+    for (int k = first; k < 5 && !turns.stopped; ++k)
+        if (!m_lists[k].Words.isEmpty())
+            text = fillCategory(text, copies, k, turns);
+    return text;
+}
+
+bool FrameFiller::plannable(const std::array<WordList, 5> &lists, Rules rules)
 {
     for (const WordList &a : lists) {
         if (a.Tag.size() != 2)
@@ -283,8 +334,8 @@ bool FrameFiller::inert(const std::array<WordList, 5> &lists, Rules rules)
     if (rules == Rules::Refrains)
         for (char c = '1'; c <= '9'; ++c)
             special[size_t(c)] = true;
-    for (const WordList &list : lists)
-        for (const QString &word : list.Words) {
+    for (size_t k = 0; k < lists.size(); ++k)
+        for (const QString &word : lists[k].Words) {
             if (word.isEmpty())
                 return false;
             bool plain = true;
@@ -297,126 +348,155 @@ bool FrameFiller::inert(const std::array<WordList, 5> &lists, Rules rules)
                 continue;
             if (rules == Rules::Refrains && isHoldDigit(word.front().unicode()))
                 return false;
-            for (const WordList &t : lists)
-                if (word.front() == t.Tag[1] || word.back() == t.Tag[0] || word.contains(t.Tag))
+            if (word.contains(lists[k].Tag))
+                return false;
+            for (size_t j = 0; j < lists.size(); ++j) {
+                const QString &t = lists[j].Tag;
+                if (word.front() == t[1] || word.back() == t[0] ||
+                    (rules == Rules::Refrains && j > k && word.endsWith(t)))
                     return false;
+            }
         }
     return true;
 }
 
-FrameFiller::TagPlan FrameFiller::planTags(const QString &frame) const
+void FrameFiller::scanTags(QStringView text, int from, QList<TagAt> &out) const
 {
-    TagPlan plan;
-    const auto *p = reinterpret_cast<const char16_t *>(frame.constData());
-    const qsizetype n = frame.size();
-    // Which categories' tags begin with each ASCII character; a character
-    // outside ASCII (most of a Japanese text) is passed over at once.
-    std::array<quint8, 128> startsTag{};
-    bool asciiTags = true;
-    for (int k = 0; k < 5; ++k) {
-        const char16_t c = m_lists[k].Tag[0].unicode();
-        if (c < 128)
-            startsTag[c] |= quint8(1u << k);
-        else
-            asciiTags = false;
-    }
+    const char16_t *p = text.utf16();
+    const qsizetype n = text.size();
     for (qsizetype i = 0; i + 1 < n; ++i) {
         const char16_t c = p[i];
+        // Most of a Japanese text is passed over at once.
         unsigned candidates = 0x1F;
-        if (asciiTags) {
-            if (c >= 128 || !startsTag[c])
+        if (m_asciiTags) {
+            if (c >= 128 || !m_startsTag[c])
                 continue;
-            candidates = startsTag[c];
+            candidates = m_startsTag[c];
         }
         for (int k = 0; k < 5; ++k) {
-            if ((candidates & (1u << k)) && c == m_lists[k].Tag[0].unicode() &&
-                p[i + 1] == m_lists[k].Tag[1].unicode()) {
+            const QString &tag = m_lists[k].Tag;
+            if ((candidates & (1u << k)) && tag.size() == 2 && c == tag[0].unicode() &&
+                p[i + 1] == tag[1].unicode()) {
                 const int digit = m_rules == Rules::Refrains && i + 2 < n && isHoldDigit(p[i + 2])
                                       ? p[i + 2] - u'0'
                                       : 0;
-                // A category without words leaves its tags as they stand.
-                if (!m_lists[k].Words.isEmpty())
-                    plan.tags.append({i, k, digit});
+                // A category without words leaves its tags as they stand;
+                // an earlier one's are text.
+                if (k >= from && !m_lists[k].Words.isEmpty())
+                    out.append({i, k, digit});
                 i += digit ? 2 : 1; // tags cannot overlap
                 break;
             }
         }
     }
-    // Draws go category by category, leftmost first.
-    for (int k = 0; k < 5; ++k)
-        for (qsizetype t = 0; t < plan.tags.size(); ++t)
-            if (plan.tags[t].category == k)
-                plan.drawOrder.append(t);
+}
+
+FrameFiller::TagPlan FrameFiller::planTags(const QString &frame) const
+{
+    TagPlan plan;
+    scanTags(frame, 0, plan.tags);
     return plan;
 }
 
-QString FrameFiller::fillPlanned(const QString &frame, const TagPlan &plan,
-                                 RandomSource &random) const
+// The places of category k among [begin, end) and the words inside them, in
+// the order of the text.
+void FrameFiller::drawPlanned(Plan &plan, qsizetype begin, qsizetype end, int k) const
 {
-    if (plan.tags.isEmpty())
-        return frame;
-    const bool refrains = m_rules == Rules::Refrains;
-    // A tag left without a word (the text grew past kMaxTextLength, as the
-    // general way stops too) keeps its letters.
-    QVarLengthArray<const QString *, 64> chosen(plan.tags.size());
-    std::fill(chosen.begin(), chosen.end(), nullptr);
-    qsizetype length = frame.size();
-    int category = -1;
-    std::optional<WordDraw> draw;
-    Held held;
-    for (const qsizetype t : plan.drawOrder) {
-        if (length > kMaxTextLength)
-            break;
-        const TagAt &at = plan.tags[t];
-        const QStringList &words = m_lists[at.category].Words;
-        if (at.category != category) {
-            category = at.category;
-            draw.emplace(words.size(), refrains);
-            held = Held();
+    for (qsizetype s = begin; s < end && plan.length <= kMaxTextLength; ++s) {
+        const Plan::Slot slot = plan.places[s];
+        if (slot.category == k && !slot.text)
+            drawSlot(plan, s);
+        else if (slot.category < k && slot.inner)
+            drawPlanned(plan, slot.firstChild, slot.firstChild + slot.inner->size(), k);
+    }
+}
+
+void FrameFiller::drawSlot(Plan &plan, qsizetype s) const
+{
+    const int k = plan.places[s].category, digit = plan.places[s].digit;
+    const qsizetype tagLength = digit ? 3 : 2;
+    if (digit) {
+        if (const QString *held = plan.song.held(k, digit)) {
+            plan.places[s].text = held;
+            plan.length += held->size() - tagLength;
+            return;
         }
-        chosen[t] = &words[held.pick(at.digit, *draw, random)];
-        length += chosen[t]->size() - (at.digit ? 3 : 2);
     }
-    // Written straight into a buffer of the final size.
-    QString out(length, Qt::Uninitialized);
-    QChar *o = out.data();
-    const QChar *p = frame.constData();
+    const qsizetype i = draw(k, plan.random, plan.song);
+    const QString &word = m_lists[k].Words[i];
+    plan.places[s].text = &word;
+    plan.length += word.size() - tagLength;
+    const qint32 inner = m_innerOf[k].empty() ? -1 : m_innerOf[k][size_t(i)];
+    if (inner >= 0) {
+        const QList<TagAt> &tags = m_inner[k][inner];
+        plan.places[s].inner = &tags;
+        plan.places[s].firstChild = plan.places.size();
+        for (const TagAt &t : tags)
+            plan.places.append({t.category, t.digit});
+    }
+    if (!digit)
+        return;
+    // A held word: its tags are filled now, later lists in turn, and the
+    // text is what every copy shows.
+    QString filled = word;
+    if (const Plan::Slot slot = plan.places[s]; slot.inner) {
+        for (int c = k + 1; c < 5; ++c)
+            drawPlanned(plan, slot.firstChild, slot.firstChild + slot.inner->size(), c);
+        filled.clear();
+        render(plan, filled, word, *slot.inner, slot.firstChild);
+    }
+    plan.song.hold(k, digit, filled);
+    plan.places[s].text = plan.song.held(k, digit);
+    plan.places[s].inner = nullptr;
+}
+
+void FrameFiller::render(const Plan &plan, QString &out, QStringView text, const QList<TagAt> &tags,
+                         qsizetype firstSlot) const
+{
     qsizetype from = 0;
-    auto put = [&o](const QChar *src, qsizetype n) {
-        std::memcpy(o, src, size_t(n) * sizeof(QChar));
-        o += n;
-    };
-    for (qsizetype t = 0; t < plan.tags.size(); ++t) {
-        if (!chosen[t])
+    for (qsizetype j = 0; j < tags.size(); ++j) {
+        const Plan::Slot &slot = plan.places[firstSlot + j];
+        if (!slot.text)
             continue;
-        put(p + from, plan.tags[t].pos - from);
-        put(chosen[t]->constData(), chosen[t]->size());
-        from = plan.tags[t].pos + (plan.tags[t].digit ? 3 : 2);
+        out.append(text.sliced(from, tags[j].pos - from));
+        if (slot.inner)
+            render(plan, out, *slot.text, *slot.inner, slot.firstChild);
+        else
+            out.append(*slot.text);
+        from = tags[j].pos + (tags[j].digit ? 3 : 2);
     }
-    put(p + from, frame.size() - from);
+    out.append(text.sliced(from));
+}
+
+QString FrameFiller::fillPlanned(const QString &frame, const TagPlan &tagPlan, RandomSource &random,
+                                 SongState &song) const
+{
+    if (tagPlan.tags.isEmpty())
+        return frame;
+    Plan plan{random, song, frame.size(), {}};
+    for (const TagAt &t : tagPlan.tags)
+        plan.places.append({t.category, t.digit});
+    // Draws go category by category, leftmost first.
+    for (int k = 0; k < 5; ++k)
+        drawPlanned(plan, 0, tagPlan.tags.size(), k);
+    QString out;
+    out.reserve(plan.length);
+    render(plan, out, frame, tagPlan.tags, 0);
     return out;
 }
 
-QString FrameFiller::fill(const QString &frame, RandomSource &random) const
+QString FrameFiller::fill(const QString &frame, RandomSource &random, SongState &song) const
 {
-    if (m_inert)
-        return fillPlanned(frame, planTags(frame), random);
-    QString text = frame;
-    for (int k = 0; k < 5; ++k) {
-        // A list without words cannot fill: the loaders refuse such lists,
-        // and here its tags are left as they stand.
-        if (m_lists[k].Words.isEmpty())
-            continue;
-        bool stopped = false;
-        text = fillCategory(text, k, random, stopped);
-        if (stopped)
-            break;
-    }
-    return text;
+    if (m_planned)
+        return fillPlanned(frame, planTags(frame), random, song);
+    Turns turns{random, song};
+    Copies copies;
+    return fillFrom(frame, copies, 0, turns);
 }
 
 QString FrameFiller::fill(const QString &frame, const std::array<WordList, 5> &lists,
-                          RandomSource &random, Rules rules)
+                          RandomSource &random, Rules rules, SongState *song)
 {
-    return FrameFiller(lists, rules).fill(frame, random);
+    SongState own;
+    return FrameFiller(lists, rules).fill(frame, random, song ? *song : own);
 }

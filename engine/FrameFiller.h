@@ -6,8 +6,10 @@
 #include <QString>
 #include <QStringView>
 #include <array>
+#include <vector>
 
 class RandomSource;
+class SongState;
 
 // Fills a frame: every occurrence of each category's tag, categories in table
 // order, leftmost first, one draw per replacement. After a replacement the
@@ -17,26 +19,30 @@ class RandomSource;
 // every replacement, at a cost linear in the output.
 //
 // With refrains (a frame file that asks for them), a tag directly followed by
-// a digit 1-9 is held: its first occurrence draws, later ones in the same
-// filling repeat that word without a draw, and the digit goes with the tag.
-// Every draw of a category then takes a word not yet used in this filling
+// a digit 1-9 is held for the whole song (see SongState): the first one
+// draws its word and fills the tags inside it at once (later categories in
+// their order), and every later one, in this filling or in the next Append
+// lyrics, is a copy of that text without a draw. Nothing inside a copy is
+// filled again; a tag that forms where a copy meets the text beside it is
+// filled as usual. A held tag met while its own text is being made stays as
+// it stands. Every draw of a category takes a word not yet used in the song
 // (in file order, floor(r * unused)); once all are used, any word again.
 //
-// When the lists are inert (see inert()), no replacement can make or break a
-// tag, so one scan of the frame finds every tag; the draws are then made in
-// the same order (category by category, leftmost first) and the text is
-// built once.
+// When the lists can be planned (see plannable()), no replacement can make
+// or break a tag: one scan of the frame, and of each word once, finds every
+// tag; the draws are then made in the same order and the text is built once.
 class FrameFiller
 {
 public:
     enum class Rules { Classic, Refrains };
 
     // A category whose words can bring back its own tag (see canBringBack())
-    // might never finish its turn. Such a turn stops, and with it the filling,
-    // once it has made kMaxReplacements replacements beyond the tags it began
-    // with, or grown the text by kMaxGrowth characters beyond what those tags
-    // could take (their number times the longest word). Every other turn
-    // fills all its tags, however many.
+    // might never finish its turn. Such a turn stops once it has made
+    // kMaxReplacements replacements beyond the tags it began with, or grown
+    // the text by kMaxGrowth characters beyond what those tags could take
+    // (their number times the longest word); the filling stops with it while
+    // a tag of the turn is left, and goes on with the next category when
+    // none is. Every other turn fills all its tags, however many.
     static constexpr qsizetype kMaxReplacements = 100000;
     static constexpr qsizetype kMaxGrowth = 1000000;
     // Past this a text no longer fits a QString comfortably: any filling
@@ -63,34 +69,40 @@ public:
 
     FrameFiller(const std::array<WordList, 5> &lists, Rules rules);
 
-    QString fill(const QString &frame, RandomSource &random) const;
-    bool isInert() const { return m_inert; }
+    // One filling of `frame`; `song` holds what the song has settled so far
+    // and is added to (refrains only).
+    QString fill(const QString &frame, RandomSource &random, SongState &song) const;
+    bool isPlanned() const { return m_planned; }
 
-    // For tests and tools: build a filler and fill once.
+    // For tests and tools: build a filler and fill once, as a song of its
+    // own unless `song` is given.
     static QString fill(const QString &frame, const std::array<WordList, 5> &lists,
-                        RandomSource &random, Rules rules = Rules::Classic);
+                        RandomSource &random, Rules rules = Rules::Classic,
+                        SongState *song = nullptr);
 
-    // True when no word can make a tag appear, wherever it is put: every
-    // word is non-empty, holds no tag, does not begin with a tag's second
-    // letter nor end with a tag's first letter, and no two tags can overlap;
-    // with refrains also no word begins with a digit 1-9 (it would turn the
-    // tag before it into a held one). Words without Latin letters and digits,
-    // as in real data, always are.
-    static bool inert(const std::array<WordList, 5> &lists, Rules rules = Rules::Classic);
+    // True when no word can make or break a tag, wherever it is put: every
+    // word is non-empty, does not begin with a tag's second letter nor end
+    // with a tag's first letter, holds no tag of its own list (those of
+    // later lists it may: they are filled in their turn, those of earlier
+    // ones stay text), and no two tags can overlap; with refrains also no
+    // word begins with a digit 1-9 nor ends with a tag (a digit next to it
+    // would make a held tag). Words without Latin letters and digits, as in
+    // real data, always are.
+    static bool plannable(const std::array<WordList, 5> &lists, Rules rules = Rules::Classic);
 
-    // Where the tags of a frame stand, for inert lists: found once per frame
-    // and used for every filling of it.
+    // Where the tags of a text stand, for lists that can be planned: found
+    // once per frame and used for every filling of it.
     struct TagAt {
         qsizetype pos;
         int category;
         int digit; // 1-9 for a held tag (three characters long), else 0
     };
     struct TagPlan {
-        QList<TagAt> tags;          // left to right
-        QList<qsizetype> drawOrder; // indices into tags, in the order of the draws
+        QList<TagAt> tags; // left to right
     };
     TagPlan planTags(const QString &frame) const;
-    QString fillPlanned(const QString &frame, const TagPlan &plan, RandomSource &random) const;
+    QString fillPlanned(const QString &frame, const TagPlan &plan, RandomSource &random,
+                        SongState &song) const;
 
     // floor(r * n), kept below n even if r * n rounds up to n.
     static qsizetype pickIndex(double r, qsizetype n)
@@ -102,10 +114,36 @@ public:
     }
 
 private:
-    QString fillCategory(const QString &text, int k, RandomSource &random, bool &stopped) const;
+    // Characters [begin, end) of a text are a copy of a held text.
+    struct Copy {
+        qsizetype begin, end;
+    };
+    using Copies = QList<Copy>;
+    struct Turns; // the state of one filling on the general way
+    struct Plan;  // the state of one planned filling
+
+    QString fillFrom(QString text, Copies &copies, int first, Turns &turns) const;
+    QString fillCategory(const QString &text, Copies &copies, int k, Turns &turns) const;
+    qsizetype draw(int k, RandomSource &random, SongState &song) const;
+    // Appends the tags of text (categories from `from` on) to out.
+    void scanTags(QStringView text, int from, QList<TagAt> &out) const;
+
+    void drawPlanned(Plan &plan, qsizetype begin, qsizetype end, int k) const;
+    void drawSlot(Plan &plan, qsizetype slot) const;
+    void render(const Plan &plan, QString &out, QStringView text, const QList<TagAt> &tags,
+                qsizetype firstSlot) const;
 
     const std::array<WordList, 5> &m_lists;
     Rules m_rules;
     std::array<ListTraits, 5> m_traits;
-    bool m_inert = false;
+    bool m_planned = false;
+    // A held tag's letters and digit, for one that stays as it stands.
+    std::array<std::array<QString, 10>, 5> m_heldNames;
+    // Planned lists: per list, for each word the index of its tags in
+    // m_inner (-1: none); empty when no word of the list holds a tag.
+    std::array<std::vector<qint32>, 5> m_innerOf;
+    std::array<QList<QList<TagAt>>, 5> m_inner;
+    // Which lists' tags begin with each ASCII character.
+    std::array<quint8, 128> m_startsTag{};
+    bool m_asciiTags = true;
 };

@@ -18,13 +18,16 @@ struct LyricData {
 
     // Per frame, per line: line i of frame f is element i + 1 of
     // Frames[f].split(CR LF), the empty piece before the first CR LF not
-    // counted. Both are empty (no element) until they are worked out.
+    // counted. The loader fills both (a reading only where a "'=" line gives
+    // one, null elsewhere); ReadingMaker then works out the null readings.
     // The line's reading in katakana, tags left as they stand; null where
     // it cannot be known.
     QList<QStringList> FrameReadings;
     // The line's target in morae (a "'!拍 N" comment right before it), 0 for none.
     QList<QList<int>> FrameMeters;
+    static constexpr const char16_t *kMeterLine = u"'!拍 ";
     // Some frame line has a target: lines with one are filled to meter.
+    // Start-up turns it off again when the readings cannot be had.
     bool Meters = false;
 
     // The fixed category table: tags and file names, no words yet.

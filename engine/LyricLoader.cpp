@@ -3,6 +3,7 @@
 #include "AppInfo.h"
 #include "FileSystem.h"
 #include "LyricWindow.h"
+#include "ReadingMaker.h"
 
 #include <new>
 
@@ -73,6 +74,29 @@ LyricLoader::Outcome LyricLoader::startOverIfOutOfMemory(const QString &path, bo
     }
 }
 
+bool LyricLoader::isReadingLine(QStringView line)
+{
+    return line.startsWith(QLatin1String("'="));
+}
+
+QString LyricLoader::readingIn(QStringView line)
+{
+    QString r = ReadingMaker::katakana(line.sliced(2));
+    return r.isNull() ? QStringLiteral("") : r;
+}
+
+int LyricLoader::meterIn(QStringView line)
+{
+    const QStringView head(LyricData::kMeterLine);
+    if (!line.startsWith(head))
+        return 0;
+    const QStringView n = line.sliced(head.size());
+    if (n.isEmpty() || n.size() > 2 || n[0] < u'1' || n[0] > u'9' ||
+        (n.size() == 2 && (n[1] < u'0' || n[1] > u'9')))
+        return 0;
+    return n.toInt();
+}
+
 bool LyricLoader::WordRead()
 {
     for (WordList &list : m_data.WordLists) {
@@ -91,6 +115,8 @@ LyricLoader::Outcome LyricLoader::readWordFile(WordList &list)
     const QString path = m_folder + list.FileName;
     auto reader = m_files.newReader();
     list.Words.clear();
+    list.Readings.clear();
+    bool afterWord = false; // the line before was a word: a "'=" line reads it
     if (!guard(path, true, nullptr, [&] { return reader->open(path); }))
         return Outcome::Cancelled;
     for (;;) {
@@ -102,9 +128,15 @@ LyricLoader::Outcome LyricLoader::readWordFile(WordList &list)
         QString line;
         if (!guard(path, true, reader.get(), [&] { return reader->readLine(line); }))
             return Outcome::Cancelled;
-        if (line.startsWith(QLatin1Char('\'')))
+        if (line.startsWith(QLatin1Char('\''))) {
+            if (afterWord && isReadingLine(line))
+                list.Readings.last() = readingIn(line);
+            afterWord = false;
             continue;
+        }
         list.Words.append(std::move(line));
+        list.Readings.append(QString());
+        afterWord = true;
     }
     if (!guard(path, true, reader.get(), [&] { return reader->close(); }))
         return Outcome::Cancelled;
@@ -134,6 +166,9 @@ LyricLoader::Outcome LyricLoader::readFrameFile()
     auto reader = m_files.newReader();
     m_data.Frames.clear();
     m_data.Refrains = false;
+    m_data.FrameReadings.clear();
+    m_data.FrameMeters.clear();
+    m_data.Meters = false;
     if (!guard(path, false, nullptr, [&] { return reader->open(path); }))
         return Outcome::Cancelled;
     int lineNo = 0;
@@ -146,21 +181,45 @@ LyricLoader::Outcome LyricLoader::readFrameFile()
         m_frameStart = lineNo + 1;
         QString frame;
         QString line;
+        // Per line of the frame text, the "@" line included: its given
+        // reading and its target. A "'!拍 N" line gives the next line its
+        // target, a "'=" line the line before its reading.
+        QStringList readings;
+        QList<int> meters;
+        int meter = 0;
+        bool afterLine = false;
         do {
             // No end-of-file test here: a frame without its "@" line runs
             // past the end of the file and fails.
             if (!guard(path, false, reader.get(), [&] { return reader->readLine(line); }))
                 return Outcome::Cancelled;
             ++lineNo;
-            if (!line.startsWith(QLatin1Char('\'')))
+            if (!line.startsWith(QLatin1Char('\''))) {
                 frame += kCrLf + line;
-            else if (line == QStringView(LyricData::kRefrainsLine))
+                afterLine = line != QLatin1String("@");
+                readings.append(QString());
+                meters.append(afterLine ? meter : 0);
+                meter = 0;
+                continue;
+            }
+            if (line == QStringView(LyricData::kRefrainsLine))
                 m_data.Refrains = true;
+            else if (afterLine && isReadingLine(line))
+                readings.last() = readingIn(line);
+            meter = meterIn(line);
+            afterLine = false;
         } while (line != QLatin1String("@"));
         const qsizetype at = frame.indexOf(QLatin1Char('@'));
         if (at >= 0)
             frame.truncate(at);
+        // Lines cut off by an "@" take their readings and targets along.
+        const qsizetype kept = ReadingMaker::frameLines(frame).size();
+        readings.resize(kept);
+        meters.resize(kept);
+        m_data.Meters = m_data.Meters || meters.count(0) < kept;
         m_data.Frames.append(std::move(frame));
+        m_data.FrameReadings.append(std::move(readings));
+        m_data.FrameMeters.append(std::move(meters));
     }
     m_frameStart = 0;
     if (!guard(path, false, reader.get(), [&] { return reader->close(); }))

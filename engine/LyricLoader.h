@@ -21,6 +21,14 @@ public:
     bool WordRead();
     bool FrameRead();
 
+    // Comment lines the loader reads besides skipping them: "'=" after a
+    // word or frame line gives its reading (stored in katakana); "'!拍 N"
+    // (N from 1 to 99, written plainly) gives the next frame line a target.
+    static bool isReadingLine(QStringView line);
+    static QString readingIn(QStringView line);
+    // The target, or 0 when the line is no such comment.
+    static int meterIn(QStringView line);
+
 private:
     enum class Outcome { Done, Cancelled, Again };
 

@@ -20,6 +20,11 @@ public:
 
     // Appending lyrics only ever adds at the end: a window holding much text
     // can do that without copying it all.
-    virtual void appendText(const QString &tail) { setText(text() + tail); }
+    // False when the window refused to take it (it has said why).
+    virtual bool appendText(const QString &tail)
+    {
+        setText(text() + tail);
+        return true;
+    }
     virtual qsizetype textLength() const { return text().size(); }
 };

@@ -9,9 +9,9 @@ struct WordList {
     QString FileName;
     QString Tag;
     QStringList Words;
-    // Parallel to Words once the readings are worked out (after loading):
-    // each word's reading in katakana, its tags left as they stand
-    // ("ヨルノ　Noガ"); a null string where the reading cannot be known.
-    // Empty (no element) until then.
+    // Parallel to Words: each word's reading in katakana, its tags left as
+    // they stand ("ヨルノ　Noガ"); a null string where the reading cannot be
+    // known. The loader stores the readings given with "'=" lines (null for
+    // the rest), ReadingMaker works out the others.
     QStringList Readings;
 };

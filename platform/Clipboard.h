@@ -25,4 +25,9 @@ public:
     // file list or a picture alone is not text); nullopt when it cannot be
     // asked.
     virtual std::optional<bool> GetFormat();
+
+    // Plain text in any of its forms: text/plain, or text/plain with a
+    // charset, which some programs offer alone.
+    static bool holdsText(const class QMimeData *data);
+    static QString textOf(const QMimeData *data);
 };

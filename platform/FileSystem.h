@@ -19,4 +19,8 @@ public:
     virtual bool isRegularFile(const QString &path) const = 0;
     virtual std::unique_ptr<TextReader> newReader() = 0;
     virtual std::unique_ptr<AppendFile> newAppendFile() = 0;
+    // The user's own folder for files the program folder cannot take (it is
+    // read-only where the program is installed), made when missing. Empty
+    // when the user has no home; `error` says why it could not be made.
+    virtual QString userDataFolder(FileError &error) = 0;
 };

@@ -1,7 +1,6 @@
 #include "HelpLauncher.h"
 
-#include <QCoreApplication>
-#include <QProcess>
+#include "NativePath.h"
 
 namespace
 {
@@ -10,7 +9,7 @@ HelpLauncher::Hook g_hook;
 
 QString HelpLauncher::viewerProgram()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/lyrmak-help");
+    return NativePath::programFolder() + QStringLiteral("/lyrmak-help");
 }
 
 void HelpLauncher::show(QWidget *owner, const QString &helpFile, quint32 command, quintptr data)
@@ -23,10 +22,10 @@ void HelpLauncher::show(QWidget *owner, const QString &helpFile, quint32 command
         return;
     // Detached and without a shell: the help window is the viewer's, it may
     // outlive this program, and the path reaches it as one argument whatever
-    // characters it holds. "--" keeps a name starting with "-" a file name.
+    // bytes it holds. "--" keeps a name starting with "-" a file name.
     // Whether the start worked is not examined: help reports nothing.
-    QProcess::startDetached(viewerProgram(),
-                            {QStringLiteral("--contents"), QStringLiteral("--"), helpFile});
+    NativePath::startDetached(viewerProgram(),
+                              {QStringLiteral("--contents"), QStringLiteral("--"), helpFile});
 }
 
 void HelpLauncher::setHook(Hook hook)

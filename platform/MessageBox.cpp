@@ -1,5 +1,7 @@
 #include "MessageBox.h"
 
+#include "NativePath.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -35,8 +37,9 @@ MsgAnswer MessageBox::show(QWidget *parent, const QString &prompt, MsgButtons bu
 
     QMessageBox box(parent);
     box.setWindowTitle(title);
-    // The prompt keeps CR LF line breaks; the label wants plain LF.
-    QString text = prompt;
+    // The prompt keeps CR LF line breaks; the label wants plain LF. A path
+    // that is not UTF-8 shows its odd bytes as U+FFFD.
+    QString text = NativePath::display(prompt);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     box.setText(text);
     box.setTextFormat(Qt::PlainText);

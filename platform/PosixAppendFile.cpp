@@ -1,9 +1,9 @@
 #include "PosixAppendFile.h"
 
+#include "NativePath.h"
 #include "RegularFile.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -80,11 +80,15 @@ FileError PosixAppendFile::open(const QString &path)
         return {};
     bool readable = true;
     FileError error;
-    const int fd = openForAppend(QFile::encodeName(path), readable, error);
+    m_path = NativePath::toNative(path);
+    struct stat before = {};
+    m_created = ::lstat(m_path.constData(), &before) != 0 && errno == ENOENT;
+    const int fd = openForAppend(m_path, readable, error);
     if (fd < 0)
         return error;
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (FileError e = lock(fd); !e.ok()) {
+        removeIfCreatedEmpty(fd);
         ::close(fd);
         return e;
     }
@@ -162,7 +166,20 @@ void PosixAppendFile::discard()
         while (::ftruncate(m_fd, m_pendingStart) != 0 && errno == EINTR) {
         }
     }
+    removeIfCreatedEmpty(m_fd);
     ::close(m_fd);
     m_fd = -1;
     m_pending = QByteArray();
+}
+
+void PosixAppendFile::removeIfCreatedEmpty(int fd) const
+{
+    // A Save given up on a new file leaves no empty file behind. Another
+    // writer may have put a file of its own at the path meanwhile: only this
+    // very file goes, and only while nothing is in it.
+    struct stat held = {}, atPath = {};
+    if (m_created && ::fstat(fd, &held) == 0 && held.st_size == 0 &&
+        ::lstat(m_path.constData(), &atPath) == 0 && atPath.st_dev == held.st_dev &&
+        atPath.st_ino == held.st_ino)
+        ::unlink(m_path.constData());
 }

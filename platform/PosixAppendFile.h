@@ -24,10 +24,15 @@ public:
 
 private:
     FileError lock(int fd) const;
+    // Removes the file this writer created when it is still empty and still
+    // the one at the path.
+    void removeIfCreatedEmpty(int fd) const;
 
     std::chrono::milliseconds m_lockWait;
     int m_fd = -1;
     bool m_endsInLineBreak = true;
+    bool m_created = false; // open() made the file
+    QByteArray m_path;
     QByteArray m_pending;
     qsizetype m_pendingDone = 0;
     qint64 m_pendingStart = 0; // the file's size before the pending write

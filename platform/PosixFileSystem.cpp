@@ -2,18 +2,21 @@
 
 #include "PosixAppendFile.h"
 #include "PosixTextReader.h"
+#include "UserDataFolder.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
+#include "NativePath.h"
+
+#include <sys/stat.h>
 
 QString PosixFileSystem::programFolder() const
 {
-    return QCoreApplication::applicationDirPath();
+    return NativePath::programFolder();
 }
 
 bool PosixFileSystem::isRegularFile(const QString &path) const
 {
-    return QFileInfo(path).isFile();
+    struct stat st = {};
+    return ::stat(NativePath::toNative(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 std::unique_ptr<TextReader> PosixFileSystem::newReader()
@@ -24,4 +27,11 @@ std::unique_ptr<TextReader> PosixFileSystem::newReader()
 std::unique_ptr<AppendFile> PosixFileSystem::newAppendFile()
 {
     return std::make_unique<PosixAppendFile>();
+}
+
+QString PosixFileSystem::userDataFolder(FileError &error)
+{
+    const QString folder = UserDataFolder::location();
+    error = folder.isEmpty() ? FileError() : UserDataFolder::make(folder);
+    return folder;
 }

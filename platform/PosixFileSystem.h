@@ -9,4 +9,5 @@ public:
     bool isRegularFile(const QString &path) const override;
     std::unique_ptr<TextReader> newReader() override;
     std::unique_ptr<AppendFile> newAppendFile() override;
+    QString userDataFolder(FileError &error) override;
 };

@@ -1,9 +1,9 @@
 #include "PosixTextReader.h"
 
+#include "NativePath.h"
 #include "RegularFile.h"
 #include "TextCodec.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -31,7 +31,7 @@ FileError PosixTextReader::readRegularFile(const QString &path, QByteArray &out,
 {
     out = QByteArray();
     FileError error;
-    const Descriptor file{openRegularFile(QFile::encodeName(path), O_RDONLY, error)};
+    const Descriptor file{openRegularFile(NativePath::toNative(path), O_RDONLY, error)};
     if (file.fd < 0)
         return error;
     struct stat st = {};
@@ -76,6 +76,27 @@ FileError PosixTextReader::open(const QString &path)
         close();
         return FileError::of(FileError::Kind::OutOfMemory);
     }
+    m_path = path;
+    return {};
+}
+
+FileError PosixTextReader::reread()
+{
+    QByteArray bytes;
+    if (FileError e = readRegularFile(m_path, bytes); !e.ok())
+        return e;
+    try {
+        m_content = TextCodec::decode(bytes);
+    } catch (const std::bad_alloc &) {
+        m_content = {};
+        m_next = 0;
+        return FileError::of(FileError::Kind::OutOfMemory);
+    }
+    m_failed = false;
+    m_next = 0;
+    qsizetype length = 0;
+    for (qsizetype i = 0; i < m_linesRead && m_next < m_content.text.size(); ++i)
+        m_next = TextCodec::nextLine(m_content.text, m_next, length);
     return {};
 }
 
@@ -83,6 +104,9 @@ void PosixTextReader::setContent(QByteArrayView bytes)
 {
     m_content = TextCodec::decode(bytes);
     m_next = 0;
+    m_linesRead = 0;
+    m_failed = false;
+    m_path.clear();
     m_open = true;
 }
 
@@ -100,21 +124,29 @@ FileError PosixTextReader::readLine(QString &line)
 {
     if (!m_open)
         return FileError::of(FileError::Kind::NotOpen);
+    if (m_failed && !m_path.isEmpty())
+        if (FileError e = reread(); !e.ok())
+            return e;
     if (m_next < m_content.text.size()) {
         qsizetype length = 0;
         const qsizetype next = TextCodec::nextLine(m_content.text, m_next, length);
         line = m_content.text.sliced(m_next, length);
         m_next = next;
+        ++m_linesRead;
         return {};
     }
-    if (!m_content.error.ok())
+    if (!m_content.error.ok()) {
+        m_failed = true;
         return m_content.error;
+    }
     return FileError::of(FileError::Kind::PastEnd);
 }
 
 FileError PosixTextReader::close()
 {
     m_open = false;
+    m_failed = false;
+    m_linesRead = 0;
     m_content = {};
     m_next = 0;
     return {};

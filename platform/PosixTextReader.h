@@ -6,7 +6,9 @@
 #include <QStringList>
 
 // Reads a whole data file at open and hands out its decoded lines. A line
-// with invalid bytes fails its own read, so the lines before it still load.
+// with invalid bytes fails its own read, so the lines before it still load;
+// the next try of that read reads the file again, so that a file the user
+// has mended meanwhile goes on from the same line.
 class PosixTextReader : public TextReader
 {
 public:
@@ -24,6 +26,11 @@ public:
     void setContent(QByteArrayView bytes);
 
 private:
+    FileError reread();
+
+    QString m_path; // empty for content set directly
+    qsizetype m_linesRead = 0;
+    bool m_failed = false; // the last read met invalid bytes
     bool m_open = false;
     TextCodec::Decoded m_content;
     qsizetype m_next = 0; // where the next line starts in m_content.text

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need,
-# but only those that are missing. Usage: scripts/deps.sh run|test
+# but only those that are missing. Usage: scripts/deps.sh run|test|deb
 set -euo pipefail
 
 # qt6-wayland lets the program run on a Wayland desktop without XWayland;
@@ -13,7 +13,14 @@ if [[ "${1:-run}" == test ]]; then
     # Scores written to a melody are opened in a real MuseScore.
     packages+=(musescore3)
     packages+=(clang-format libbenchmark-dev clang libclang-rt-14-dev xvfb xauth x11-utils
-               libxcb1-dev bc python3 imagemagick desktop-file-utils man-db weston kakasi)
+               libxcb1-dev bc python3 imagemagick desktop-file-utils man-db weston kakasi
+               mecab mecab-ipadic-utf8)
+fi
+# The Debian package: its build (scripts/build-deb.sh) and the test that
+# installs and starts it.
+if [[ "${1:-run}" == test || "${1:-run}" == deb ]]; then
+    packages+=(debhelper dpkg-dev fakeroot lintian appstream desktop-file-utils libmecab-dev
+               libsmf-dev libzip-dev mecab-ipadic-utf8 xvfb xauth xdotool)
 fi
 
 missing=()

@@ -1,22 +1,20 @@
 #!/usr/bin/env bash
-# Installs ミルトナ for the current user: builds it, lays out a program folder
-# the user owns (the program writes its saved lyrics, Lyrmak.dat, into its own
-# folder), and ties it into the desktop and the shell.
+# Installs ミルトナ for the current user with the project's own install rules
+# (cmake --install) under a prefix in the home folder, and ties it into the
+# desktop and the shell. No root needed.
 #
-# Usage: scripts/install.sh [DEST]              install; DEST defaults to ~/.local/share/lyrmak
-#        scripts/install.sh --uninstall [DEST]  remove what the install put in place
+# Usage: scripts/install.sh [PREFIX]              install; PREFIX defaults to ~/.local
+#        scripts/install.sh --uninstall [PREFIX]  remove what the install put in place
 #
-# Where things go ($XDG_DATA_HOME defaults to ~/.local/share):
-#   DEST/                                       programs, LYRMAK.HLP, man page, icon, data files
-#   ~/.local/bin/lyrmak, ~/.local/bin/lyrmak-tool   links to the programs, for the shell
-#   $XDG_DATA_HOME/man/man1/lyrmak-tool.1       the man page, for "man lyrmak-tool"
-#   $XDG_DATA_HOME/icons/hicolor/NxN/apps/lyrmak.png   the icon, 32 to 256 px
-#   $XDG_DATA_HOME/applications/lyrmak.desktop  the applications menu entry
+# Where things go:
+#   PREFIX/libexec/lyrmak/        the program folder (read-only: saved lyrics go to
+#                                 $XDG_DATA_HOME/lyrmak/Lyrmak.dat, as from a package)
+#   PREFIX/share/lyrmak/          the data files, linked from the program folder
+#   PREFIX/bin/lyrmak, lyrmak-tool, and PREFIX/share/{applications,icons,metainfo,man}
 #
-# Installing again updates the programs and the help, but keeps the user's
-# own word lists and frames and never touches Lyrmak.dat; uninstalling keeps
-# them too. LYRMAK_BUILD_DIR names a tree that is already built to install
-# from (the tests use it); without it the script builds build/ first.
+# Installing again updates everything; saved lyrics are never touched, and
+# uninstalling keeps them too. LYRMAK_BUILD_DIR names a tree that is already
+# built to install from (the tests use it); without it the script builds build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,74 +34,48 @@ if [[ $# -gt 1 || ${1:-} == -* ]]; then
 fi
 
 data_home=${XDG_DATA_HOME:-$HOME/.local/share}
-bin=$HOME/.local/bin
-man1=$data_home/man/man1
-icons=$data_home/icons/hicolor
-apps=$data_home/applications
-entry=$apps/lyrmak.desktop
-programs=(lyrmak lyrmak-help lyrmak-tool)
-on_path=(lyrmak lyrmak-tool)
-sizes=(32 48 64 128 256)
-data_files=(Gi.dat Ad.dat Vi.dat Vt.dat No.dat Kasi.dat)
+prefix=${1:-$HOME/.local}
+mkdir -p "$prefix"
+prefix=$(cd "$prefix" && pwd)
+# The program folder, where the shell's link points; it keeps the list of
+# what the install put in place, for uninstalling.
+find_program_dir() {
+    dirname "$(readlink -f "$prefix/bin/lyrmak-tool")"
+}
+saved=$data_home/lyrmak/Lyrmak.dat
 
-# GTK reads a stale icon cache as missing icons: refresh one if it is there.
-refresh_icons() {
+# The desktop reads stale caches as missing icons and menu entries.
+refresh_desktop() {
+    local icons=$prefix/share/icons/hicolor apps=$prefix/share/applications
     if [[ -d $icons ]]; then
         touch "$icons"
         if [[ -f $icons/icon-theme.cache ]] && command -v gtk-update-icon-cache >/dev/null; then
             gtk-update-icon-cache -q -t -f "$icons" || true
         fi
     fi
-}
-
-refresh_menu() {
-    if command -v update-desktop-database >/dev/null && [[ -d $apps ]]; then
+    if [[ -d $apps ]] && command -v update-desktop-database >/dev/null; then
         update-desktop-database "$apps" >/dev/null 2>&1 || true
     fi
 }
 
 if ((uninstall)); then
-    # Without DEST, the folder the shell link points into, else the default.
-    if [[ $# -eq 1 ]]; then
-        dest=$1
-    elif [[ -L $bin/lyrmak-tool ]]; then
-        dest=$(dirname "$(readlink "$bin/lyrmak-tool")")
-    else
-        dest=$data_home/lyrmak
+    manifest=$(find_program_dir)/install_manifest.txt
+    if [[ ! -L $prefix/bin/lyrmak-tool || ! -f $manifest ]]; then
+        echo "ミルトナは $prefix にインストールされていません。" >&2
+        exit 1
     fi
-    if [[ -d $dest ]]; then
-        dest=$(cd "$dest" && pwd)
-    fi
-
-    # Links only where they are ours: another program may own the name.
-    for name in "${on_path[@]}"; do
-        if [[ -L $bin/$name && $(readlink "$bin/$name") == "$dest/$name" ]]; then
-            rm -f "$bin/$name"
+    chmod u+w "$(find_program_dir)"
+    while IFS= read -r f || [[ -n $f ]]; do
+        if [[ -f $f || -L $f ]]; then
+            rm -f "$f"
         fi
-    done
-    for name in "${programs[@]}" LYRMAK.HLP lyrmak.png lyrmak-tool.1 sakura.musicxml; do
-        rm -f "$dest/$name"
-    done
-    rm -f "$man1/lyrmak-tool.1" "$entry"
-    for size in "${sizes[@]}"; do
-        rm -f "$icons/${size}x$size/apps/lyrmak.png"
-    done
-    refresh_icons
-    refresh_menu
-
+    done <"$manifest"
+    rm -f "$manifest"
+    rmdir "${manifest%/*}" "$prefix/share/lyrmak" 2>/dev/null || true
+    refresh_desktop
     echo "ミルトナをアンインストールしました。"
-    kept=()
-    for name in "${data_files[@]}" Lyrmak.dat; do
-        if [[ -e $dest/$name ]]; then
-            kept+=("$name")
-        fi
-    done
-    if ((${#kept[@]})); then
-        echo "単語ファイル・歌詞フレーム・保存した歌詞は残してあります: $dest"
-        echo "  (${kept[*]})"
-        echo "要らなければ、フォルダーごと消してください: rm -r '$dest'"
-    else
-        rmdir "$dest" 2>/dev/null || true
+    if [[ -f $saved ]]; then
+        echo "保存した歌詞は残してあります: $saved"
     fi
     exit 0
 fi
@@ -115,88 +87,46 @@ if [[ -z $build ]]; then
     cmake --build --preset default --target lyrmak_program
     build=build
 fi
-app=$build/app
 
-dest=${1:-$data_home/lyrmak}
-mkdir -p "$dest"
-dest=$(cd "$dest" && pwd)
-if [[ ! -w "$dest" ]]; then
-    echo "インストール先に書き込めません: $dest" >&2
-    exit 1
+# Before the install rules, the program folder lived in ~/.local/share/lyrmak,
+# where the data files now go: its programs leave, and word lists the user
+# changed stay as NAME.old. Lyrmak.dat stays where it is, and Save goes on
+# appending to it.
+old=$data_home/lyrmak
+if [[ -f $old/lyrmak-tool && ! -L $old/lyrmak-tool ]]; then
+    rm -f "$old/lyrmak" "$old/lyrmak-help" "$old/lyrmak-tool" "$old/lyrmak.png" "$old/lyrmak-tool.1"
+    for f in "$old"/*.dat "$old/LYRMAK.HLP"; do
+        name=${f##*/}
+        if [[ -f $f && $name != Lyrmak.dat && -f $build/app/$name ]] && ! cmp -s "$f" "$build/app/$name"; then
+            mv "$f" "$f.old"
+            echo "自分で書き換えた $name は $f.old として残しました。"
+        fi
+    done
 fi
 
-# Programs, help, man page and icon: always the newly built ones.
-for name in "${programs[@]}"; do
-    install -m 755 "$app/$name" "$dest/"
-done
-install -m 644 "$app/LYRMAK.HLP" "$app/lyrmak.png" "$app/lyrmak-tool.1" "$app/sakura.musicxml" "$dest/"
+if [[ -L $prefix/bin/lyrmak-tool ]]; then
+    chmod u+w "$(find_program_dir)"
+fi
+cmake --install "$build" --prefix "$prefix" >/dev/null
+program_dir=$(find_program_dir)
+cp "$build/install_manifest.txt" "$program_dir/"
+# Read-only like any installed program folder, so Save keeps the lyrics in
+# the user's data folder, where a package install keeps them too.
+chmod a-w "$program_dir"
+refresh_desktop
 
-# Word lists and frames: only where the user has none yet.
-for name in "${data_files[@]}"; do
-    if [[ ! -e "$dest/$name" ]]; then
-        install -m 644 "$app/$name" "$dest/"
-    fi
-done
-
-install -D -m 644 "$app/lyrmak-tool.1" "$man1/lyrmak-tool.1"
-for size in "${sizes[@]}"; do
-    install -D -m 644 "$build/icons/hicolor/${size}x$size/apps/lyrmak.png" \
-        "$icons/${size}x$size/apps/lyrmak.png"
-done
-refresh_icons
-
-# Links on the shell's path; a file of the same name that is not a link
-# belongs to something else and stays.
-mkdir -p "$bin"
-for name in "${on_path[@]}"; do
-    if [[ -e $bin/$name && ! -L $bin/$name ]]; then
-        echo "$bin/$name は別のファイルなので、そのままにしました。" >&2
-    else
-        ln -sfn "$dest/$name" "$bin/$name"
-    fi
-done
-
-# The desktop entry. Values escape backslashes and control characters; Exec
-# also quotes the path as one argument and doubles "%", which starts a field
-# code there. Replacements are quoted so "&" in a path stays literal.
-escape_value() {
-    local s=$1
-    s=${s//'\'/'\\'}
-    s=${s//$'\n'/'\n'}
-    s=${s//$'\t'/'\t'}
-    s=${s//$'\r'/'\r'}
-    printf '%s' "$s"
-}
-exec_arg=$dest/lyrmak
-exec_arg=${exec_arg//'\'/'\\'}
-exec_arg=${exec_arg//'"'/'\"'}
-exec_arg=${exec_arg//'`'/'\`'}
-exec_arg=${exec_arg//'$'/'\$'}
-exec_arg=${exec_arg//'%'/'%%'}
-exec_value=$(escape_value "\"$exec_arg\"")
-tryexec_value=$(escape_value "$dest/lyrmak")
-mkdir -p "$apps"
-while IFS= read -r line; do
-    line=${line//@EXEC@/"$exec_value"}
-    line=${line//@TRYEXEC@/"$tryexec_value"}
-    printf '%s\n' "$line"
-done <data/lyrmak.desktop.in >"$entry.tmp"
-mv "$entry.tmp" "$entry"
-refresh_menu
-
-echo "ミルトナをインストールしました: $dest"
+echo "ミルトナをインストールしました: $program_dir"
 echo "アプリケーションのメニューの「ミルトナ」から、または端末で lyrmak と入力して起動できます。"
+echo "保存した歌詞: $saved"
 echo "データを調べるコマンド: lyrmak-tool（説明: man lyrmak-tool）"
 case ":$PATH:" in
-*":$bin:"*) ;;
+*":$prefix/bin:"*) ;;
 *)
-    echo "注意: $bin が PATH に入っていません。次にログインしたときから lyrmak と lyrmak-tool が使えます"
-    echo "（Debian の ~/.profile が入れます）。すぐに使うには: export PATH=\"$bin:\$PATH\""
+    echo "注意: $prefix/bin が PATH に入っていません。次にログインしたときから lyrmak と lyrmak-tool が使えます"
+    echo "（~/.local/bin なら Debian の ~/.profile が入れます）。すぐに使うには: export PATH=\"$prefix/bin:\$PATH\""
     ;;
 esac
-# man finds pages through PATH (~/.local/bin -> ~/.local/share/man); a
-# different XDG_DATA_HOME needs MANPATH.
-if [[ $(PATH="$bin:$PATH" man -w lyrmak-tool 2>/dev/null) != "$man1/lyrmak-tool.1" ]]; then
-    echo "注意: man lyrmak-tool で読むには、MANPATH に $data_home/man を加えてください" \
-        "（または: man -l $man1/lyrmak-tool.1）"
+# man finds pages through PATH (PREFIX/bin -> PREFIX/share/man).
+if [[ $(PATH="$prefix/bin:$PATH" man -w lyrmak-tool 2>/dev/null) != "$prefix/share/man/man1/lyrmak-tool.1" ]]; then
+    echo "注意: man lyrmak-tool で読むには、MANPATH に $prefix/share/man を加えてください"
 fi

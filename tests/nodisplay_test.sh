@@ -30,4 +30,22 @@ row "wayland then xcb" lyrmak 1 "wayland;xcb"
 row "help viewer" lyrmak-help 1 ""
 # Still running when the timeout stops it: offscreen needs no display.
 row "offscreen" lyrmak 124 offscreen
+
+# --version and --help answer without a display; status 1 when the answer
+# cannot be written.
+answers() { # answers NAME EXPECTED_FIRST_LINE ARGS...
+    local name=$1 first=$2 out
+    shift 2
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 5 "$app/lyrmak" "$@" 2>&1)
+    if [[ $? -ne 0 || ${out%%$'\n'*} != "$first" ]]; then
+        echo "FAIL $name: got: $out" >&2
+        failed=1
+    fi
+}
+answers "--version" "lyrmak (ミルトナ) 7.0" --version
+answers "--help after another argument" "使い方: lyrmak [--help | --version]" -x --help
+if env -u DISPLAY -u WAYLAND_DISPLAY "$app/lyrmak" --help >/dev/full 2>/dev/null; then
+    echo "FAIL --help into a full disk: status 0" >&2
+    failed=1
+fi
 exit $failed

@@ -1,6 +1,7 @@
 #include "FakeRandom.h"
 #include "FrameFiller.h"
 #include "LiteralFiller.h"
+#include "SongState.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -59,8 +60,10 @@ private slots:
     void cases();
     void sameAsLiteral_data();
     void sameAsLiteral();
-    void inert_data();
-    void inert();
+    void song_data();
+    void song();
+    void plannable_data();
+    void plannable();
     void canBringBack_data();
     void canBringBack();
     void runawayIsBounded_data();
@@ -135,6 +138,14 @@ void tst_FrameFiller::cases_data()
         << "ぽんときらとぽん" << kRefrains;
     QTest::newRow("earlier category's held tag in a word stays")
         << "No" << giNo({"x"}, {"Gi1"}) << QList<double>{0} << "Gi1" << kRefrains;
+    QTest::newRow("held word's tags are filled once for every copy")
+        << "Gi1と　Gi1" << giNo({"Noの香り"}, {"餃子", "ゼンマイ"}) << QList<double>{0, 0.9}
+        << "ゼンマイの香りと　ゼンマイの香り" << kRefrains;
+    QTest::newRow("a tag at a copy's seam is not part of it")
+        << "Gi1o Gi1o" << giNo({"xN"}, {"月", "星"}) << QList<double>{0, 0, 0} << "x月 x星"
+        << kRefrains;
+    QTest::newRow("held word holding its own held tag keeps it")
+        << "Gi1" << giNo({"aGi1b"}) << QList<double>{0} << "aGi1b" << kRefrains;
 }
 
 void tst_FrameFiller::cases()
@@ -153,69 +164,122 @@ void tst_FrameFiller::cases()
 }
 
 // Thousands of random frames: the same text and the same draws, draw for
-// draw, as the literal algorithm; with lists of every kind, and with inert
-// lists filled from one scan of the frame.
+// draw, as the literal algorithm; with lists of every kind, and with lists
+// that can be planned filled from one scan of the frame. With refrains each
+// frame is a song of three fillings, as New lyrics and two Append lyrics.
 void tst_FrameFiller::sameAsLiteral_data()
 {
-    QTest::addColumn<bool>("inertLists");
+    QTest::addColumn<Lists>("fixed"); // none: random words every round
     QTest::addColumn<FrameFiller::Rules>("rules");
-    QTest::newRow("lists that make tags") << false << kClassic;
-    QTest::newRow("inert lists") << true << kClassic;
-    QTest::newRow("refrains, lists that make tags") << false << kRefrains;
-    QTest::newRow("refrains, inert lists") << true << kRefrains;
+    const Lists inert = lists({"きら", "ぽん"}, {"青い", "赤い"}, {"走って"}, {"抱いて", "食べて"},
+                              {"月", "星", "ｶﾚｰ"});
+    const Lists chained = lists({"きら", "Noみたいにぽん", "Ad1Noふわ"}, {"青い", "Vt1そうな"},
+                                {"走って"}, {"抱いて", "No2を食べて"}, {"月", "星", "ｶﾚｰ"});
+    QTest::newRow("lists that make tags") << Lists{} << kClassic;
+    QTest::newRow("inert lists") << inert << kClassic;
+    QTest::newRow("chained lists") << chained << kClassic;
+    QTest::newRow("refrains, lists that make tags") << Lists{} << kRefrains;
+    QTest::newRow("refrains, inert lists") << inert << kRefrains;
+    QTest::newRow("refrains, chained lists") << chained << kRefrains;
 }
 
 void tst_FrameFiller::sameAsLiteral()
 {
-    QFETCH(bool, inertLists);
+    QFETCH(Lists, fixed);
     QFETCH(FrameFiller::Rules, rules);
-    const bool digits = rules == kRefrains;
+    const bool refrains = rules == kRefrains;
+    const bool planned = !fixed[0].Tag.isEmpty();
     QRandomGenerator g(20261206);
     const char *tags[5] = {"Gi", "Ad", "Vi", "Vt", "No"};
-    Lists l = lists({"きら", "ぽん"}, {"青い", "赤い"}, {"走って"}, {"抱いて", "食べて"},
-                    {"月", "星", "ｶﾚｰ"});
+    Lists l = planned ? fixed : lists({}, {}, {}, {}, {});
     for (int round = 0; round < 2000; ++round) {
-        if (!inertLists) {
+        if (!planned) {
             for (int i = 0; i < 5; ++i) {
                 l[i].Words.clear();
                 for (int w = 0, n = 1 + int(g.bounded(4)); w < n; ++w)
-                    l[i].Words << randomText(g, 4, digits).remove(QString::fromLatin1(tags[i]));
+                    l[i].Words << randomText(g, 4, refrains).remove(QString::fromLatin1(tags[i]));
             }
         }
-        const QString frame = randomText(g, 40, digits);
+        const QString frame = randomText(g, 40, refrains);
         FakeRandom a(round), b(round);
         const FrameFiller filler(l, rules);
-        QCOMPARE(filler.isInert(), inertLists);
-        const QString fast = filler.fill(frame, a);
-        const QString slow = literalFill(frame, l, b, rules == kRefrains);
-        if (fast != slow || a.draws != b.draws)
-            QFAIL(qPrintable(QStringLiteral("round %1: frame %2").arg(round).arg(frame)));
+        QCOMPARE(filler.isPlanned(), planned);
+        SongState song;
+        LiteralSong literalSong;
+        for (int filling = 0; filling < (refrains ? 3 : 1); ++filling) {
+            const QString fast = filler.fill(frame, a, song);
+            const QString slow = literalFill(frame, l, b, refrains, &literalSong);
+            if (fast != slow || a.draws != b.draws)
+                QFAIL(qPrintable(QStringLiteral("round %1, filling %2: frame %3")
+                                     .arg(round)
+                                     .arg(filling)
+                                     .arg(frame)));
+        }
     }
 }
 
-void tst_FrameFiller::inert_data()
+// A song over several fillings, as New lyrics and Append lyrics make it.
+void tst_FrameFiller::song_data()
 {
-    QTest::addColumn<QStringList>("words");
-    QTest::addColumn<bool>("inert");
-    QTest::addColumn<bool>("inertWithRefrains");
+    QTest::addColumn<QString>("frame");
+    QTest::addColumn<Lists>("lists");
+    QTest::addColumn<QList<double>>("draws");
+    QTest::addColumn<QStringList>("fillings");
+    const Lists chained = giNo({"Noの香り", "Noに夢中"}, {"餃子", "ゼンマイ", "月"});
+    QTest::newRow("held chained word comes back whole")
+        << "Gi1/No" << chained << QList<double>{0, 0.5, 0, 0}
+        << QStringList{"ゼンマイの香り/餃子", "ゼンマイの香り/月"};
+    QTest::newRow("no repeats across fillings, then any word")
+        << "No" << giNo({"x"}, {"a", "b", "c"}) << QList<double>{0.5, 0.5, 0, 0.5}
+        << QStringList{"b", "c", "a", "b"};
+    QTest::newRow("a word written twice is two lines")
+        << "No No" << giNo({"x"}, {"a", "a"}) << QList<double>{0, 0} << QStringList{"a a"};
+}
+
+void tst_FrameFiller::song()
+{
+    QFETCH(QString, frame);
+    QFETCH(Lists, lists);
+    QFETCH(QList<double>, draws);
+    QFETCH(QStringList, fillings);
+    FakeRandom r, r2;
+    r.script = r2.script = draws;
+    SongState song;
+    LiteralSong literalSong;
+    for (const QString &expected : fillings) {
+        QCOMPARE(FrameFiller::fill(frame, lists, r, kRefrains, &song), expected);
+        QCOMPARE(literalFill(frame, lists, r2, true, &literalSong), expected);
+    }
+    QCOMPARE(r.draws, draws.size());
+}
+
+void tst_FrameFiller::plannable_data()
+{
+    QTest::addColumn<QStringList>("words"); // of Vi
+    QTest::addColumn<bool>("plannable");
+    QTest::addColumn<bool>("withRefrains");
     QTest::newRow("japanese words") << QStringList{"きらきら", "冷蔵庫", "ｷﾗｷﾗ"} << true << true;
     QTest::newRow("latin inside") << QStringList{"aGxb"} << true << true;
     QTest::newRow("empty word joins neighbours") << QStringList{"あ", ""} << false << false;
-    QTest::newRow("holds a tag") << QStringList{"Nobody"} << false << false;
+    QTest::newRow("holds a later tag") << QStringList{"Noみたい", "aNo1b"} << true << true;
+    QTest::newRow("ends with a later tag: a digit may follow")
+        << QStringList{"あのNo"} << true << false;
+    QTest::newRow("holds an earlier tag: text") << QStringList{"あGi1"} << true << true;
+    QTest::newRow("holds its own tag") << QStringList{"あVi"} << false << false;
     QTest::newRow("begins with a second letter") << QStringList{"its"} << false << false;
     QTest::newRow("ends with a first letter") << QStringList{"AV"} << false << false;
     QTest::newRow("begins with a digit: may make a held tag")
         << QStringList{"1つ", "あと2つ"} << true << false;
 }
 
-void tst_FrameFiller::inert()
+void tst_FrameFiller::plannable()
 {
     QFETCH(QStringList, words);
-    QFETCH(bool, inert);
-    QFETCH(bool, inertWithRefrains);
+    QFETCH(bool, plannable);
+    QFETCH(bool, withRefrains);
     const Lists l = lists({"x"}, {"y"}, words, {"z"}, {"w"});
-    QCOMPARE(FrameFiller::inert(l), inert);
-    QCOMPARE(FrameFiller::inert(l, kRefrains), inertWithRefrains);
+    QCOMPARE(FrameFiller::plannable(l), plannable);
+    QCOMPARE(FrameFiller::plannable(l, kRefrains), withRefrains);
 }
 
 // Which turns are bounded: the engine's test and the oracle's spelled-out
@@ -260,29 +324,45 @@ void tst_FrameFiller::canBringBack()
 void tst_FrameFiller::runawayIsBounded_data()
 {
     QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QList<double>>("script");
     QTest::addColumn<int>("draws");
+    QTest::addColumn<bool>("laterFilled");
     // The bound counts beyond the one tag the turn began with.
-    QTest::newRow("word holds its own tag")
-        << QStringList{"aGib"} << int(FrameFiller::kMaxReplacements + 1);
-    QTest::newRow("word doubles the tag")
-        << QStringList{"GiGi"} << int(FrameFiller::kMaxReplacements + 1);
-    QTest::newRow("long word grows fast")
-        << QStringList{QString(50, QLatin1Char('x')) + "GiGi"} << 0; // stops on length
+    QTest::newRow("word holds its own tag") << QStringList{"aGib"} << QList<double>{}
+                                            << int(FrameFiller::kMaxReplacements + 1) << false;
+    QTest::newRow("word doubles the tag") << QStringList{"GiGi"} << QList<double>{}
+                                          << int(FrameFiller::kMaxReplacements + 1) << false;
+    QTest::newRow("long word grows fast") << QStringList{QString(50, QLatin1Char('x')) + "GiGi"}
+                                          << QList<double>{} << 0 << false; // stops on length
+    // Four words of 300,000 and then the one of 400,000 that ends the turn
+    // pass the bound of 1,000,000 + 400,000 with the last replacement.
+    const QStringList big{"Gi" + QString(300000, QLatin1Char('y')),
+                          QString(400000, QLatin1Char('z'))};
+    QTest::newRow("bound passed by the turn's last replacement")
+        << big << QList<double>{0, 0, 0, 0, 0.9, 0} << 6 << true;
+    QTest::newRow("bound passed with a tag left")
+        << big << QList<double>{0, 0, 0, 0, 0} << 5 << false;
 }
 
 void tst_FrameFiller::runawayIsBounded()
 {
     QFETCH(QStringList, words);
+    QFETCH(QList<double>, script);
     QFETCH(int, draws);
-    FakeRandom r;
-    const QString out = FrameFiller::fill(QStringLiteral("[Gi]No"), giNo(words, {"n"}), r);
+    QFETCH(bool, laterFilled);
+    FakeRandom r, r2;
+    r.script = r2.script = script;
+    const Lists l = giNo(words, {"n"});
+    const QString out = FrameFiller::fill(QStringLiteral("[Gi]No"), l, r);
     QVERIFY(out.startsWith(QLatin1Char('[')));
-    QVERIFY(out.endsWith(QStringLiteral("]No"))); // later categories never ran
-    QVERIFY(out.size() <= FrameFiller::kMaxGrowth + 120);
+    QVERIFY(out.endsWith(laterFilled ? QStringLiteral("]n") : QStringLiteral("]No")));
+    QVERIFY(out.size() <= FrameFiller::kMaxGrowth + 2 * words.constLast().size() + 120);
     if (draws)
         QCOMPARE(r.draws, draws);
     else
         QVERIFY(out.size() > FrameFiller::kMaxGrowth);
+    if (!script.isEmpty())
+        QCOMPARE(literalFill(QStringLiteral("[Gi]No"), l, r2), out);
 }
 
 // Fillings that end by themselves are never cut short, however long the

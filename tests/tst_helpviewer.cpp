@@ -3,6 +3,7 @@
 #include "HelpContents.h"
 #include "HelpInstance.h"
 #include "HelpWindow.h"
+#include "HtmlShape.h"
 
 #include <QFile>
 #include <QImage>
@@ -88,6 +89,10 @@ private slots:
     void links();
     void resources_data();
     void resources();
+    void shape_data();
+    void shape();
+    void heavyPages_data();
+    void heavyPages();
 };
 
 void tst_HelpViewer::window_data()
@@ -178,18 +183,21 @@ void tst_HelpViewer::bundledHelp()
     QVERIFY(list->indexOfTopLevelItem(list->currentItem()) != 0);
 }
 
-// A second start for the same file hands over; another file gets its own.
+// A second start for the same file hands over, even to a viewer busy with
+// something else; another file, or the same one after its viewer ended, gets
+// a viewer of its own.
 void tst_HelpViewer::secondStartHandsOver()
 {
     QTemporaryDir dir, otherDir;
     const QString file = makeFile(dir, "<html></html>");
-    HelpInstance first(file);
-    QVERIFY(!first.handOver());
-    first.listen();
-    QSignalSpy asked(&first, &HelpInstance::contentsRequested);
-    QVERIFY(HelpInstance(file).handOver());
+    auto first = std::make_unique<HelpInstance>(file);
+    QCOMPARE(first->claim(), HelpInstance::Role::Viewer);
+    QSignalSpy asked(first.get(), &HelpInstance::contentsRequested);
+    QCOMPARE(HelpInstance(file).claim(), HelpInstance::Role::Elsewhere);
     QVERIFY(asked.wait(5000));
-    QVERIFY(!HelpInstance(makeFile(otherDir, "<html></html>")).handOver());
+    QCOMPARE(HelpInstance(makeFile(otherDir, "<html></html>")).claim(), HelpInstance::Role::Viewer);
+    first.reset();
+    QCOMPARE(HelpInstance(file).claim(), HelpInstance::Role::Viewer);
 }
 
 // A click on each link: pages of the help's own folder open in the viewer
@@ -282,6 +290,81 @@ void tst_HelpViewer::resources()
         QCOMPARE(got.value<QImage>().size() == QSize(3, 2), loads);
     else
         QCOMPARE(got.toString().contains("color"), loads);
+}
+
+// Nesting as Qt's parser makes it: implied ends, repaired tables and
+// malformed tags must not let a page look shallower than it is.
+void tst_HelpViewer::shape_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<int>("tables");
+    QTest::newRow("paragraphs end each other") << "<p>a<p>b<p>c" << 1 << 0;
+    QTest::newRow("a paragraph inside bold nests") << "<p><b>a<p><b>b" << 4 << 0;
+    QTest::newRow("items end each other") << "<ul><li>a<li>b<li>c</ul>" << 2 << 0;
+    QTest::newRow("cells end at the next row") << "<table><tr><td>a<td>b<tr><td>c" << 3 << 1;
+    QTest::newRow("a lone cell gets a table") << "<td><td><td>" << 3 << 1;
+    QTest::newRow("end tag without start") << "<b></i></b></b><i>" << 1 << 0;
+    QTest::newRow("end tag closes what is inside") << "<div><b><i></div><u>" << 3 << 0;
+    QTest::newRow("closed and empty tags") << "<b/><br><img src=x><hr><x / ><b>" << 1 << 0;
+    QTest::newRow("any < opens a tag") << "a < b > c < d >" << 2 << 0;
+    QTest::newRow("quoted > stays in the tag") << "<a title=\"x>y\"><b>" << 2 << 0;
+    QTest::newRow("comment") << "<!-- <b><b> --><!doctype html><b>" << 1 << 0;
+}
+
+void tst_HelpViewer::shape()
+{
+    QFETCH(QString, html);
+    QFETCH(int, depth);
+    QFETCH(int, tables);
+    const HtmlShape shape = HtmlShape::of(html);
+    QCOMPARE(shape.depth, depth);
+    QCOMPARE(shape.tableDepth, tables);
+}
+
+// Pages that once hung or crashed the viewer get the explanation, as the
+// help file and as a linked page; real pages show.
+void tst_HelpViewer::heavyPages_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("shows");
+    const auto nest = [](const char *open, const char *close, int n) {
+        return QByteArray(open).repeated(n) + "x" + QByteArray(close).repeated(n);
+    };
+    QTest::newRow("30 nested tables") << nest("<table><tr><td>", "</td></tr></table>", 30) << false;
+    QTest::newRow("5000 nested tables")
+        << nest("<table><tr><td>", "</td></tr></table>", 5000) << false;
+    QTest::newRow("div x100k") << nest("<div>", "</div>", 100000) << false;
+    QTest::newRow("ul li x50k") << nest("<ul><li>", "</li></ul>", 50000) << false;
+    QTest::newRow("b x100k, never closed") << QByteArray("<b>").repeated(100000) << false;
+    QTest::newRow("block span in p x2000")
+        << QByteArray("<p><span style=\"display:block\">").repeated(2000) << false;
+    QTest::newRow("one cell a million wide") << QByteArray("<td colspan=1000000>x") << false;
+    QTest::newRow("list of 10k items") << "<ul>" + QByteArray("<li>x").repeated(10000) << false;
+    QTest::newRow("8 nested tables") << nest("<table><tr><td>", "</td></tr></table>", 8) << true;
+    QTest::newRow("2000 open paragraphs") << QByteArray("<p>段落").repeated(2000) << true;
+    QFile bundled(BundledHelp);
+    QVERIFY(bundled.open(QIODevice::ReadOnly));
+    QTest::newRow("bundled help") << bundled.readAll() << true;
+}
+
+void tst_HelpViewer::heavyPages()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(bool, shows);
+    HelpFolder f("<html><p>help</p></html>");
+    const QString page = f.folder + QStringLiteral("/heavy.html");
+    write(page, "<html><body><p>" + body + "</body></html>");
+    const QString refused = QStringLiteral("時間がかかりすぎます");
+    HelpWindow w;
+    ::alarm(60); // a viewer that hangs ends here
+    w.open(f.help);
+    w.textView()->setSource(QUrl::fromLocalFile(page), QTextDocument::HtmlResource);
+    QCOMPARE(w.textView()->toPlainText().contains(refused), !shows);
+    w.open(page);
+    QCOMPARE(w.contentsList()->isHidden(), !shows);
+    QCOMPARE(w.textView()->toPlainText().contains(refused), !shows);
+    ::alarm(0);
 }
 
 QTEST_MAIN(tst_HelpViewer)

@@ -59,6 +59,8 @@ private slots:
     void words();
     void frames_data();
     void frames();
+    void readingAndMeterLines_data();
+    void readingAndMeterLines();
     void failureBox_data();
     void failureBox();
     void retryEveryStep_data();
@@ -124,6 +126,81 @@ void tst_LyricLoader::frames()
     QVERIFY(r.win.boxes.isEmpty());
     QVERIFY(r.frames);
     QCOMPARE(r.data.Frames, frames);
+}
+
+// What the loader takes from "'=" and "'!拍 N" lines, flattened over the
+// frames' lines: a given reading ("-" for none) and a target.
+void tst_LyricLoader::readingAndMeterLines_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<QStringList>("readings");
+    QTest::addColumn<QList<int>>("meters");
+    using L = QStringList;
+    using M = QList<int>;
+    QTest::newRow("reading after a word") << "Vi.dat"
+                                          << "A\r\n'=あーが\r\nB" << L{"アーガ", "-"} << M{};
+    QTest::newRow("only right after a word")
+        << "Vi.dat"
+        << "'=あ\r\nA\r\n'x\r\n'=い\r\nB\r\n'=う\r\n'=え" << L{"-", "ウ"} << M{};
+    QTest::newRow("empty reading") << "Vi.dat"
+                                   << "A\r\n'=" << L{""} << M{};
+    QTest::newRow("half-width kana, tags kept") << "Vi.dat"
+                                                << "A\r\n'=ｶﾞNoﾊﾟ" << L{"ガNoパ"} << M{};
+    QTest::newRow("frame line reading and target")
+        << "Kasi.dat"
+        << "'!拍 7\r\nA\r\n'=えー\r\nB\r\n@" << L{"エー", "-", "-"} << M{7, 0, 0};
+    QTest::newRow("target only right before a line")
+        << "Kasi.dat"
+        << "'!拍 7\r\n'c\r\nA\r\n'!拍 8\r\n@" << L{"-", "-"} << M{0, 0};
+    QTest::newRow("targets written otherwise are comments")
+        << "Kasi.dat"
+        << "'!拍 0\r\nA\r\n'!拍 100\r\nB\r\n'!拍 07\r\nC\r\n'!拍　7\r\nD\r\n'!拍 ７\r\nE\r\n"
+           "'!拍 99\r\nF\r\n'!拍  9\r\nG\r\n@"
+        << L{"-", "-", "-", "-", "-", "-", "-", "-"} << M{0, 0, 0, 0, 0, 99, 0, 0};
+    QTest::newRow("lines cut by @ take theirs along")
+        << "Kasi.dat"
+        << "'!拍 3\r\nA@B\r\n'=え\r\n'!拍 4\r\nC\r\n@" << L{"エ"} << M{3};
+    QTest::newRow("each frame its own")
+        << "Kasi.dat"
+        << "A\r\n@\r\n'=x\r\n'!拍 5\r\nB\r\n'=び\r\n@" << L{"-", "-", "ビ", "-"} << M{0, 0, 5, 0};
+}
+
+void tst_LyricLoader::readingAndMeterLines()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, content);
+    QFETCH(QStringList, readings);
+    QFETCH(QList<int>, meters);
+    Run plain, r;
+    fillFolder(plain.fs);
+    fillFolder(r.fs);
+    r.fs.files[kFolder + file] = sjis(content);
+    // The same file without its "'=" and "'!拍" lines loads the same words and frames.
+    QStringList stripped = content.split(QStringLiteral("\r\n"));
+    stripped.removeIf([](const QString &l) { return l.startsWith("'=") || l.startsWith("'!"); });
+    plain.fs.files[kFolder + file] = sjis(stripped.join(QStringLiteral("\r\n")));
+    plain.load();
+    r.load();
+    QVERIFY(r.win.boxes.isEmpty());
+    QCOMPARE(r.data.Frames, plain.data.Frames);
+    QStringList got;
+    QList<int> gotMeters;
+    if (file == "Kasi.dat") {
+        for (const QStringList &f : r.data.FrameReadings)
+            got << f;
+        for (const QList<int> &f : r.data.FrameMeters)
+            gotMeters << f;
+    } else {
+        QCOMPARE(r.data.WordLists[2].Words, plain.data.WordLists[2].Words);
+        got = r.data.WordLists[2].Readings;
+        gotMeters = meters;
+    }
+    for (QString &g : got)
+        g = g.isNull() ? QStringLiteral("-") : g;
+    QCOMPARE(got, readings);
+    QCOMPARE(gotMeters, meters);
+    QCOMPARE(r.data.Meters, meters.count(0) < meters.size());
 }
 
 // The first box's prompt for broken files; Cancel is the answer.

@@ -40,6 +40,8 @@ private slots:
     void exitEndsProgram();
     void systemClipboard_data();
     void systemClipboard();
+    void lyricCommands_data();
+    void lyricCommands();
 };
 
 void tst_MainWindow::design()
@@ -229,6 +231,8 @@ void tst_MainWindow::systemClipboard_data()
     QTest::newRow("file list") << "text/uri-list" << Opt();
     QTest::newRow("picture") << "image/png" << Opt();
     QTest::newRow("page") << "text/html" << Opt();
+    QTest::newRow("UTF-8 text alone") << "text/plain;charset=utf-8" << Opt("歌\nb");
+    QTest::newRow("Shift-JIS text alone") << "text/plain;charset=Shift_JIS" << Opt("歌");
 }
 
 // The real clipboard wrapper, on the platform's own clipboard: text goes out
@@ -247,6 +251,8 @@ void tst_MainWindow::systemClipboard()
     auto *data = new QMimeData;
     if (format == "text/plain")
         data->setText(*text);
+    else if (format.startsWith("text/plain;"))
+        data->setData(format, QStringEncoder(format.section('=', 1).toLatin1()).encode(*text));
     else if (format == "text/uri-list")
         data->setUrls({QUrl::fromLocalFile("/home/a/b.png")});
     else if (format == "image/png")
@@ -259,6 +265,48 @@ void tst_MainWindow::systemClipboard()
     MainWindowFixture f;
     f.txt().widget()->paste();
     QCOMPARE(f.txt().Text(), QString(text.value_or(QString())).replace("\n", "\r\n"));
+}
+
+void tst_MainWindow::lyricCommands_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("keys"); // N: Ctrl+N, Y: Ctrl+Y, Z: Ctrl+Z
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<bool>("refused");
+    const QString &fill = MainWindowFixture::Filling;
+    const qsizetype max = frmLyrmak::MaxTextLength;
+    const QString fits(max - fill.size(), u'a'), full(max - fill.size() + 1, u'a');
+    QTest::newRow("append up to the limit") << fits << "Y" << fits + fill << false;
+    QTest::newRow("append past the limit") << full << "Y" << full << true;
+    QTest::newRow("new lyrics on a long text") << full << "N" << fill << false;
+    QTest::newRow("undo new lyrics") << "自分の\r\n歌詞"
+                                     << "NZ"
+                                     << "自分の\r\n歌詞" << false;
+    QTest::newRow("undo append") << "自分の"
+                                 << "YZ"
+                                 << "自分の" << false;
+}
+
+// Append lyrics stops short of a text Qt could not hold; New lyrics is one
+// step for Undo.
+void tst_MainWindow::lyricCommands()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, keys);
+    QFETCH(QString, after);
+    QFETCH(bool, refused);
+    MainWindowFixture f;
+    QVERIFY(f.showActive());
+    f.txt().setText(before);
+    MessageBox::setNextAnswer(MsgAnswer::Ok);
+    QWidget *edit = f.txt().widget();
+    for (const QChar k : keys)
+        QTest::keyClick(edit, Qt::Key(k.unicode()), Qt::ControlModifier);
+    QCOMPARE(f.txt().Text(), after);
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), refused ? 1 : 0);
+    if (refused)
+        QCOMPARE(shown[0].prompt, QStringLiteral("歌詞が長すぎるため、これ以上追加できません"));
 }
 
 QTEST_MAIN(tst_MainWindow)

@@ -1,6 +1,8 @@
+#include "NativePath.h"
 #include "PosixAppendFile.h"
 #include "PosixFileSystem.h"
 #include "PosixTextReader.h"
+#include "UserDataFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,12 +51,18 @@ private slots:
     void read_data();
     void read();
     void longLineAndPastEnd();
+    void retryAfterMending_data();
+    void retryAfterMending();
     void regularFile_data();
     void regularFile();
     void cutShort_data();
     void cutShort();
     void heldFromOpenToClose();
     void concurrentWriters();
+    void userDataFolder_data();
+    void userDataFolder();
+    void pathsNotUtf8_data();
+    void pathsNotUtf8();
 };
 
 void tst_RealFiles::read_data()
@@ -106,6 +114,48 @@ void tst_RealFiles::longLineAndPastEnd()
     // Reading on fails every time, so Retry can never pass the end.
     QCOMPARE(r.readLine(line).kind, FileError::Kind::PastEnd);
     QCOMPARE(r.readLine(line).kind, FileError::Kind::PastEnd);
+}
+
+void tst_RealFiles::retryAfterMending_data()
+{
+    QTest::addColumn<QByteArray>("mended"); // what the user saves before Retry
+    QTest::addColumn<QStringList>("rest");  // the lines the retried reads give
+    QTest::addColumn<int>("error");         // what stops them
+    const int bad = int(FileError::Kind::BadBytes), past = int(FileError::Kind::PastEnd);
+    QTest::newRow("mended") << QByteArray("a\r\nb\r\nc") << QStringList{"b", "c"} << past;
+    QTest::newRow("still broken") << QByteArray("a\r\n\xff") << QStringList{} << bad;
+    QTest::newRow("broken further on") << QByteArray("a\r\nb\r\n\xff") << QStringList{"b"} << bad;
+    QTest::newRow("removed") << QByteArray() << QStringList{} << int(FileError::Kind::NotFound);
+}
+
+// A read that met invalid bytes reads the file again when it is tried again,
+// and goes on from the same line.
+void tst_RealFiles::retryAfterMending()
+{
+    QFETCH(QByteArray, mended);
+    QFETCH(QStringList, rest);
+    QFETCH(int, error);
+    QTemporaryDir dir;
+    const QString p = dir.filePath(QStringLiteral("No.dat"));
+    const auto write = [&](const QByteArray &bytes) {
+        QFile f(p);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    };
+    write("a\r\n\xff\xfe\r\nc");
+    PosixTextReader r;
+    QString line;
+    QVERIFY(r.open(p).ok() && r.readLine(line).ok());
+    QCOMPARE(r.readLine(line).kind, FileError::Kind::BadBytes);
+    if (mended.isNull())
+        QVERIFY(QFile::remove(p));
+    else
+        write(mended);
+    QStringList lines;
+    FileError e;
+    while ((e = r.readLine(line)).ok())
+        lines << line;
+    QCOMPARE(lines, rest);
+    QCOMPARE(int(e.kind), error);
 }
 
 // Every open of the real file layer takes a regular file, or a link to one,
@@ -177,8 +227,11 @@ void tst_RealFiles::regularFile()
 void tst_RealFiles::cutShort_data()
 {
     QTest::addColumn<bool>("retry");
-    QTest::newRow("given up") << false;
-    QTest::newRow("retried once there is room") << true;
+    QTest::addColumn<bool>("existed");
+    QTest::newRow("given up") << false << true;
+    QTest::newRow("retried once there is room") << true << true;
+    QTest::newRow("new file given up: removed") << false << false;
+    QTest::newRow("new file retried") << true << false;
 }
 
 // A write stopped part-way, here by the file size limit as a full disk would
@@ -188,13 +241,16 @@ void tst_RealFiles::cutShort_data()
 void tst_RealFiles::cutShort()
 {
     QFETCH(bool, retry);
+    QFETCH(bool, existed);
     QTemporaryDir dir;
     const QString p = dir.filePath(QStringLiteral("Lyrmak.dat"));
-    const QByteArray before = "-------------------------------\r\n前の歌詞\r\n";
+    const QByteArray before = existed ? "-------------------------------\r\n前の歌詞\r\n" : "";
     const QByteArray line(6000, 'a');
     QFile f(p);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(before) == before.size());
-    f.close();
+    if (existed) {
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(before) == before.size());
+        f.close();
+    }
     rlimit old = {};
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
@@ -215,6 +271,7 @@ void tst_RealFiles::cutShort()
     if (retry)
         QVERIFY(out.write(line).ok() && out.close().ok());
     QCOMPARE(readFile(p), retry ? before + line : before);
+    QCOMPARE(QFile::exists(p), existed || retry);
 }
 
 // The file is held from open() to close(): a second writer, here on a file
@@ -278,6 +335,83 @@ void tst_RealFiles::concurrentWriters()
         at += expected.size();
     }
     QCOMPARE(whole, (QMap<char, int>{{'a', blocks}, {'b', blocks}, {'c', blocks}}));
+}
+
+void tst_RealFiles::userDataFolder_data()
+{
+    QTest::addColumn<QString>("xdgDataHome");
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("default") << ""
+                             << "/home/u"
+                             << "/home/u/.local/share/lyrmak";
+    QTest::newRow("XDG_DATA_HOME") << "/data"
+                                   << "/home/u"
+                                   << "/data/lyrmak";
+    QTest::newRow("relative XDG_DATA_HOME") << "data"
+                                            << "/home/u"
+                                            << "/home/u/.local/share/lyrmak";
+    QTest::newRow("root's home") << ""
+                                 << "/"
+                                 << "/.local/share/lyrmak";
+    QTest::newRow("no home") << ""
+                             << ""
+                             << "";
+}
+
+// The folder the saved lyrics fall back to, and that it is made private all
+// the way down, over folders that are already there.
+void tst_RealFiles::userDataFolder()
+{
+    QFETCH(QString, xdgDataHome);
+    QFETCH(QString, home);
+    QFETCH(QString, folder);
+    QCOMPARE(UserDataFolder::location(xdgDataHome, home), folder);
+    if (folder.isEmpty())
+        return;
+    QTemporaryDir dir;
+    const QString made = dir.path() + folder;
+    QVERIFY(UserDataFolder::make(made).ok());
+    for (QString f = made; f != dir.path(); f = QFileInfo(f).path()) {
+        struct stat st = {};
+        QCOMPARE(::stat(QFile::encodeName(f).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, 0700u);
+    }
+    QVERIFY(UserDataFolder::make(made).ok());
+    QFile file(made + "/x");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(UserDataFolder::make(file.fileName()).kind, FileError::Kind::PathNotFound);
+void tst_RealFiles::pathsNotUtf8_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("UTF-8") << QByteArray("café") << QStringLiteral("café");
+    QTest::newRow("Latin-1 byte") << QByteArray("caf\xE9") << QStringLiteral("caf\uFFFD");
+    QTest::newRow("CP932") << QByteArray("\x89\xCC") << QStringLiteral("\uFFFD\uFFFD");
+    QTest::newRow("UTF-8 cut short") << QByteArray("a\xE6\xAD") << QStringLiteral("a\uFFFD\uFFFD");
+    QTest::newRow("encoded surrogate")
+        << QByteArray("\xED\xB3\xA9") << QStringLiteral("\uFFFD\uFFFD\uFFFD");
+    QTest::newRow("emoji, then a stray byte")
+        << QByteArray("\xF0\x9F\x8E\xB5\x80") << QStringLiteral("🎵\uFFFD");
+}
+
+// A folder name in any bytes: the file in it is found, read and appended to
+// byte for byte, and a message shows each odd byte as U+FFFD.
+void tst_RealFiles::pathsNotUtf8()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, shown);
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/' + name;
+    QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+    const QString path = NativePath::fromNative(folder + "/Lyrmak.dat");
+    QCOMPARE(NativePath::toNative(path), folder + "/Lyrmak.dat");
+    QCOMPARE(NativePath::display(path), dir.path() + '/' + shown + "/Lyrmak.dat");
+    PosixAppendFile out;
+    QVERIFY(out.open(path).ok() && out.write("a\r\n").ok() && out.close().ok());
+    QVERIFY(PosixFileSystem().isRegularFile(path));
+    FileError e;
+    QCOMPARE(readAll(path, e), QStringList{"a"});
 }
 
 QTEST_APPLESS_MAIN(tst_RealFiles)

@@ -1,4 +1,6 @@
+#include "FakeWindow.h"
 #include "FolderFileSystem.h"
+#include "LyricSaver.h"
 #include "MainWindowFixture.h"
 
 #include <QDir>
@@ -11,11 +13,13 @@
 using Step = FakeFileSystem::Step;
 using Answers = QList<MsgAnswer>;
 Q_DECLARE_METATYPE(Step)
+Q_DECLARE_METATYPE(FileError::Kind)
 
 namespace
 {
 
 const QString Path = QStringLiteral("/prog/Lyrmak.dat");
+const QString Own = QStringLiteral("/home/u/.local/share/lyrmak/Lyrmak.dat");
 const QString CannotWrite = QStringLiteral("歌詞データが書き込めません\r\n");
 
 QByteArray block(const QByteArray &text)
@@ -57,6 +61,10 @@ private slots:
     void cutShort();
     void realFileFailures_data();
     void realFileFailures();
+    void readOnlyProgramFolder_data();
+    void readOnlyProgramFolder();
+    void outOfMemory_data();
+    void outOfMemory();
 };
 
 void tst_Save::twoSaves_data()
@@ -128,7 +136,7 @@ void tst_Save::failingStep()
     MainWindowFixture f;
     f.fs.failAt(step, Path, 1, answers.size(), FileError::of(FileError::Kind::NoSpace));
     save(f, QStringLiteral("abc"), answers);
-    const QString prompt = CannotWrite + QStringLiteral("ディスクの空き領域が足りません");
+    const QString prompt = CannotWrite + QStringLiteral("ディスクの空き領域が足りません: ") + Path;
     QCOMPARE(prompts(MsgButtons::RetryCancel), QStringList(answers.size(), prompt));
     QCOMPARE(f.fs.files.value(Path), written);
     QCOMPARE(f.fs.files.contains(Path), !written.isNull());
@@ -202,7 +210,7 @@ void tst_Save::realFileFailures()
     FolderFileSystem files(dir.path());
     MainWindowFixture f(&files);
     save(f, QStringLiteral("abc"), {MsgAnswer::Retry, MsgAnswer::Cancel});
-    QCOMPARE(prompts(MsgButtons::RetryCancel), QStringList(2, CannotWrite + cause));
+    QCOMPARE(prompts(MsgButtons::RetryCancel), QStringList(2, CannotWrite + cause + ": " + path));
     if (reader >= 0)
         ::close(reader);
     QVERIFY(kind == "folder" ? QDir(dir.path()).rmdir("Lyrmak.dat") : QFile::remove(path));
@@ -210,6 +218,85 @@ void tst_Save::realFileFailures()
     QFile written(path);
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(written.readAll(), block("abc"));
+}
+
+void tst_Save::readOnlyProgramFolder_data()
+{
+    QTest::addColumn<FileError::Kind>("refused"); // how the program folder refuses
+    QTest::addColumn<QString>("userFolder");      // empty: no home
+    QTest::addColumn<Step>("ownStep");            // fails once in the user's folder
+    QTest::addColumn<QString>("prompt");          // empty: no box
+    QTest::addColumn<QString>("savedTo");         // after Retry
+    using K = FileError::Kind;
+    const QString home = QStringLiteral("/home/u/.local/share/lyrmak");
+    const QString denied = CannotWrite + QStringLiteral("アクセスが拒否されました: ");
+    const QString full = CannotWrite + QStringLiteral("ディスクの空き領域が足りません: ");
+    const Step none = Step::Open; // never taken on saving
+    QTest::newRow("read-only") << K::AccessDenied << home << none << QString() << Own;
+    QTest::newRow("other failure") << K::NoSpace << home << none << full + Path << Path;
+    QTest::newRow("no home") << K::AccessDenied << QString() << none << denied + Path << Path;
+    QTest::newRow("own folder not made")
+        << K::AccessDenied << home << Step::MakeFolder << full + Own << Path;
+    QTest::newRow("own file not opened")
+        << K::AccessDenied << home << Step::AppendOpen << full + Own << Path;
+    QTest::newRow("own is the program folder")
+        << K::AccessDenied << QStringLiteral("/prog") << none << denied + Path << Path;
+}
+
+// Only a refusal of the program folder leads to the user's own folder, and
+// the box names the file that failed. Retry starts again at the program
+// folder, so it is used as soon as it can be.
+void tst_Save::readOnlyProgramFolder()
+{
+    QFETCH(FileError::Kind, refused);
+    QFETCH(QString, userFolder);
+    QFETCH(Step, ownStep);
+    QFETCH(QString, prompt);
+    QFETCH(QString, savedTo);
+    MainWindowFixture f;
+    f.fs.userFolder = userFolder;
+    f.fs.failAt(Step::AppendOpen, Path, 1, 1, FileError::of(refused));
+    const QString own = ownStep == Step::MakeFolder ? userFolder : Own;
+    f.fs.failAt(ownStep, own, 1, 1, FileError::of(FileError::Kind::NoSpace));
+    save(f, QStringLiteral("abc"), {MsgAnswer::Retry});
+    QCOMPARE(prompts(MsgButtons::RetryCancel),
+             prompt.isEmpty() ? QStringList() : QStringList(prompt));
+    QCOMPARE(f.fs.files.value(savedTo), block("abc"));
+    QCOMPARE(f.fs.files.value(savedTo == Path ? Own : Path), QByteArray());
+void tst_Save::outOfMemory_data()
+{
+    QTest::addColumn<Answers>("answers");
+    QTest::addColumn<QByteArray>("written");
+    const auto R = MsgAnswer::Retry, C = MsgAnswer::Cancel;
+    QTest::newRow("retry") << Answers{R} << block("abc");
+    QTest::newRow("retry, cancel") << Answers{R, C} << QByteArray();
+}
+
+// A text too large for the memory left: the memory message with Retry, and
+// the text stays in the window.
+void tst_Save::outOfMemory()
+{
+    QFETCH(Answers, answers);
+    QFETCH(QByteArray, written);
+    struct Window : FakeWindow {
+        mutable int failures = 0;
+        QString text() const override
+        {
+            if (failures-- > 0)
+                throw std::bad_alloc();
+            return FakeWindow::text();
+        }
+    } window;
+    window.m_text = QStringLiteral("abc");
+    window.failures = written.isNull() ? int(answers.size()) : 1;
+    window.answers = answers;
+    FakeFileSystem fs;
+    LyricSaver(fs, window).save(Path);
+    QCOMPARE(window.boxes.size(), answers.size());
+    for (const FakeWindow::Box &b : window.boxes)
+        QCOMPARE(b.prompt, CannotWrite + QStringLiteral("メモリが足りません"));
+    QCOMPARE(fs.files.value(Path), written);
+    QCOMPARE(window.m_text, QStringLiteral("abc"));
 }
 
 QTEST_MAIN(tst_Save)

@@ -13,6 +13,8 @@ class tst_ToolChecker : public QObject
 private slots:
     void check_data();
     void check();
+    void meters_data();
+    void meters();
 };
 
 // Each row puts `source` (a file of tests/data, "(none)", "(folder)",
@@ -68,6 +70,18 @@ void tst_ToolChecker::check_data()
         << "kasi_refrains_typo.dat" << kasi
         << L{"1:W と少しちがうため、ただのコメント", "2:W 「No1」は、くりかえしの印ではなく"};
     // The bundled frame file switches refrains on, so the held tag is held.
+    QTest::newRow("readings in a word list")
+        << "words_readings.dat" << no
+        << L{"4:W 読みのタグ（No）が単語のタグ（なし）と合いません",
+             "5:W 単語の行のすぐあとにない"};
+    QTest::newRow("targets and readings in frames")
+        << "kasi_meters.dat" << kasi
+        << L{"3:W 読みのタグ（No）が行のタグ（Gi、No）と合いません",
+             "4:W の形でないため、ただのコメント",
+             "6:W すぐあとがフレームの行ではない",
+             "11:W 読みのわからない部分",
+             "13:W フレームの行のすぐあとにない",
+             "15:W かなと記号のほかの文字「字」"};
     QTest::newRow("a held tag inside a word") << "words_digit.dat" << gi << L{};
     QTest::newRow("words that complete their tag at a seam")
         << "words_come_back.dat" << no
@@ -148,6 +162,51 @@ void tst_ToolChecker::check()
     QCOMPARE(got, wanted);
     for (qsizetype i = 0; i < got.size(); ++i)
         QVERIFY2(messages[i].contains(expected[i].section(' ', 1)), qPrintable(messages[i]));
+}
+
+// Kana lists whose counts are known, and a word without a reading.
+void tst_ToolChecker::meters_data()
+{
+    QTest::addColumn<QString>("frames");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("share");
+    QTest::newRow("without targets nothing is said") << "AdNoが\r\nGiと　Viいる\r\n@\r\n"
+                                                     << QStringList{} << QString();
+    QTest::newRow("targets")
+        << "'!くりかえし\r\n'!拍 8\r\nAdNoが\r\n'!拍 7\r\nGiと　Viいる\r\n\r\n'!拍 9\r\n"
+           "No1を　Vtいる\r\n'!拍 4\r\nああ　No1\r\n'!拍8\r\nGi\r\n@\r\n"
+        << QStringList{"Kasi.dat:5 この行は 7 拍にできません（なれるのは 9～11 拍）"}
+        << "拍: 指定のある 4 行のうち 3 行（75%）を指定どおりに埋められます";
+}
+
+void tst_ToolChecker::meters()
+{
+    QFETCH(QString, frames);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, share);
+    QTemporaryDir dir;
+    const QHash<QString, QString> files{
+        {"LYRMAK.HLP", "<html></html>"},
+        {"Gi.dat", "きらきら\r\nふわり\r\nどきどき\r\nそっと\r\n"},
+        {"Ad.dat", "あおい\r\nやさしい\r\nNoのような\r\n"},
+        {"Vi.dat", "ないて\r\nわらって\r\nとんで\r\n"},
+        {"Vt.dat", "だいて\r\nみつめて\r\n"},
+        {"No.dat", "ゆめ\r\nそら\r\nほしぞら\r\nうみ\r\nきみ\r\nLove\r\n"},
+        {"Kasi.dat", frames}};
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        QFile f(dir.filePath(it.key()));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(it.value().toUtf8());
+    }
+    DataChecker checker(dir.path());
+    QStringList got;
+    for (const Finding &f : checker.check())
+        if (f.message.contains(QStringLiteral("拍にできません")))
+            got << QStringLiteral("%1:%2 %3").arg(f.file).arg(f.line).arg(f.message);
+    QCOMPARE(got.size(), expected.size());
+    for (qsizetype i = 0; i < got.size(); ++i)
+        QVERIFY2(got[i].startsWith(expected[i]), qPrintable(got[i]));
+    QCOMPARE(checker.meterShare(), share);
 }
 
 QTEST_GUILESS_MAIN(tst_ToolChecker)

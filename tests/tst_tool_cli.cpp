@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -30,7 +31,7 @@ Run tool(QStringList args, const QString &dir = {})
     if (!args.isEmpty() && args.last().startsWith('>'))
         p.setStandardOutputFile(args.takeLast().mid(1));
     for (QString &a : args)
-        a = a == QLatin1String("DIR") ? dir : a;
+        a.replace(QLatin1String("DIR"), dir);
     p.start(QStringLiteral(LYRMAK_APP_DIR "/lyrmak-tool"), args);
     if (!p.waitForFinished(20000) || p.exitStatus() != QProcess::NormalExit)
         return {};
@@ -68,6 +69,7 @@ private slots:
     void runs_data();
     void runs();
     void melody();
+    void folderNotUtf8();
 };
 
 void tst_ToolCli::write_data()
@@ -92,6 +94,20 @@ void tst_ToolCli::write_data()
                                              << QStringList{"--count", "2"} << "\n上 の\n\n上 の\n";
     QTest::newRow("UTF-8 data") << QStringLiteral("Gi🎵Noé\r\n@\r\n") << true << QStringList{}
                                 << "\nぎ🎵のé\n";
+    // Each line's morae, "?" for a line with a part that has no reading.
+    QTest::newRow("readings") << one << false << QStringList{"--readings"}
+                              << "\nぎ と のが\t4\nあどぶて\t4\n";
+    QTest::newRow("morae: only frames with that many lines")
+        << QStringLiteral("一 Gi\r\n@\r\n二 Gi\r\n\r\nNo\r\n@\r\n") << false
+        << QStringList{"--morae", "2,1", "-n", "2", "--readings"}
+        << "\n二 ぎ\t2\n\nの\t1\n\n二 ぎ\t2\n\nの\t1\n";
+    QTest::newRow("readings as kana, a line cut by @")
+        << QStringLiteral("上 No@下\r\n@\r\n") << false
+        << QStringList{"--count", "2", "--readings=kana"}
+        << "\n上 の\t3\tウエ ノ\n\n上 の\t3\tウエ ノ\n";
+    QTest::newRow("readings given and unknown")
+        << QStringLiteral("Baby No\r\n'=べいびー No\r\nHi\r\n@\r\n") << false
+        << QStringList{"--readings=kana"} << "\nBaby の\t5\tベイビー ノ\nHi\t?\tHi\n";
 }
 
 void tst_ToolCli::write()
@@ -161,9 +177,22 @@ void tst_ToolCli::runs_data()
         << L{"write", "--quiet"} << "" << 2 << "check でしか使えません";
     QTest::newRow("seed for check")
         << L{"check", "--seed", "1"} << "" << 2 << "write でしか使えません";
+    QTest::newRow("readings other than kana")
+        << L{"write", "--readings=all"} << "" << 2 << "「--readings」の値「all」は kana だけ";
+    QTest::newRow("readings for check")
+        << L{"check", "--readings"} << "" << 2 << "write でしか使えません";
+    QTest::newRow("morae out of range")
+        << L{"write", "--morae", "7,0"} << "" << 2 << "1 から 99 までの整数をコンマで区切って";
+    QTest::newRow("morae for check") << L{"check", "--morae", "7"} << "" << 2 << "write でしか";
+    QTest::newRow("no frame of that many lines")
+        << L{"write", "--morae", "7", kBundled} << "" << 1 << "空でない行が 1 行のフレームがない";
     QTest::newRow("two folders") << L{"check", "DIR", "DIR"} << "" << 2 << "余分な引数";
     QTest::newRow("no such folder")
         << L{"write", "/no/such/folder"} << "" << 2 << "フォルダー「/no/such/folder」がありません";
+    QTest::newRow("a file for the folder")
+        << L{"check", "DIR/Gi.dat"} << "" << 2 << "「DIR/Gi.dat」はフォルダーではなくファイルです";
+    QTest::newRow("a FIFO for the folder")
+        << L{"check", "DIR/Ad.dat", "FIFO"} << "" << 2 << "はフォルダーではなくFIFO";
     QTest::newRow("frame out of range")
         << L{"write", "--frame", "100000", kBundled} << "" << 2 << "フレームは 0 から";
     QTest::newRow("missing list")
@@ -261,6 +290,24 @@ void tst_ToolCli::melody()
         for (const Melody::Place &at : p)
             lyrics.append(score.melody().measures[at.measure].events[at.event].lyric);
     QCOMPARE(lyrics.join(u' '), "ぎ と の が あ ど ぶて ぎ と の が ");
+}
+
+// A folder whose name is not UTF-8 is found, and shown with U+FFFD for the
+// odd byte.
+void tst_ToolCli::folderNotUtf8()
+{
+    Folder folder(QStringLiteral("タグなし\r\n@\r\n"));
+    const QByteArray link = QFile::encodeName(folder.dir.path()) + "-caf\xE9";
+    QCOMPARE(::symlink(QFile::encodeName(folder.dir.path()).constData(), link.constData()), 0);
+    QProcess p;
+    p.start(QStringLiteral("/bin/sh"), {"-c", "\"$0\" check \"$1$(printf '\\351')\"",
+                                        LYRMAK_APP_DIR "/lyrmak-tool", folder.dir.path() + "-caf"});
+    QVERIFY(p.waitForFinished(20000));
+    ::unlink(link.constData());
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    QVERIFY2(out.startsWith(folder.dir.path() + QStringLiteral("-caf\uFFFD/Kasi.dat:1: 警告")),
+             qPrintable(out));
+    QCOMPARE(p.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_ToolCli)

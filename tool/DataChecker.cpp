@@ -3,7 +3,12 @@
 #include "FolderFileSystem.h"
 #include "LoaderProbe.h"
 #include "LyricData.h"
+#include "LyricLoader.h"
+#include "MecabReadingSource.h"
+#include "MeterChecker.h"
+#include "Morae.h"
 #include "PosixTextReader.h"
+#include "ReadingMaker.h"
 #include "TextCodec.h"
 
 #include <QHash>
@@ -118,6 +123,13 @@ QList<Finding> DataChecker::check()
     for (int row = 0; row < m_fileNames.size(); ++row)
         encodings << checkFile(row, perFile[row]);
     checkTagsComingBack(perFile);
+    if (m_meters)
+        checkUnreadWords(perFile);
+    MeterChecker meters(m_folder, m_lines);
+    const QList<QList<Finding>> meterFindings = meters.check();
+    for (qsizetype row = 0; row < meterFindings.size(); ++row)
+        perFile[row] << meterFindings[row];
+    m_meterShare = meters.share();
     // Each file is decoded on its own, so a CP932 file that happens to be
     // valid UTF-8 is read as UTF-8: among CP932 files, that is worth a look.
     if (encodings.contains(TextCodec::Encoding::Cp932)) {
@@ -166,6 +178,9 @@ std::optional<TextCodec::Encoding> DataChecker::checkFile(int row, QList<Finding
             m_loaded[row] = !verdict.refused;
             if (frames) {
                 m_refrains = lines.contains(QStringView(LyricData::kRefrainsLine));
+                m_meters = std::any_of(lines.begin(), lines.end(), [](const QString &l) {
+                    return LyricLoader::meterIn(l) > 0;
+                });
                 open = checkFrames(lines, out);
             } else {
                 checkWords(row, lines, !verdict.refused, out);
@@ -257,8 +272,12 @@ void DataChecker::checkWords(int row, const QStringList &lines, bool loaded,
     for (int i = 0; i < lines.size(); ++i) {
         const QString &word = lines[i];
         const int line = i + 1;
-        if (isComment(word))
+        if (isComment(word)) {
+            if (LyricLoader::isReadingLine(word))
+                checkReading(row, line, word,
+                             i > 0 && !isComment(lines[i - 1]) ? &lines[i - 1] : nullptr, out);
             continue;
+        }
         ++words;
         if (word.isEmpty()) {
             out << finding(
@@ -339,6 +358,16 @@ DataChecker::OpenFrame DataChecker::checkFrames(const QStringList &lines, QList<
             continue;
         }
         if (isComment(text)) {
+            const QString *before = i > 0 ? &lines[i - 1] : nullptr;
+            if (LyricLoader::isReadingLine(text))
+                checkReading(row, line, text,
+                             before && !isComment(*before) && *before != QLatin1String("@")
+                                 ? before
+                                 : nullptr,
+                             out);
+            const QString *next = i + 1 < lines.size() ? &lines[i + 1] : nullptr;
+            checkMeterLine(line, text, next && !isComment(*next) && *next != QLatin1String("@"),
+                           out);
             // A near miss (a full-width "！", a space) is only a comment.
             const QString refrains = QString::fromUtf16(LyricData::kRefrainsLine);
             if (text != refrains &&
@@ -528,6 +557,133 @@ void DataChecker::checkTagsComingBack(QList<QList<Finding>> &perFile) const
                                "上限で打ち切られるまで終わらないことがあります")
                     .arg(tag));
     }
+}
+
+void DataChecker::checkReading(int row, int line, const QString &comment, const QString *readOf,
+                               QList<Finding> &out) const
+{
+    const bool frames = row == m_fileNames.size() - 1;
+    if (!readOf) {
+        out << finding(row, line, kWarning,
+                       frames ? QStringLiteral("「'=」の行がフレームの行のすぐあとにないため、"
+                                               "読みになりません")
+                              : QStringLiteral("「'=」の行が単語の行のすぐあとにないため、"
+                                               "読みになりません"));
+        return;
+    }
+    const QString reading = LyricLoader::readingIn(comment);
+    QStringList readingTags, ownTags;
+    QString others;
+    for (const ReadingMaker::Part &p : ReadingMaker::split(reading, m_refrains)) {
+        if (p.slot) {
+            readingTags << p.text.toString();
+            continue;
+        }
+        for (const QChar c : p.text)
+            if (Morae::weight(c.unicode()) < 0 && !others.contains(c))
+                others += c;
+    }
+    if (!others.isEmpty())
+        out << finding(row, line, kWarning,
+                       QStringLiteral("読みに、かなと記号のほかの文字「%1」があります（この行の"
+                                      "拍は数えられません）")
+                           .arg(others));
+    for (const ReadingMaker::Part &p : ReadingMaker::split(*readOf, m_refrains))
+        if (p.slot)
+            ownTags << p.text.toString();
+    const auto shown = [](const QStringList &tags) {
+        return tags.isEmpty() ? QStringLiteral("なし") : tags.join(QStringLiteral("、"));
+    };
+    if (readingTags != ownTags)
+        out << finding(row, line, kWarning,
+                       QStringLiteral("読みのタグ（%1）が%2のタグ（%3）と合いません")
+                           .arg(shown(readingTags),
+                                frames ? QStringLiteral("行") : QStringLiteral("単語"),
+                                shown(ownTags)));
+}
+
+void DataChecker::checkMeterLine(int line, const QString &comment, bool beforeFrameLine,
+                                 QList<Finding> &out) const
+{
+    const int row = m_fileNames.size() - 1;
+    const QString head = QString::fromUtf16(LyricData::kMeterLine).trimmed();
+    if (LyricLoader::meterIn(comment) > 0) {
+        if (!beforeFrameLine)
+            out << finding(row, line, kWarning,
+                           QStringLiteral("「%1」の行のすぐあとがフレームの行ではないため、"
+                                          "拍の数になりません")
+                               .arg(head));
+        return;
+    }
+    // A full-width digit, a missing space, 0 or 100: only a comment.
+    const QString loose =
+        comment.normalized(QString::NormalizationForm_KC).remove(QLatin1Char(' '));
+    if (loose.startsWith(head))
+        out << finding(row, line, kWarning,
+                       QStringLiteral("この行は「%1 N」（N は 1 から 99 の整数）の形でないため、"
+                                      "ただのコメントです（「拍」のあとに半角の空白ひとつと半角の"
+                                      "数字で書きます）")
+                           .arg(head));
+}
+
+void DataChecker::checkUnreadWords(QList<QList<Finding>> &perFile) const
+{
+    LyricData data = LyricData::withCategories();
+    data.Refrains = m_refrains;
+    QList<QList<int>> lineOf(LyricData::kCategories);
+    for (int k = 0; k < LyricData::kCategories; ++k) {
+        WordList &list = data.WordLists[k];
+        for (int i = 0; i < m_lines[k].size(); ++i) {
+            const QString &l = m_lines[k][i];
+            if (!isComment(l)) {
+                list.Words << l;
+                list.Readings << QString();
+                lineOf[k] << i + 1;
+            } else if (i > 0 && !isComment(m_lines[k][i - 1]) && LyricLoader::isReadingLine(l)) {
+                list.Readings.last() = LyricLoader::readingIn(l);
+            }
+        }
+    }
+    // Each frame line with a target, as a frame of its own.
+    const QStringList &frameLines = m_lines.last();
+    QList<int> targetLine;
+    for (int i = 0; i + 1 < frameLines.size(); ++i) {
+        const QString &next = frameLines[i + 1];
+        if (LyricLoader::meterIn(frameLines[i]) == 0 || isComment(next) ||
+            next == QLatin1String("@"))
+            continue;
+        const QString &after = frameLines.value(i + 2);
+        data.Frames << QStringLiteral("\r\n") + next.first(next.indexOf(QLatin1Char('@')) < 0
+                                                               ? next.size()
+                                                               : next.indexOf(QLatin1Char('@')));
+        data.FrameReadings << QStringList{
+            LyricLoader::isReadingLine(after) ? LyricLoader::readingIn(after) : QString()};
+        targetLine << i + 2;
+    }
+    MecabReadingSource mecab;
+    ReadingMaker::workOut(data, &mecab);
+    if (!mecab.failure().isEmpty()) {
+        perFile.last() << finding(int(m_fileNames.size() - 1), 0, kWarning,
+                                  mecab.failure() +
+                                      QStringLiteral("（拍の数を合わせることができません）"));
+        return;
+    }
+    for (int k = 0; k < LyricData::kCategories; ++k) {
+        const WordList &list = data.WordLists[k];
+        for (qsizetype i = 0; i < list.Words.size(); ++i)
+            if (list.Readings[i].isNull())
+                perFile[k] << finding(k, lineOf[k][i], kWarning,
+                                      QStringLiteral("単語「%1」は読みがわからないため、拍の数"
+                                                     "を数えられません（すぐ下に「'=」の行で"
+                                                     "読みを書けます）")
+                                          .arg(list.Words[i]));
+    }
+    for (qsizetype f = 0; f < data.Frames.size(); ++f)
+        if (data.FrameReadings[f].value(0).isNull())
+            perFile.last() << finding(int(m_fileNames.size() - 1), targetLine[f], kWarning,
+                                      QStringLiteral("この行は読みのわからない部分があるため、"
+                                                     "拍の数を合わせられません（すぐ下に「'=」の"
+                                                     "行で読みを書けます）"));
 }
 
 QString DataChecker::summary(const QList<Finding> &findings)

@@ -23,6 +23,10 @@ public:
     // then by line, errors before warnings.
     QList<Finding> check();
 
+    // For a frame file with targets in morae: how many of those lines can
+    // meet them, as a line of the report; empty otherwise.
+    const QString &meterShare() const { return m_meterShare; }
+
     // The last line of the report: "エラー 2件、警告 3件".
     static QString summary(const QList<Finding> &findings);
 
@@ -45,11 +49,21 @@ private:
                         QList<Finding> &out) const;
     Finding finding(int row, int line, Finding::Severity severity, const QString &message) const;
     void checkTagsComingBack(QList<QList<Finding>> &perFile) const;
+    // A "'=" line: `readOf` is the word or frame line it reads, null when
+    // it stands anywhere else.
+    void checkReading(int row, int line, const QString &comment, const QString *readOf,
+                      QList<Finding> &out) const;
+    void checkMeterLine(int line, const QString &comment, bool beforeFrameLine,
+                        QList<Finding> &out) const;
+    // With meters: the words whose mora count cannot be known.
+    void checkUnreadWords(QList<QList<Finding>> &perFile) const;
 
     // What the files held, for findings that need all of them.
     QList<QStringList> m_lines; // by row, as decoded
     QList<bool> m_loaded;       // by row: the program would accept the file
     bool m_refrains = false;    // the frame file asks for held tags
+    bool m_meters = false;      // some frame line has a target in morae
+    QString m_meterShare;
 
     QString m_folder;        // ends in a separator
     QStringList m_tags;      // by row of the category table

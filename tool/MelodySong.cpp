@@ -2,16 +2,6 @@
 
 #include "MoraSyllables.h"
 
-namespace
-{
-
-bool sung(const QString &line)
-{
-    return std::any_of(line.cbegin(), line.cend(), [](QChar c) { return !c.isSpace(); });
-}
-
-} // namespace
-
 MelodySong::Result MelodySong::write(SongWriter &writer, const QList<qsizetype> &phrases,
                                      std::optional<qsizetype> frame)
 {
@@ -20,22 +10,35 @@ MelodySong::Result MelodySong::write(SongWriter &writer, const QList<qsizetype> 
     bool newSong = true;
     while (next < phrases.size()) {
         const qsizetype first = next;
-        const QString filling = writer.fill(newSong, frame, [&phrases, first](qsizetype lines) {
-            QList<int> targets;
-            for (qsizetype i = first; i < first + lines; ++i)
-                targets.append(i < phrases.size() ? int(phrases[i]) : 0);
-            return targets;
-        });
+        const SongWriter::Filling filling =
+            writer.fill(newSong, frame, [&phrases, first](qsizetype lines) {
+                QList<int> targets;
+                for (qsizetype i = first; i < first + lines; ++i)
+                    // Lines past the last phrase are not sung; no line is
+                    // asked for more morae than a frame line may ask for.
+                    targets.append(i < phrases.size() ? int(std::min<qsizetype>(phrases[i], 99))
+                                                      : 0);
+                return targets;
+            });
         newSong = false;
-        const QStringList lines = filling.split(QStringLiteral("\r\n"));
+        const QString crLf = QStringLiteral("\r\n");
+        const QStringList lines = filling.text.split(crLf);
+        QStringList sounds = filling.sound.split(crLf);
+        // Text and sound part only where a seam made a tag in one of them:
+        // then the letters stand for their sound.
+        if (sounds.size() != lines.size())
+            sounds = lines;
         for (qsizetype i = 0; i < lines.size() && next < phrases.size(); ++i) {
-            if (i > 0)
-                r.text += QStringLiteral("\r\n");
+            if (i > 0) {
+                r.song.text += crLf;
+                r.song.sound += crLf;
+            }
             const QString &line = lines[i];
-            r.text += line;
-            if (!sung(line))
+            r.song.text += line;
+            r.song.sound += sounds[i];
+            if (line.isEmpty())
                 continue;
-            const QStringList syllables = MoraSyllables::split(writer.reading(line));
+            const QStringList syllables = MoraSyllables::split(sounds[i]);
             const qsizetype notes = phrases[next];
             const qsizetype morae = syllables.size();
             if (morae < notes)
@@ -61,7 +64,9 @@ MelodySong::Result MelodySong::write(SongWriter &writer, const QList<qsizetype> 
         if (next == first)
             break;
     }
-    if (!r.text.endsWith(QStringLiteral("\r\n")))
-        r.text += QStringLiteral("\r\n");
+    if (!r.song.text.endsWith(QStringLiteral("\r\n"))) {
+        r.song.text += QStringLiteral("\r\n");
+        r.song.sound += QStringLiteral("\r\n");
+    }
     return r;
 }

@@ -13,7 +13,7 @@ class MelodySong
 {
 public:
     struct Result {
-        QString text;                 // the song as the window shows it
+        SongWriter::Filling song;     // the song as the window shows it, and its sound
         QList<QStringList> syllables; // per phrase, one per mora
         QStringList notes;            // each line that does not fit its phrase
     };

@@ -11,13 +11,14 @@ void TerminalWindow::setText(const QString &text)
         m_sink(text);
 }
 
-void TerminalWindow::appendText(const QString &tail)
+bool TerminalWindow::appendText(const QString &tail)
 {
     m_length += tail.size();
     if (m_sink)
         m_sink(tail);
     else
         m_text += tail;
+    return true;
 }
 
 MsgAnswer TerminalWindow::messageBox(const QString &prompt, MsgButtons buttons, MsgIcon,

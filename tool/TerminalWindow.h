@@ -16,7 +16,7 @@ public:
 
     QString text() const override { return m_text; }
     void setText(const QString &text) override;
-    void appendText(const QString &tail) override;
+    bool appendText(const QString &tail) override;
     qsizetype textLength() const override { return m_length; }
     void setSelStart(qsizetype) override {}
     MsgAnswer messageBox(const QString &prompt, MsgButtons buttons, MsgIcon icon,

@@ -46,14 +46,31 @@ bool ToolCommandLine::parse(const QStringList &arguments)
                                   QStringLiteral("S"));
     const QCommandLineOption frame({QStringLiteral("f"), QStringLiteral("frame")}, QString(),
                                    QStringLiteral("I"));
+    const QCommandLineOption readings(QStringLiteral("readings"), QString());
+    const QCommandLineOption morae(QStringLiteral("morae"), QString(), QStringLiteral("N,N,..."));
     const QCommandLineOption melody(QStringLiteral("melody"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption part(QStringLiteral("part"), QString(), QStringLiteral("N"));
     const QCommandLineOption score(QStringLiteral("score"), QString(), QStringLiteral("OUT"));
-    const QList<QCommandLineOption> writeOptions{count, append, seed, frame, melody, part, score};
+    const QList<QCommandLineOption> writeOptions{count, append, seed, frame, readings,
+                                                 morae, melody, part, score};
+
+    // "--readings" takes a value only when it is written with "=".
+    QStringList args = arguments;
+    for (QString &a : args) {
+        const QLatin1String withValue("--readings=");
+        if (!a.startsWith(withValue))
+            continue;
+        if (a.sliced(withValue.size()) != QLatin1String("kana"))
+            return fail(QStringLiteral("「--readings」の値「%1」は kana だけが使えます")
+                            .arg(a.sliced(withValue.size())));
+        m_readings = 2;
+        a = QStringLiteral("--readings");
+    }
 
     QCommandLineParser parser;
-    parser.addOptions({help, version, quiet, count, append, seed, frame, melody, part, score});
-    if (!parser.parse(arguments)) {
+    parser.addOptions(
+        {help, version, quiet, count, append, seed, frame, readings, morae, melody, part, score});
+    if (!parser.parse(args)) {
         if (!parser.unknownOptionNames().isEmpty())
             return fail(QStringLiteral("不明なオプション「%1」です")
                             .arg(typed(parser.unknownOptionNames().constFirst())));
@@ -107,6 +124,8 @@ bool ToolCommandLine::parse(const QStringList &arguments)
                                 .arg(o.names().constLast()));
     }
     m_quiet = parser.isSet(quiet);
+    if (parser.isSet(readings) && m_readings == 0)
+        m_readings = 1;
 
     struct Number {
         const QCommandLineOption &option;
@@ -122,6 +141,17 @@ bool ToolCommandLine::parse(const QStringList &arguments)
         if (!n.target)
             return fail(QStringLiteral("「--%1」の値「%2」は 0 以上の整数で指定してください")
                             .arg(n.option.names().constLast(), text));
+    }
+    if (parser.isSet(morae)) {
+        const QString text = parser.value(morae);
+        for (const QString &piece : text.split(QLatin1Char(','))) {
+            const std::optional<quint64> n = wholeNumber(piece);
+            if (!n || *n < 1 || *n > 99)
+                return fail(QStringLiteral("「--morae」の値「%1」は、1 から 99 までの整数を"
+                                           "コンマで区切って指定してください")
+                                .arg(text));
+            m_morae << int(*n);
+        }
     }
     m_count = countValue.value_or(1);
     m_appends = appendValue.value_or(0);
@@ -139,8 +169,9 @@ bool ToolCommandLine::parseMelody(const QCommandLineParser &parser,
                                 .arg(o.names().constLast()));
         return true;
     }
-    // One song to one melody: the melody says how long it is.
-    for (const char *o : {"count", "append"})
+    // One song to one melody: the melody says how long it is and how long
+    // each line.
+    for (const char *o : {"count", "append", "morae"})
         if (parser.isSet(QLatin1String(o)))
             return fail(QStringLiteral("オプション「--%1」は「--melody」と一緒には使えません")
                             .arg(QLatin1String(o)));
@@ -166,9 +197,9 @@ QString ToolCommandLine::helpText(const QString &manPage)
     return QStringLiteral(
                "使い方: lyrmak-tool check [--quiet] [フォルダー]\n"
                "        lyrmak-tool write [--count N] [--append K] [--seed S] [--frame I] "
-               "[フォルダー]\n"
+               "[--readings[=kana]] [--morae N,N,...] [フォルダー]\n"
                "        lyrmak-tool write --melody FILE [--part N] [--score OUT] [--seed S] "
-               "[--frame I] [フォルダー]\n"
+               "[--frame I] [--readings[=kana]] [フォルダー]\n"
                "\n"
                "ミルトナのデータファイルを調べたり、歌詞を端末に書き出したりします。\n"
                "フォルダーを省くと、lyrmak-tool のあるフォルダー（ミルトナのプログラムの\n"
@@ -189,11 +220,16 @@ QString ToolCommandLine::helpText(const QString &manPage)
                "  -s, --seed S       乱数の種を S（0 以上の整数）にします。同じ種と同じデータ\n"
                "                     からは、いつも同じ歌詞ができます（既定は時刻から）\n"
                "  -f, --frame I      I 番目のフレームを使います（0 から数えます。既定はでたらめ）\n"
-               "  --melody FILE      メロディー（MIDI、MusicXML、.mxl）に合わせて書きます。\n"
+               "      --readings     行ごとに、タブのあとに拍の数を書きます（読めない部分のある\n"
+               "                     行は「?」）。--readings=kana "
+               "なら、さらにタブと読みも書きます\n"
+               "      --morae N,N,...  空でない行の拍数を順に指定します（ファイルの「'!拍」に\n"
+               "                     代わります）。その行数のフレームだけを使います\n"
+               "      --melody FILE  メロディー（MIDI、MusicXML、.mxl）に合わせて書きます。\n"
                "                     休符で区切ったフレーズの音符の数が、1行の拍の数です\n"
-               "  --part N           N 番目のパート（MIDI では音符のあるトラック）を使います\n"
+               "      --part N       N 番目のパート（MIDI では音符のあるトラック）を使います\n"
                "                     （既定は 1）\n"
-               "  --score OUT        歌詞を音符の下に付けた楽譜を OUT に書きます（MusicXML。\n"
+               "      --score OUT    歌詞を音符の下に付けた楽譜を OUT に書きます（MusicXML。\n"
                "                     名前が .mxl で終わるときは圧縮した MusicXML）\n"
                "\n"
                "共通のオプション:\n"

@@ -23,6 +23,10 @@ public:
     quint64 appends() const { return m_appends; }
     std::optional<quint64> seed() const { return m_seed; }
     std::optional<quint64> frame() const { return m_frame; }
+    // --morae: targets for the non-empty lines of a song; empty when not given.
+    const QList<int> &morae() const { return m_morae; }
+    // --readings: 1 for the counts of morae, 2 with the readings too (=kana).
+    int readings() const { return m_readings; }
     // write --melody FILE [--part N] [--score OUT]; empty when not given.
     const QString &melody() const { return m_melody; }
     int part() const { return m_part; }
@@ -45,6 +49,8 @@ private:
     quint64 m_appends = 0;
     std::optional<quint64> m_seed;
     std::optional<quint64> m_frame;
+    QList<int> m_morae;
+    int m_readings = 0;
     QString m_melody;
     int m_part = 1;
     QString m_score;

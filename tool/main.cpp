@@ -5,24 +5,28 @@
 #include "FileError.h"
 #include "MelodyFile.h"
 #include "MelodySong.h"
+#include "NativePath.h"
 #include "ScoreWriter.h"
 #include "SongWriter.h"
 #include "ToolCommandLine.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstdio>
 #include <new>
+#include <sys/stat.h>
 
 namespace
 {
 
 enum Status { Success = 0, Failure = 1, BadUsage = 2 };
 
-// False when the text could not be written.
+// False when the text could not be written. Bytes of a path that are not
+// UTF-8 show as U+FFFD.
 bool print(std::FILE *stream, const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = NativePath::display(text).toUtf8();
     return std::fwrite(bytes.constData(), 1, bytes.size(), stream) == size_t(bytes.size());
 }
 
@@ -54,9 +58,22 @@ int usageError(const QString &message)
 QString dataFolder(const ToolCommandLine &line)
 {
     if (line.folder().isEmpty())
-        return QCoreApplication::applicationDirPath();
-    if (!QFileInfo(line.folder()).isDir()) {
-        usageError(QStringLiteral("フォルダー「%1」がありません").arg(line.folder()));
+        return NativePath::programFolder();
+    struct stat st = {};
+    if (::stat(NativePath::toNative(line.folder()).constData(), &st) != 0) {
+        const int err = errno;
+        usageError(err == ENOENT || err == ENOTDIR
+                       ? QStringLiteral("フォルダー「%1」がありません").arg(line.folder())
+                       : QStringLiteral("フォルダー「%1」を開けません（%2）")
+                             .arg(line.folder(), FileError::fromErrno(err).description()));
+        return QString();
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        const QString what = S_ISREG(st.st_mode)    ? QStringLiteral("ファイル")
+                             : S_ISFIFO(st.st_mode) ? QStringLiteral("FIFO（名前付きパイプ）")
+                             : S_ISSOCK(st.st_mode) ? QStringLiteral("ソケット")
+                                                    : QStringLiteral("デバイス");
+        usageError(QStringLiteral("「%1」はフォルダーではなく%2です").arg(line.folder(), what));
         return QString();
     }
     return line.folder();
@@ -64,7 +81,8 @@ QString dataFolder(const ToolCommandLine &line)
 
 int runCheck(const ToolCommandLine &line, const QString &folder)
 {
-    const QList<Finding> findings = DataChecker(folder).check();
+    DataChecker checker(folder);
+    const QList<Finding> findings = checker.check();
     QString shown = FolderFileSystem::normalized(folder);
     if (!shown.endsWith(QLatin1Char('/')))
         shown += QLatin1Char('/');
@@ -75,6 +93,8 @@ int runCheck(const ToolCommandLine &line, const QString &folder)
         if (f.isError() || !line.quiet())
             report += f.toText(shown) + QLatin1Char('\n');
     }
+    if (!line.quiet() && !checker.meterShare().isEmpty())
+        report += checker.meterShare() + QLatin1Char('\n');
     if (!line.quiet())
         report += DataChecker::summary(findings) + QLatin1Char('\n');
     return finishOutput(print(stdout, report), errors ? Failure : Success);
@@ -82,18 +102,14 @@ int runCheck(const ToolCommandLine &line, const QString &folder)
 
 // One song onto the phrases of a melody; the score with the lyrics under
 // the notes when asked for.
-int runMelody(SongWriter &writer, const ToolCommandLine &line, std::optional<qsizetype> frame)
+int runMelody(SongWriter &writer, const ToolCommandLine &line, const MelodyFile &file,
+              std::optional<qsizetype> frame)
 {
-    MelodyFile file;
-    if (!file.read(line.melody(), line.part())) {
-        printError(file.error());
-        return Failure;
-    }
     QList<qsizetype> phrases;
     for (const QList<Melody::Place> &p : file.melody().phrases())
         phrases.append(p.size());
     const MelodySong::Result song = MelodySong::write(writer, phrases, frame);
-    writer.write(song.text);
+    writer.write(song.song);
     const bool written = writer.finish();
     for (const QString &note : song.notes)
         printError(note);
@@ -113,10 +129,30 @@ int runMelody(SongWriter &writer, const ToolCommandLine &line, std::optional<qsi
 
 int runWrite(const ToolCommandLine &line, const QString &folder)
 {
+    // A melody that cannot be read is said before the data is loaded.
+    MelodyFile melody;
+    if (!line.melody().isEmpty() && !melody.read(line.melody(), line.part())) {
+        printError(melody.error());
+        return Failure;
+    }
     SongWriter writer(folder, line.seed(), [](QByteArrayView bytes) {
         return std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
     });
-    if (!writer.load()) {
+    if (!line.melody().isEmpty())
+        writer.needSounds();
+    writer.setSounds(line.readings() == 2   ? SongWriter::Sounds::Kana
+                     : line.readings() == 1 ? SongWriter::Sounds::Morae
+                                            : SongWriter::Sounds::Off);
+    const bool loaded = writer.load();
+    // What the program would have said in a box, and what the counts lack.
+    if (loaded) {
+        for (const QString &m : writer.messages())
+            printError(m);
+        if (line.readings() && writer.messages().isEmpty() && !writer.readingFailure().isEmpty())
+            printError(writer.readingFailure() +
+                       QStringLiteral("（漢字を含む行の拍は「?」になります）"));
+    }
+    if (!loaded) {
         for (const QString &m : writer.messages())
             printError(m);
         const QString check = QStringLiteral("lyrmak-tool check %1").arg(line.folder()).trimmed();
@@ -132,7 +168,28 @@ int runWrite(const ToolCommandLine &line, const QString &folder)
         frame = qsizetype(*line.frame());
     }
     if (!line.melody().isEmpty())
-        return runMelody(writer, line, frame);
+        return runMelody(writer, line, melody, frame);
+    if (!line.morae().isEmpty()) {
+        QStringList shown;
+        for (const int n : line.morae())
+            shown << QString::number(n);
+        const QString given = shown.join(QLatin1Char(','));
+        if (!writer.setMorae(line.morae())) {
+            printError(QStringLiteral("空でない行が %1 行のフレームがないため、「--morae %2」の"
+                                      "歌詞は作れません")
+                           .arg(line.morae().size())
+                           .arg(given));
+            return Failure;
+        }
+        if (frame && !writer.fitsMorae(*frame)) {
+            printError(QStringLiteral("フレーム %1 の空でない行は %2 行ではないため、"
+                                      "「--morae %3」に合いません")
+                           .arg(*frame)
+                           .arg(line.morae().size())
+                           .arg(given));
+            return Failure;
+        }
+    }
 
     bool written = true;
     for (quint64 i = 0; i < line.count() && written; ++i)
@@ -148,13 +205,17 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("lyrmak-tool"));
     QCoreApplication::setApplicationVersion(AppInfo::version());
 
+    // The arguments as the bytes they are: a folder need not be UTF-8.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << NativePath::fromNative(argv[i]);
     ToolCommandLine line;
-    if (!line.parse(QCoreApplication::arguments()))
+    if (!line.parse(arguments))
         return usageError(line.error());
     switch (line.command()) {
     case ToolCommandLine::Command::Help:
         return finishOutput(
-            print(stdout, ToolCommandLine::helpText(QCoreApplication::applicationDirPath() +
+            print(stdout, ToolCommandLine::helpText(NativePath::programFolder() +
                                                     QStringLiteral("/lyrmak-tool.1"))));
     case ToolCommandLine::Command::Version:
         return finishOutput(print(stdout, ToolCommandLine::versionText()));

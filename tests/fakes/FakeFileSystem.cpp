@@ -9,8 +9,8 @@ namespace
 
 const char *stepName(FakeFileSystem::Step s)
 {
-    static const char *const names[] = {"open",        "eof",   "read",        "close",
-                                        "append-open", "write", "append-close"};
+    static const char *const names[] = {"open",        "eof",   "read",         "close",
+                                        "append-open", "write", "append-close", "make-folder"};
     return names[int(s)];
 }
 
@@ -164,4 +164,10 @@ std::unique_ptr<TextReader> FakeFileSystem::newReader()
 std::unique_ptr<AppendFile> FakeFileSystem::newAppendFile()
 {
     return std::make_unique<FakeAppendFile>(*this);
+}
+
+QString FakeFileSystem::userDataFolder(FileError &error)
+{
+    error = userFolder.isEmpty() ? FileError() : take(Step::MakeFolder, userFolder);
+    return userFolder;
 }

@@ -13,10 +13,11 @@
 class FakeFileSystem : public FileSystem
 {
 public:
-    enum class Step { Open, AtEnd, ReadLine, Close, AppendOpen, Write, AppendClose };
+    enum class Step { Open, AtEnd, ReadLine, Close, AppendOpen, Write, AppendClose, MakeFolder };
 
     QString folder = QStringLiteral("/prog");
-    QMap<QString, QByteArray> files; // full path -> bytes
+    QString userFolder = QStringLiteral("/home/u/.local/share/lyrmak"); // empty: no home
+    QMap<QString, QByteArray> files;                                    // full path -> bytes
     QSet<QString> folders;
     QStringList log; // every step taken, as "step path"
     // A failing write first writes this many bytes of what it was given.
@@ -35,6 +36,7 @@ public:
     bool isRegularFile(const QString &path) const override;
     std::unique_ptr<TextReader> newReader() override;
     std::unique_ptr<AppendFile> newAppendFile() override;
+    QString userDataFolder(FileError &error) override;
 
     // Used by the fake files.
     FileError take(Step step, const QString &path);

@@ -1,14 +1,10 @@
 #include "LyricEdit.h"
 
+#include "Clipboard.h"
 #include "TextBox.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
-
-namespace
-{
-const QString PlainText = QStringLiteral("text/plain");
-} // namespace
 
 LyricEdit::LyricEdit(QWidget *parent) : QPlainTextEdit(parent) {}
 
@@ -28,7 +24,7 @@ void LyricEdit::keyPressEvent(QKeyEvent *event)
 
 bool LyricEdit::canInsertFromMimeData(const QMimeData *source) const
 {
-    return source && source->hasFormat(PlainText);
+    return Clipboard::holdsText(source);
 }
 
 void LyricEdit::insertFromMimeData(const QMimeData *source)
@@ -36,7 +32,7 @@ void LyricEdit::insertFromMimeData(const QMimeData *source)
     if (!canInsertFromMimeData(source))
         return;
     QTextCursor c = textCursor();
-    c.insertText(TextBox::toWidgetText(source->text()));
+    c.insertText(TextBox::toWidgetText(Clipboard::textOf(source)));
     setTextCursor(c);
     ensureCursorVisible();
 }

@@ -6,6 +6,7 @@
 #include "TextCodec.h"
 
 #include <algorithm>
+#include <new>
 
 namespace
 {
@@ -60,25 +61,25 @@ QString LyricSaver::describeUnwritable(QStringView text, qsizetype at)
 
 bool LyricSaver::askRetry(const FileError &error)
 {
-    return m_window.messageBox(CannotWrite + CrLf + error.description(), MsgButtons::RetryCancel,
+    const QString cause = error.description() + QStringLiteral(": ") + m_path;
+    return m_window.messageBox(CannotWrite + CrLf + cause, MsgButtons::RetryCancel,
                                MsgIcon::Critical, AppInfo::title()) == MsgAnswer::Retry;
 }
 
 void LyricSaver::save(const QString &path)
 {
-    const QString text = m_window.text();
-    if (isBlank(text)) {
-        m_window.messageBox(QStringLiteral("歌詞データが存在しません"), MsgButtons::Ok,
-                            MsgIcon::Critical, AppInfo::title());
-        return;
-    }
-    // Refused before the file is touched.
-    qsizetype at = -1;
-    m_copy = TextCodec::encodeCp932(text + CrLf, &at);
-    if (at >= 0) {
-        m_window.messageBox(CannotWrite + CrLf + describeUnwritable(text, at), MsgButtons::Ok,
-                            MsgIcon::Critical, AppInfo::title());
-        return;
+    // A text too large for the memory left gives the memory message, as
+    // loading does; the text itself is never touched, and Retry tries again.
+    for (;;) {
+        try {
+            if (!prepare())
+                return;
+            break;
+        } catch (const std::bad_alloc &) {
+            m_copy = QByteArray();
+            if (!askRetry(FileError::of(FileError::Kind::OutOfMemory)))
+                return;
+        }
     }
 
     const std::unique_ptr<AppendFile> file = m_files.newAppendFile();
@@ -86,9 +87,46 @@ void LyricSaver::save(const QString &path)
         if (!run(step, *file, path)) {
             if (file->isOpen())
                 file->discard();
-            return;
+            break;
         }
     }
+    m_copy = QByteArray();
+    m_block = QByteArray();
+}
+
+bool LyricSaver::prepare()
+{
+    const QString text = m_window.text();
+    if (isBlank(text)) {
+        m_window.messageBox(QStringLiteral("歌詞データが存在しません"), MsgButtons::Ok,
+                            MsgIcon::Critical, AppInfo::title());
+        return false;
+    }
+    // Refused before the file is touched.
+    qsizetype at = -1;
+    m_copy = TextCodec::encodeCp932(text + CrLf, &at);
+    if (at >= 0) {
+        m_copy = QByteArray();
+        m_window.messageBox(CannotWrite + CrLf + describeUnwritable(text, at), MsgButtons::Ok,
+                            MsgIcon::Critical, AppInfo::title());
+        return false;
+    }
+    return true;
+}
+
+FileError LyricSaver::open(AppendFile &file, const QString &path)
+{
+    m_path = path;
+    const FileError error = file.open(path);
+    if (error.kind != FileError::Kind::AccessDenied)
+        return error;
+    FileError made;
+    const QString folder = m_files.userDataFolder(made);
+    const QString own = folder + QStringLiteral("/Lyrmak.dat");
+    if (folder.isEmpty() || own == path)
+        return error;
+    m_path = own;
+    return made.ok() ? file.open(own) : made;
 }
 
 bool LyricSaver::run(Step step, AppendFile &file, const QString &path)
@@ -97,13 +135,18 @@ bool LyricSaver::run(Step step, AppendFile &file, const QString &path)
         FileError error;
         switch (step) {
         case Step::Open:
-            error = file.open(path);
+            error = open(file, path);
             if (error.ok()) {
                 // A block always starts on a line of its own, also behind a
                 // block that a crash or an editor left without its CR LF.
-                m_block = file.endsInLineBreak() ? QByteArray() : QByteArrayLiteral("\r\n");
-                m_block +=
-                    QByteArrayLiteral("-------------------------------\r\n") + m_copy + m_copy;
+                try {
+                    m_block = file.endsInLineBreak() ? QByteArray() : QByteArrayLiteral("\r\n");
+                    m_block +=
+                        QByteArrayLiteral("-------------------------------\r\n") + m_copy + m_copy;
+                } catch (const std::bad_alloc &) {
+                    m_block = QByteArray();
+                    error = FileError::of(FileError::Kind::OutOfMemory);
+                }
             }
             break;
         case Step::Write:

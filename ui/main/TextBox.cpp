@@ -52,6 +52,13 @@ void TextBox::setText(const QString &text)
     m_edit->setPlainText(toWidgetText(text));
 }
 
+void TextBox::replaceText(const QString &text)
+{
+    QTextCursor c(m_edit->document());
+    c.select(QTextCursor::Document);
+    c.insertText(toWidgetText(text));
+}
+
 qsizetype TextBox::textLength() const
 {
     const QTextDocument *doc = m_edit->document();

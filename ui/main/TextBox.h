@@ -31,6 +31,8 @@ public:
 
     QString Text() const;
     void setText(const QString &text);
+    // As setText, but as one step that Undo takes back.
+    void replaceText(const QString &text);
     // Length of Text, found without building it.
     qsizetype textLength() const;
     // Adds to the end without touching the text already there.

@@ -1,6 +1,7 @@
 #include "frmLyrmak.h"
 
 #include "AppIcon.h"
+#include "AppInfo.h"
 #include "Clipboard.h"
 #include "LyricSaver.h"
 #include "Lyrmak.h"
@@ -16,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStyle>
+#include <QTextCursor>
 #include <algorithm>
 
 frmLyrmak::frmLyrmak(FileSystem &files, Clock &clock, RandomSource &random, Clipboard &clipboard,
@@ -136,7 +138,8 @@ QString frmLyrmak::text() const
 
 void frmLyrmak::setText(const QString &text)
 {
-    m_txtMain.setText(text);
+    // New lyrics discards the text without a question; Undo brings it back.
+    m_txtMain.replaceText(text);
 }
 
 void frmLyrmak::setSelStart(qsizetype pos)
@@ -144,9 +147,16 @@ void frmLyrmak::setSelStart(qsizetype pos)
     m_txtMain.setSelStart(pos);
 }
 
-void frmLyrmak::appendText(const QString &tail)
+bool frmLyrmak::appendText(const QString &tail)
 {
+    const qsizetype length = m_txtMain.textLength();
+    if (length > 0 && tail.size() > MaxTextLength - length) {
+        messageBox(QStringLiteral("歌詞が長すぎるため、これ以上追加できません"), MsgButtons::Ok,
+                   MsgIcon::Critical, AppInfo::title());
+        return false;
+    }
     m_txtMain.appendText(tail);
+    return true;
 }
 
 qsizetype frmLyrmak::textLength() const
@@ -167,7 +177,11 @@ void frmLyrmak::unload()
 
 void frmLyrmak::mnuNew_Click()
 {
+    // Emptying and the new lyrics are one step for Undo.
+    QTextCursor step(m_txtMain.widget()->document());
+    step.beginEditBlock();
     m_engine.mnuNew_Click();
+    step.endEditBlock();
 }
 
 void frmLyrmak::mnuRepeat_Click()

@@ -42,7 +42,11 @@ public:
     MsgAnswer messageBox(const QString &prompt, MsgButtons buttons, MsgIcon icon,
                          const QString &title) override;
     void unload() override;
-    void appendText(const QString &tail) override;
+    bool appendText(const QString &tail) override;
+
+    // Append lyrics stops short of this length: Qt's text document does not
+    // survive running out of memory, and this is far beyond any real session.
+    static constexpr qsizetype MaxTextLength = 2'000'000;
     qsizetype textLength() const override;
 
     // Menu handlers.

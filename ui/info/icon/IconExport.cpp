@@ -20,19 +20,17 @@ bool save(const QImage &image, const QString &file)
 
 } // namespace
 
-// lyrmak-icon-export FILE.png THEME-DIR
-// Writes the program's 32 x 32 icon as a PNG beside the program, and the
-// larger sizes of the icon theme into THEME-DIR (hicolor/NxN/apps/lyrmak.png)
-// for the desktop's menus and docks; the build runs it.
+// lyrmak-icon-export THEME-DIR
+// Writes the icon theme's sizes (THEME-DIR/hicolor/NxN/apps/lyrmak.png): the
+// program's own 32 x 32 picture and the larger drawings.
 int main(int argc, char *argv[])
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s FILE.png THEME-DIR\n", argv[0]);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s THEME-DIR\n", argv[0]);
         return 2;
     }
-    bool ok = save(AppIcon::image(), QString::fromLocal8Bit(argv[1]));
-    const QString theme = QString::fromLocal8Bit(argv[2]);
-    ok = save(AppIcon::image(), theme + QStringLiteral("/hicolor/32x32/apps/lyrmak.png")) && ok;
+    const QString theme = QString::fromLocal8Bit(argv[1]);
+    bool ok = save(AppIcon::image(), theme + QStringLiteral("/hicolor/32x32/apps/lyrmak.png"));
     for (const int size : {48, 64, 128, 256}) {
         ok = save(IconDrawing::image(size),
                   QStringLiteral("%1/hicolor/%2x%2/apps/lyrmak.png").arg(theme).arg(size)) &&

@@ -1,12 +1,12 @@
 #include "HelpBrowser.h"
 
 #include "HelpFile.h"
+#include "HtmlShape.h"
 #include "PosixTextReader.h"
 
 #include <QFileInfo>
 #include <QIcon>
 #include <QImage>
-#include <QStringDecoder>
 #include <QStyle>
 
 HelpBrowser::HelpBrowser(QWidget *parent) : QTextBrowser(parent) {}
@@ -54,11 +54,19 @@ QVariant HelpBrowser::loadResource(int type, const QUrl &name)
         return type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource
                    ? QVariant(QString())
                    : QVariant(QByteArray());
-    if (type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource) {
-        QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
-        if (!decoder.isValid())
-            decoder = QStringDecoder(QStringDecoder::Utf8);
-        return QString(decoder(bytes));
+    if (type == QTextDocument::StyleSheetResource)
+        return HelpFile::text(bytes);
+    if (type == QTextDocument::HtmlResource) {
+        bool garbled = false;
+        const QString html = HelpFile::text(bytes, &garbled);
+        // Vetted before Qt parses it: a page too deep or too large for Qt
+        // would hang the viewer or crash it.
+        if (!HtmlShape::of(html).fits()) {
+            m_garbled = false;
+            return HelpFile::problemPage(HelpFile::Status::TooComplex, file);
+        }
+        m_garbled = garbled;
+        return html;
     }
     return bytes;
 }

@@ -1,6 +1,10 @@
 #include "HelpFile.h"
 
+#include "HtmlShape.h"
 #include "PosixTextReader.h"
+#include "TextCodec.h"
+
+#include <QStringDecoder>
 
 HelpFile::Status HelpFile::check(const QString &path, QString *reason)
 {
@@ -30,7 +34,31 @@ HelpFile::Status HelpFile::check(const QString &path, QString *reason)
         return Status::NotHtml;
     if (!bytes.toLower().contains("<html"))
         return Status::NotHtml;
+    if (!HtmlShape::of(text(bytes)).fits())
+        return Status::TooComplex;
     return Status::Ok;
+}
+
+QString HelpFile::text(const QByteArray &bytes, bool *garbled)
+{
+    if (garbled)
+        *garbled = false;
+    QStringDecoder declared = QStringDecoder::decoderForHtml(bytes);
+    if (declared.isValid() &&
+        QByteArrayView(declared.name()).compare("UTF-8", Qt::CaseInsensitive) != 0) {
+        QString text = declared(bytes);
+        if (garbled)
+            *garbled = declared.hasError();
+        return text;
+    }
+    // Undeclared or declared UTF-8: help written on Japanese Windows is
+    // often CP932 whatever it says.
+    const TextCodec::Decoded decoded = TextCodec::decode(bytes);
+    if (decoded.error.ok())
+        return decoded.text;
+    if (garbled)
+        *garbled = true;
+    return QString::fromUtf8(bytes);
 }
 
 QString HelpFile::problemPage(Status status, const QString &path, const QString &reason)
@@ -55,6 +83,12 @@ QString HelpFile::problemPage(Status status, const QString &path, const QString 
         what = QStringLiteral("ヘルプファイルを読み込めません（%1）。").arg(reason);
         advice = QStringLiteral(
             "ファイルの読み取りの許可と、ファイルが壊れていないかを確かめてください。");
+        break;
+    case Status::TooComplex:
+        what = QStringLiteral("このページは、表や要素の入れ子が深すぎるか数が多すぎるため、"
+                              "表示すると時間がかかりすぎます。");
+        advice = QStringLiteral("ミルトナのヘルプは、ミルトナに付いている LYRMAK.HLP "
+                                "で読めます。ほかの文書は、ブラウザーなどで開いてください。");
         break;
     case Status::NotHtml:
         what =

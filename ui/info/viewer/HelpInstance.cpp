@@ -5,12 +5,18 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QStandardPaths>
+#include <QThread>
 
 namespace
 {
 
 constexpr int WaitMs = 1000;
+// How long a start waits for the viewer holding the lock to listen: it
+// listens right after taking the lock, before it reads anything.
+constexpr int ListenWaitMs = 5000;
+constexpr int RetryMs = 50;
 
 // A socket in the user's own runtime folder, named after the file, so each
 // user and each help file has a viewer of its own.
@@ -30,8 +36,40 @@ QString serverName(const QString &helpFile)
 } // namespace
 
 HelpInstance::HelpInstance(const QString &helpFile, QObject *parent)
-    : QObject(parent), m_name(serverName(helpFile))
+    : QObject(parent), m_name(serverName(helpFile)),
+      m_lock(std::make_unique<QLockFile>(m_name + QStringLiteral(".lock")))
 {
+    // Held for the viewer's whole life: only a dead holder makes it stale.
+    m_lock->setStaleLockTime(0);
+}
+
+HelpInstance::~HelpInstance() = default;
+
+HelpInstance::Role HelpInstance::claim()
+{
+    for (int waited = 0;; waited += RetryMs) {
+        if (m_lock->tryLock(0)) {
+            listen();
+            return Role::Viewer;
+        }
+        // No lock can be made here at all: one viewer per file as far as
+        // the socket alone can tell.
+        if (m_lock->error() != QLockFile::LockFailedError) {
+            if (handOver())
+                return Role::Elsewhere;
+            listen();
+            return Role::Viewer;
+        }
+        // A busy viewer still takes the connection; it reads the request
+        // when it gets to it.
+        if (handOver())
+            return Role::Elsewhere;
+        // The holder lives but does not listen (stopped, or just started):
+        // it remains the file's one viewer.
+        if (waited >= ListenWaitMs)
+            return Role::Elsewhere;
+        QThread::msleep(RetryMs);
+    }
 }
 
 bool HelpInstance::handOver()
@@ -52,7 +90,8 @@ void HelpInstance::listen()
         return;
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    // Nobody answered at this name, so a socket file left there is stale.
+    // Whoever holds the role may listen; a socket file left by a viewer that
+    // died is stale.
     if (!m_server->listen(m_name)) {
         QLocalServer::removeServer(m_name);
         m_server->listen(m_name);

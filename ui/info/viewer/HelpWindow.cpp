@@ -80,6 +80,12 @@ HelpWindow::HelpWindow(QWidget *parent) : QMainWindow(parent)
             [this](QTreeWidgetItem *item) { goTo(item); });
     connect(m_text->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &HelpWindow::followScroll);
+    connect(m_text, &QTextBrowser::sourceChanged, this, [this] {
+        if (m_text->garbled())
+            statusBar()->showMessage(QStringLiteral(
+                "このページには、文字として読めないバイトがあります（UTF-8 でも Shift_JIS "
+                "でもありません）。文字化けしている部分があります。"));
+    });
 
     // Says why a link did not open.
     statusBar()->setObjectName(QStringLiteral("status"));
@@ -136,7 +142,10 @@ void HelpWindow::followLink(const QUrl &link)
         return;
     }
     const QString file = m_text->fileInFolder(url);
-    if (!file.isEmpty() && HelpFile::check(file) == HelpFile::Status::Ok) {
+    const HelpFile::Status status =
+        file.isEmpty() ? HelpFile::Status::Missing : HelpFile::check(file);
+    // A page too large to show still opens: the viewer explains it in place.
+    if (status == HelpFile::Status::Ok || status == HelpFile::Status::TooComplex) {
         QUrl page = QUrl::fromLocalFile(file);
         page.setFragment(url.fragment());
         m_text->setSource(page, QTextDocument::HtmlResource);

@@ -34,8 +34,10 @@ int main(int argc, char *argv[])
     const QString name = parser.positionalArguments().value(0);
     const QString file = name.isEmpty() ? QString() : QFileInfo(name).absoluteFilePath();
 
+    // Claimed before the file is read: whatever reading it does, a second
+    // start for the same file comes here and not to a second window.
     HelpInstance instance(file);
-    if (!file.isEmpty() && instance.handOver())
+    if (!file.isEmpty() && instance.claim() == HelpInstance::Role::Elsewhere)
         return 0;
 
     HelpWindow window;
@@ -44,7 +46,6 @@ int main(int argc, char *argv[])
     if (parser.isSet(contents))
         window.showContents();
     if (!file.isEmpty()) {
-        instance.listen();
         QObject::connect(&instance, &HelpInstance::contentsRequested, &window,
                          &HelpWindow::showContents);
     }

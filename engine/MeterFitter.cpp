@@ -1,0 +1,727 @@
+#include "MeterFitter.h"
+
+#include "Morae.h"
+#include "RandomSource.h"
+
+#include <QVarLengthArray>
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
+struct MeterFitter::Line {
+    int target = 0; // 0: none
+    int fixed = -1; // morae of the fixed text; -1 when unknown
+    QList<Slot> tags;
+};
+
+namespace
+{
+
+bool isHoldDigit(QChar c)
+{
+    return c >= QLatin1Char('1') && c <= QLatin1Char('9');
+}
+
+bool isCategory(const std::array<WordList, 5> &lists, int k, QStringView text, qsizetype i)
+{
+    const QString &tag = lists[k].Tag;
+    return tag.size() == 2 && i + 1 < text.size() && text[i] == tag[0] && text[i + 1] == tag[1];
+}
+
+} // namespace
+
+int MeterFitter::Reach::min() const
+{
+    const auto it = std::find(reachable.begin(), reachable.end(), true);
+    return it == reachable.end() ? -1 : int(it - reachable.begin());
+}
+
+int MeterFitter::Reach::max() const
+{
+    const auto it = std::find(reachable.rbegin(), reachable.rend(), true);
+    return it == reachable.rend() ? -1 : int(reachable.rend() - it) - 1;
+}
+
+MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rules rules)
+    : m_lists(lists), m_plain(lists, rules), m_refrains(rules == FrameFiller::Rules::Refrains)
+{
+    // Usable: FrameFiller's inert lists, except that a word may hold the
+    // tags of later categories (they are filled in their own turn).
+    m_usable = true;
+    for (int k = 0; k < 5; ++k) {
+        const QString &tag = lists[k].Tag;
+        if (tag.size() != 2 || tag[0].unicode() >= 128 || tag[1].unicode() >= 128)
+            m_usable = false;
+        for (const WordList &b : lists)
+            if (tag.size() == 2 && b.Tag.size() == 2 && tag[1] == b.Tag[0])
+                m_usable = false;
+    }
+    // Judged by the readings where known, as the engine that fills the
+    // readings themselves in step with this one judges.
+    for (int k = 0; k < 5 && m_usable; ++k)
+        for (qsizetype i = 0; i < lists[k].Words.size(); ++i) {
+            const QString &reading = lists[k].Readings.value(i);
+            const QString &w = reading.isNull() ? lists[k].Words[i] : reading;
+            bool bad = w.isEmpty() || (m_refrains && isHoldDigit(w.front()));
+            for (int j = 0; j < 5 && !bad; ++j)
+                bad = w.front() == lists[j].Tag[1] || w.back() == lists[j].Tag[0] ||
+                      (j <= k && w.contains(lists[j].Tag));
+            if (bad) {
+                m_usable = false;
+                break;
+            }
+        }
+    if (!m_usable)
+        return;
+
+    // Later categories first: a word's count takes the P of the tags it holds.
+    for (int k = 4; k >= 0; --k) {
+        Category &c = m_categories[k];
+        const WordList &list = lists[k];
+        const bool readings = !list.Readings.isEmpty();
+        for (qsizetype i = 0; i < list.Words.size(); ++i) {
+            Word w;
+            w.inner = tagsIn(list.Words[i], k);
+            bool counted = !readings || !list.Readings.value(i).isNull();
+            for (const Slot &s : w.inner)
+                counted = counted && s.digit == 0 && m_categories[s.category].measurable;
+            if (counted)
+                w.morae = fixedMorae(readings ? list.Readings[i] : list.Words[i]);
+            if (w.morae >= 0) {
+                QList<int> inner;
+                for (const Slot &s : w.inner)
+                    inner << s.category;
+                auto sig = std::find_if(c.signatures.begin(), c.signatures.end(), [&](auto &g) {
+                    return g.morae == w.morae && g.inner == inner;
+                });
+                if (sig == c.signatures.end()) {
+                    c.signatures.append({w.morae, inner, productOf(inner, Poly{1.0}, kCap), {}});
+                    sig = c.signatures.end() - 1;
+                }
+                sig->words << i;
+                w.signature = int(sig - c.signatures.begin());
+            }
+            c.words << w;
+        }
+        c.measurable = !c.signatures.isEmpty();
+        c.poly.assign(kCap + 1, 0.0);
+        if (!c.measurable) {
+            c.poly[0] = 1.0; // no word has a count: the tag counts as none
+            continue;
+        }
+        const double n = double(list.Words.size());
+        for (const Signature &g : c.signatures)
+            for (int u = 0; g.morae + u <= kCap; ++u)
+                c.poly[g.morae + u] += double(g.words.size()) / n * g.innerPoly[u];
+    }
+}
+
+QList<MeterFitter::Slot> MeterFitter::tagsIn(QStringView text, int after) const
+{
+    QList<Slot> tags;
+    for (qsizetype i = 0; i + 1 < text.size(); ++i)
+        for (int k = 0; k < 5; ++k) {
+            if (!isCategory(m_lists, k, text, i))
+                continue;
+            const int digit = m_refrains && i + 2 < text.size() && isHoldDigit(text[i + 2])
+                                  ? text[i + 2].unicode() - u'0'
+                                  : 0;
+            // Earlier categories' tags inside a word stay letters; a list
+            // without words leaves its tags as they stand.
+            if (k > after && !m_lists[k].Words.isEmpty())
+                tags.append({i, k, digit});
+            i += digit ? 2 : 1;
+            break;
+        }
+    return tags;
+}
+
+int MeterFitter::fixedMorae(QStringView reading) const
+{
+    QString plain;
+    plain.reserve(reading.size());
+    for (qsizetype i = 0; i < reading.size(); ++i) {
+        int k = 0;
+        while (k < 5 && !isCategory(m_lists, k, reading, i))
+            ++k;
+        if (k == 5) {
+            plain += reading[i];
+            continue;
+        }
+        ++i;
+        if (m_refrains && i + 1 < reading.size() && isHoldDigit(reading[i + 1]))
+            ++i;
+    }
+    return Morae::count(plain);
+}
+
+int MeterFitter::wordMorae(int category, qsizetype index) const
+{
+    if (!m_usable)
+        return -1;
+    return m_categories[category].words.value(index).morae;
+}
+
+MeterFitter::Poly MeterFitter::times(const Poly &a, const Poly &b, int upTo)
+{
+    Poly c(size_t(upTo) + 1, 0.0);
+    for (int i = 0; i < int(a.size()) && i <= upTo; ++i) {
+        if (a[i] == 0.0)
+            continue;
+        for (int j = 0; j < int(b.size()) && i + j <= upTo; ++j)
+            c[i + j] += a[i] * b[j];
+    }
+    return c;
+}
+
+MeterFitter::Poly MeterFitter::productOf(const QList<int> &categories, const Poly &rest,
+                                         int upTo) const
+{
+    Poly p = rest;
+    p.resize(size_t(upTo) + 1, 0.0);
+    for (const int k : categories)
+        p = times(m_categories[k].poly, p, upTo);
+    return p;
+}
+
+// The song as the fitter sees it: the engine's SongState, and what the
+// fitter noted beside it (held words' counts, used words by signature).
+// Notes that no longer match the song (it was cleared, or another filler
+// added to it) are worked out again.
+class MeterFitter::Song
+{
+public:
+    Song(const MeterFitter &fitter, SongState &state) : m_fitter(fitter), m_state(state) {}
+
+    const QString *held(int k, int digit) const { return m_state.held(k, digit); }
+    // The held word's count; -1 when unknown.
+    int heldMorae(int k, int digit) const
+    {
+        const QString *text = m_state.held(k, digit);
+        const Notes::Held &n = m_fitter.m_notes.held[size_t(k * 10 + digit)];
+        return text && n.text == *text ? n.morae : -1;
+    }
+    void hold(int k, int digit, const QString &text, int morae)
+    {
+        m_state.hold(k, digit, text);
+        m_fitter.m_notes.held[size_t(k * 10 + digit)] = {text, morae};
+    }
+    qsizetype usedCount(int k) const { return m_state.usedCount(k); }
+    bool isUsed(int k, qsizetype i) const { return m_state.isUsed(k, i); }
+    qsizetype nthUnused(int k, qsizetype n) const
+    {
+        return m_state.nthUnused(k, n, m_fitter.m_lists[k].Words.size());
+    }
+    void markUsed(int k, qsizetype i)
+    {
+        if (m_state.isUsed(k, i))
+            return;
+        std::vector<qsizetype> &by = bySignature(k);
+        m_state.markUsed(k, i, m_fitter.m_lists[k].Words.size());
+        if (const int g = m_fitter.m_categories[k].words[i].signature; g >= 0)
+            ++by[size_t(g)];
+        m_fitter.m_notes.seen[size_t(k)] = m_state.usedCount(k);
+    }
+    qsizetype usedIn(int k, int signature) { return bySignature(k)[size_t(signature)]; }
+
+private:
+    std::vector<qsizetype> &bySignature(int k)
+    {
+        Notes &notes = m_fitter.m_notes;
+        std::vector<qsizetype> &by = notes.bySignature[size_t(k)];
+        const Category &c = m_fitter.m_categories[k];
+        if (notes.seen[size_t(k)] != m_state.usedCount(k) ||
+            by.size() != size_t(c.signatures.size())) {
+            by.assign(size_t(c.signatures.size()), 0);
+            if (m_state.usedCount(k) > 0)
+                for (qsizetype i = 0; i < c.words.size(); ++i)
+                    if (c.words[i].signature >= 0 && m_state.isUsed(k, i))
+                        ++by[size_t(c.words[i].signature)];
+            notes.seen[size_t(k)] = m_state.usedCount(k);
+        }
+        return by;
+    }
+
+    const MeterFitter &m_fitter;
+    SongState &m_state;
+};
+
+void MeterFitter::markUsed(int k, qsizetype index, Song &song) const
+{
+    if (m_refrains)
+        song.markUsed(k, index);
+}
+
+qsizetype MeterFitter::plainIndex(int k, Song &song, RandomSource &random) const
+{
+    const qsizetype n = m_lists[k].Words.size();
+    const double r = random.next();
+    const qsizetype i = m_refrains && song.usedCount(k) < n
+                            ? song.nthUnused(k, FrameFiller::pickIndex(r, n - song.usedCount(k)))
+                            : FrameFiller::pickIndex(r, n);
+    markUsed(k, i, song);
+    return i;
+}
+
+// `morae` gets the count of what was put in, -1 when unknown.
+QString MeterFitter::expand(int k, qsizetype index, int &morae, Song &song,
+                            RandomSource &random) const
+{
+    const QString &word = m_lists[k].Words[index];
+    const Word &w = m_categories[k].words[index];
+    morae = w.morae;
+    if (w.inner.isEmpty())
+        return word;
+    QString out;
+    qsizetype from = 0;
+    for (const Slot &s : w.inner) {
+        out += QStringView(word).sliced(from, s.pos - from);
+        int m = -1;
+        out += heldOrDraw(s, m, song, random);
+        morae = morae < 0 || m < 0 ? -1 : morae + m;
+        from = s.pos + (s.digit ? 3 : 2);
+    }
+    out += QStringView(word).sliced(from);
+    return out;
+}
+
+QString MeterFitter::heldOrDraw(const Slot &slot, int &morae, Song &song,
+                                RandomSource &random) const
+{
+    if (slot.digit == 0)
+        return expand(slot.category, plainIndex(slot.category, song, random), morae, song, random);
+    if (!song.held(slot.category, slot.digit)) {
+        const qsizetype i = plainIndex(slot.category, song, random);
+        const QString text = expand(slot.category, i, morae, song, random);
+        song.hold(slot.category, slot.digit, text, morae);
+    }
+    morae = song.heldMorae(slot.category, slot.digit);
+    return *song.held(slot.category, slot.digit);
+}
+
+QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
+                                RandomSource &random) const
+{
+    const Category &c = m_categories[k];
+    used = 0;
+    int unknown = -1;
+    if (!c.measurable)
+        return expand(k, plainIndex(k, song, random), unknown, song, random);
+    auto completions = [&](const Signature &g) {
+        double sum = 0.0;
+        for (int u = 0; g.morae + u <= target; ++u) {
+            const int r = target - g.morae - u;
+            if (r < int(rest.size()) && u < int(g.innerPoly.size()))
+                sum += g.innerPoly[u] * rest[r];
+        }
+        return sum;
+    };
+    bool avoid = m_refrains && song.usedCount(k) < m_lists[k].Words.size();
+    auto available = [&](qsizetype g) {
+        return std::max<qsizetype>(0, c.signatures[g].words.size() -
+                                          (avoid ? song.usedIn(k, int(g)) : 0));
+    };
+    QVarLengthArray<double, 64> weights(c.signatures.size());
+    double total = 0.0;
+    for (int pass = 0; pass < 2 && total == 0.0; ++pass) {
+        if (pass == 1)
+            avoid = false; // the target before no repeats
+        total = 0.0;
+        for (qsizetype g = 0; g < c.signatures.size(); ++g) {
+            const double w = completions(c.signatures[g]);
+            weights[g] = w > 0.0 ? w * double(available(g)) : 0.0;
+            total += weights[g];
+        }
+        if (!avoid)
+            break;
+    }
+    if (total <= 0.0)
+        return expand(k, plainIndex(k, song, random), unknown, song, random);
+
+    // One draw picks the signature, and what is left of it the word.
+    const double x = random.next() * total;
+    qsizetype g = 0;
+    double before = 0.0;
+    while (g + 1 < c.signatures.size() && (weights[g] == 0.0 || before + weights[g] <= x)) {
+        before += weights[g];
+        ++g;
+    }
+    while (weights[g] == 0.0) // rounding at the top end
+        --g;
+    const Signature &sig = c.signatures[g];
+    qsizetype pick =
+        FrameFiller::pickIndex(std::clamp((x - before) / weights[g], 0.0, 1.0), available(g));
+    qsizetype index = -1;
+    for (const qsizetype i : sig.words)
+        if ((!avoid || !song.isUsed(k, i)) && pick-- == 0) {
+            index = i;
+            break;
+        }
+    if (index < 0) // notes out of step with the song: any word of the signature
+        index = sig.words[FrameFiller::pickIndex((x - before) / weights[g], sig.words.size())];
+    markUsed(k, index, song);
+    used = sig.morae;
+    const QList<Slot> &inner = c.words[index].inner;
+    if (inner.isEmpty())
+        return m_lists[k].Words[index];
+    int innerUsed = 0;
+    const QString text = fillSlotsTo(m_lists[k].Words[index], inner, target - sig.morae, rest,
+                                     innerUsed, song, random);
+    used += innerUsed;
+    return text;
+}
+
+QString MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
+                                 const Poly &rest, int &used, Song &song,
+                                 RandomSource &random) const
+{
+    // suffix[i]: what the plain tags from i on, then `rest`, can make.
+    std::vector<Poly> suffix(size_t(tags.size()) + 1);
+    suffix.back() = rest;
+    suffix.back().resize(size_t(target) + 1, 0.0);
+    for (qsizetype i = tags.size() - 1; i >= 0; --i)
+        suffix[size_t(i)] = tags[i].digit > 0 ? suffix[size_t(i) + 1]
+                                              : times(m_categories[tags[i].category].poly,
+                                                      suffix[size_t(i) + 1], target);
+    QString out;
+    qsizetype from = 0;
+    int left = target;
+    for (qsizetype i = 0; i < tags.size(); ++i) {
+        const Slot &s = tags[i];
+        out += text.sliced(from, s.pos - from);
+        from = s.pos + (s.digit ? 3 : 2);
+        if (s.digit > 0) {
+            int m = -1;
+            out += heldOrDraw(s, m, song, random);
+            continue;
+        }
+        // A negative digit: a held tag first met here, counted as a plain one.
+        if (s.digit < 0 && song.held(s.category, -s.digit)) {
+            out += *song.held(s.category, -s.digit);
+            left -= std::max(song.heldMorae(s.category, -s.digit), 0);
+            continue;
+        }
+        int u = 0;
+        const QString piece = fittedFill(s.category, left, suffix[size_t(i) + 1], u, song, random);
+        if (s.digit < 0)
+            song.hold(s.category, -s.digit, piece, m_categories[s.category].measurable ? u : -1);
+        out += piece;
+        left -= u;
+    }
+    used = target - left;
+    out += text.sliced(from);
+    return out;
+}
+
+QString MeterFitter::fillLine(QStringView text, const Line &line, Song &song,
+                              RandomSource &random) const
+{
+    int target = line.target - line.fixed;
+    QList<int> plain;
+    for (const Slot &s : line.tags) {
+        if (!s.digit) {
+            plain << s.category;
+            continue;
+        }
+        if (song.held(s.category, s.digit) && song.heldMorae(s.category, s.digit) >= 0)
+            target -= song.heldMorae(s.category, s.digit);
+        else
+            plain << s.category; // drawn on this line as a plain tag
+    }
+    const bool measured = line.target > 0 && line.fixed >= 0 &&
+                          std::all_of(line.tags.begin(), line.tags.end(), [&](const Slot &s) {
+                              return !s.digit || !song.held(s.category, s.digit) ||
+                                     song.heldMorae(s.category, s.digit) >= 0;
+                          });
+    QString out;
+    if (!measured) {
+        qsizetype from = 0;
+        for (const Slot &s : line.tags) {
+            out += text.sliced(from, s.pos - from);
+            int m = -1;
+            out += heldOrDraw(s, m, song, random);
+            from = s.pos + (s.digit ? 3 : 2);
+        }
+        out += text.sliced(from);
+        return out;
+    }
+    // A held tag first met on this line is drawn like a plain one and then held.
+    QList<Slot> tags = line.tags;
+    for (Slot &s : tags)
+        if (s.digit && !song.held(s.category, s.digit))
+            s.digit = -s.digit;
+    if (target < 0 || productOf(plain, Poly{1.0}, target)[size_t(target)] == 0.0) {
+        const Poly all = productOf(plain, Poly{1.0}, kCap);
+        int best = -1;
+        for (int t = 0; t <= kCap; ++t)
+            if (all[t] > 0.0 && (best < 0 || std::abs(t - target) < std::abs(best - target)))
+                best = t;
+        if (best < 0)
+            return fillLine(text, Line{0, -1, line.tags}, song, random);
+        target = best;
+    }
+    int used = 0;
+    return fillSlotsTo(text, tags, target, Poly{1.0}, used, song, random);
+}
+
+void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &random) const
+{
+    // The held tags not yet drawn that stand in lines with targets.
+    QList<HeldTag> held;
+    qsizetype combinations = 1;
+    for (const Line &line : lines) {
+        if (line.target <= 0 || line.fixed < 0)
+            continue;
+        for (const Slot &s : line.tags) {
+            if (!s.digit || song.held(s.category, s.digit) ||
+                !m_categories[s.category].measurable ||
+                std::any_of(held.begin(), held.end(), [&](const HeldTag &h) {
+                    return h.category == s.category && h.digit == s.digit;
+                }))
+                continue;
+            HeldTag h{s.category, s.digit, {}};
+            for (int v = 0; v <= kCap; ++v)
+                if (m_categories[s.category].poly[v] > 0.0)
+                    h.counts << v;
+            // Past the bound, the rest are drawn on their own line.
+            if (combinations * h.counts.size() > kMaxCombinations)
+                continue;
+            combinations *= h.counts.size();
+            held << h;
+        }
+    }
+    if (held.isEmpty())
+        return;
+    std::sort(held.begin(), held.end(), [](const HeldTag &a, const HeldTag &b) {
+        return a.category != b.category ? a.category < b.category : a.digit < b.digit;
+    });
+
+    // Per line with a target: the fixed part, the copies of each held tag,
+    // and what the other tags can make.
+    QList<LineFit> fits;
+    for (const Line &line : lines) {
+        if (line.target <= 0 || line.fixed < 0)
+            continue;
+        LineFit f{line.target - line.fixed, QList<int>(held.size(), 0), {}, {}};
+        QList<int> &others = f.categories;
+        bool involved = false, known = true;
+        for (const Slot &s : line.tags) {
+            const auto it = std::find_if(held.begin(), held.end(), [&](const HeldTag &h) {
+                return s.digit && h.category == s.category && h.digit == s.digit;
+            });
+            if (it != held.end()) {
+                ++f.copies[it - held.begin()];
+                involved = true;
+            } else if (s.digit && song.held(s.category, s.digit)) {
+                known = known && song.heldMorae(s.category, s.digit) >= 0;
+                f.rest -= song.heldMorae(s.category, s.digit);
+            } else {
+                others << s.category;
+            }
+        }
+        if (!involved || !known)
+            continue;
+        f.others = productOf(others, Poly{1.0}, std::max(f.rest, 0));
+        fits << f;
+    }
+
+    // Held tags that share no line are independent: each group of them
+    // that lines tie together is chosen on its own.
+    QList<int> group(held.size());
+    std::iota(group.begin(), group.end(), 0);
+    const auto root = [&](int h) {
+        while (group[h] != h)
+            h = group[h];
+        return h;
+    };
+    for (const LineFit &f : fits) {
+        int first = -1;
+        for (int h = 0; h < int(held.size()); ++h)
+            if (f.copies[h]) {
+                if (first < 0)
+                    first = root(h);
+                else
+                    group[root(h)] = first;
+            }
+    }
+    QList<int> value(held.size(), 0);
+    for (int g = 0; g < int(held.size()); ++g) {
+        if (root(g) != g)
+            continue;
+        QList<int> members;
+        qsizetype combinations = 1;
+        for (int h = 0; h < int(held.size()); ++h)
+            if (root(h) == g) {
+                members << h;
+                combinations *= held[h].counts.size();
+            }
+        QList<const LineFit *> tied;
+        for (const LineFit &f : fits)
+            if (std::any_of(members.begin(), members.end(), [&](int h) { return f.copies[h] > 0; }))
+                tied << &f;
+        chooseCounts(held, members, combinations, tied, value, random);
+    }
+    for (int h = 0; h < int(held.size()); ++h) {
+        int used = 0;
+        const QString text = fittedFill(held[h].category, value[h], Poly{1.0}, used, song, random);
+        song.hold(held[h].category, held[h].digit, text, used);
+    }
+}
+
+QString MeterFitter::fill(const QString &frame, const QStringList &lineReadings,
+                          const QList<int> &targets, SongState &state, RandomSource &random) const
+{
+    if (!m_usable)
+        return m_plain.fill(frame, random, state);
+    Song song(*this, state);
+    const QList<QStringView> pieces = QStringView(frame).split(u"\r\n");
+    QList<Line> lines;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        Line line;
+        line.tags = tagsIn(pieces[i], -1);
+        // Piece 0 comes before the frame's first line break: no line of its own.
+        line.target = i > 0 ? targets.value(i - 1) : 0;
+        if (line.target > 0) {
+            if (lineReadings.isEmpty())
+                line.fixed = fixedMorae(pieces[i]);
+            else if (!lineReadings.value(i - 1).isNull())
+                line.fixed = fixedMorae(lineReadings[i - 1]);
+        }
+        lines << line;
+    }
+    chooseHeld(lines, song, random);
+    QString out;
+    out.reserve(frame.size() * 2);
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        if (i > 0)
+            out += u"\r\n";
+        out += fillLine(pieces[i], lines[i], song, random);
+    }
+    return out;
+}
+
+MeterFitter::Reach MeterFitter::reach(const QString &line, const QString &reading,
+                                      bool readingKnown) const
+{
+    Reach r;
+    r.reachable.assign(kCap + 1, false);
+    const int fixed = readingKnown && m_usable ? fixedMorae(reading) : -1;
+    if (fixed < 0)
+        return r;
+    r.known = true;
+    // A held tag's copies all take the same word: P(x^copies).
+    Poly p{1.0};
+    QList<std::pair<int, int>> seen;
+    for (const Slot &s : tagsIn(line, -1)) {
+        r.known = r.known && m_categories[s.category].measurable;
+        if (s.digit && seen.contains(std::pair(s.category, s.digit)))
+            continue;
+        int copies = 1;
+        if (s.digit) {
+            seen << std::pair(s.category, s.digit);
+            copies = 0;
+            for (const Slot &t : tagsIn(line, -1))
+                copies += t.category == s.category && t.digit == s.digit;
+        }
+        Poly q(kCap + 1, 0.0);
+        for (int v = 0; v * copies <= kCap; ++v)
+            q[v * copies] = m_categories[s.category].poly[v];
+        p = times(q, p, kCap);
+    }
+    for (int t = fixed; t <= kCap; ++t)
+        r.reachable[t] = p[t - fixed] > 0.0;
+    return r;
+}
+
+void MeterFitter::chooseCounts(const QList<HeldTag> &held, const QList<int> &members,
+                               qsizetype combinations, const QList<const LineFit *> &fits,
+                               QList<int> &value, RandomSource &random) const
+{
+    // Every combination of counts: the least missing first (a line that
+    // cannot fit counts its distance to the nearest count it can reach, and
+    // reaching above it a little more, as for one line), then by chance.
+    // The lines' other tags are followed up to kCap only when some
+    // combination must miss.
+    std::vector<double> weights(size_t(combinations), 0.0);
+    std::vector<int> misses(size_t(combinations), 0);
+    std::vector<Poly> far(size_t(fits.size()));
+    std::vector<std::vector<int>> nearest(size_t(fits.size()));
+    constexpr int kNever = std::numeric_limits<int>::max() / 2;
+    auto decode = [&](qsizetype c) {
+        double w = 1.0;
+        for (const int h : members) {
+            value[h] = held[h].counts[c % held[h].counts.size()];
+            c /= held[h].counts.size();
+            w *= m_categories[held[h].category].poly[value[h]];
+        }
+        return w;
+    };
+    auto weigh = [&](bool farther) {
+        int least = kNever;
+        for (qsizetype c = 0; c < combinations; ++c) {
+            double w = decode(c);
+            int miss = 0;
+            for (qsizetype i = 0; i < fits.size() && miss < kNever; ++i) {
+                const LineFit &f = *fits[i];
+                int r = f.rest;
+                for (const int h : members)
+                    r -= f.copies[h] * value[h];
+                if (!farther) {
+                    const bool fits = r >= 0 && r < int(f.others.size()) && f.others[r] > 0.0;
+                    miss = fits ? 0 : kNever;
+                    w *= fits ? f.others[r] : 0.0;
+                    continue;
+                }
+                const std::vector<int> &near = nearest[size_t(i)];
+                const int t = near[size_t(std::clamp(r, 0, kCap))];
+                if (t < 0) {
+                    miss = kNever;
+                    break;
+                }
+                miss += 2 * std::abs(t - r) + (t > r);
+                w *= far[size_t(i)][t];
+            }
+            weights[size_t(c)] = w;
+            misses[size_t(c)] = miss;
+            least = std::min(least, miss);
+        }
+        return least;
+    };
+    if (weigh(false) != 0) {
+        for (qsizetype i = 0; i < fits.size(); ++i) {
+            const Poly &p = far[size_t(i)] = productOf(fits[i]->categories, Poly{1.0}, kCap);
+            // The reachable count nearest to each r, the lower one on a tie.
+            std::vector<int> &near = nearest[size_t(i)];
+            near.assign(kCap + 1, -1);
+            int below = -1;
+            for (int r = 0; r <= kCap; ++r) {
+                below = p[r] > 0.0 ? r : below;
+                near[r] = below;
+            }
+            int above = -1;
+            for (int r = kCap; r >= 0; --r) {
+                above = p[r] > 0.0 ? r : above;
+                if (above >= 0 && (near[r] < 0 || above - r < r - near[r]))
+                    near[r] = above;
+            }
+        }
+        weigh(true);
+    }
+    const int least = *std::min_element(misses.begin(), misses.end());
+    double total = 0.0;
+    for (qsizetype c = 0; c < combinations; ++c)
+        if (misses[size_t(c)] != least)
+            weights[size_t(c)] = 0.0;
+        else
+            total += weights[size_t(c)];
+    const double x = random.next() * total;
+    qsizetype chosen = 0;
+    for (double before = 0.0; chosen + 1 < combinations; ++chosen) {
+        if (weights[size_t(chosen)] > 0.0 && before + weights[size_t(chosen)] > x)
+            break;
+        before += weights[size_t(chosen)];
+    }
+    while (chosen > 0 && weights[size_t(chosen)] == 0.0)
+        --chosen;
+    decode(chosen);
+}

@@ -1,0 +1,153 @@
+#pragma once
+
+#include "FrameFiller.h"
+#include "LyricData.h"
+#include "SongState.h"
+
+#include <QList>
+#include <QString>
+#include <array>
+#include <optional>
+#include <vector>
+
+class RandomSource;
+
+// Fills the frames whose lines ask for a number of morae ("'!拍 N").
+//
+// Every tag is drawn as the plain filling draws it (uniform over its list,
+// chained tags filled with their own lists), so a line's mora count has the
+// distribution x^F * prod P_k(x), F the fixed text's morae and P_k the
+// generating function of one tag of category k: the word's own morae times
+// the P of the tags it holds. A line with a target N is drawn from that
+// distribution conditioned on the count being N, which is what filling it
+// again and again until it fits would give: each tag, left to right (a
+// chained word's tags right after it), takes a word with weight
+// (its share of the list) * (the chance that the rest of the line then
+// makes up exactly N), read off products of the P truncated at N. One draw
+// per tag, whatever the chance of fitting.
+//
+// Rules kept, and where they make the draw approximate:
+// - Words without a known count never fill a line with a target while their
+//   list has counted words; a list without any counts as 0 morae. The
+//   reference is then rejection over the counted words.
+// - Held tags (refrains) in lines with targets are chosen first, jointly:
+//   every combination of their counts is weighed by its chance times the
+//   chance of each such line fitting; exact up to kMaxCombinations
+//   combinations, past that the later ones are drawn on their own line. A
+//   word that holds a held tag inside it counts as a word without a count.
+// - No repeats: a tag takes an unused word, weighed as above but with the
+//   chance of the rest counted over the whole lists (approximate: the rest
+//   also avoids used words). When no unused word can make the line fit, a
+//   used one may: the target comes before the no-repeat rule.
+// - Unreachable target: the reachable count closest to it; between two at
+//   the same distance the shorter, since a singer can stretch a mora over
+//   two notes more easily than squeeze two onto one.
+// Lines without a target are drawn plainly. Lists whose words can make or
+// break a tag at a seam, or bring back their own tag, are filled by
+// FrameFiller as they are, targets aside (see usable()).
+class MeterFitter
+{
+public:
+    static constexpr int kCap = 128; // counts above this are not followed
+    static constexpr int kMaxCombinations = 4096;
+
+    // The morae a line can reach, for checks.
+    struct Reach {
+        bool known = false;          // fixed text and every slot have counts
+        std::vector<bool> reachable; // by count, 0 .. kCap
+        int min() const;             // -1 when none
+        int max() const;
+        bool reaches(int n) const { return n >= 0 && n < int(reachable.size()) && reachable[n]; }
+    };
+
+    MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rules rules);
+
+    // Whether words can only chain later categories: no seams, no tag that
+    // comes back. Otherwise targets are left to FrameFiller.
+    bool isUsable() const { return m_usable; }
+
+    // Fills a frame; targets[i] and lineReadings[i] belong to line i (element
+    // i + 1 of frame.split(CR LF)), 0 and missing meaning none. An empty
+    // lineReadings counts the line's own text.
+    QString fill(const QString &frame, const QStringList &lineReadings, const QList<int> &targets,
+                 SongState &song, RandomSource &random) const;
+
+    Reach reach(const QString &line, const QString &reading, bool readingKnown) const;
+
+    // A word's own morae (tags it holds not counted), -1 when unknown.
+    int wordMorae(int category, qsizetype index) const;
+    // The morae of a reading with tags left in it, tags not counted.
+    int fixedMorae(QStringView reading) const;
+
+private:
+    using Poly = std::vector<double>;
+    struct Slot {
+        qsizetype pos;
+        int category;
+        int digit;
+    };
+    struct Word {
+        int morae = -1; // own morae; -1 when unknown (or holding a held tag)
+        QList<Slot> inner;
+        int signature = -1;
+    };
+    struct Signature {
+        int morae;
+        QList<int> inner; // categories of the held tags, in order
+        Poly innerPoly;   // product of their P
+        QList<qsizetype> words;
+    };
+    struct Category {
+        QList<Word> words;
+        QList<Signature> signatures; // counted words only
+        bool measurable = false;
+        Poly poly; // P, up to kCap
+    };
+    struct Line;
+    class Song;
+    // What the fitter noted about the song it last filled (see Song).
+    struct Notes {
+        struct Held {
+            QString text;
+            int morae = -1;
+        };
+        std::array<Held, 50> held;
+        std::array<std::vector<qsizetype>, 5> bySignature;
+        std::array<qsizetype, 5> seen{};
+    };
+    struct HeldTag {
+        int category, digit;
+        QList<int> counts; // those it can take
+    };
+    // A line with a target, as the held tags in it see it.
+    struct LineFit {
+        int rest;              // the target less the fixed text and settled held words
+        QList<int> copies;     // of each held tag
+        QList<int> categories; // of the other tags
+        Poly others;           // what they can make, up to rest
+    };
+
+    QList<Slot> tagsIn(QStringView text, int after) const;
+    static Poly times(const Poly &a, const Poly &b, int upTo);
+    Poly productOf(const QList<int> &categories, const Poly &rest, int upTo) const;
+    qsizetype plainIndex(int k, Song &song, RandomSource &random) const;
+    QString expand(int k, qsizetype index, int &morae, Song &song, RandomSource &random) const;
+    QString fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
+                       RandomSource &random) const;
+    QString fillSlotsTo(QStringView text, const QList<Slot> &tags, int target, const Poly &rest,
+                        int &used, Song &song, RandomSource &random) const;
+    void markUsed(int k, qsizetype index, Song &song) const;
+    void chooseHeld(QList<Line> &lines, Song &song, RandomSource &random) const;
+    void chooseCounts(const QList<HeldTag> &held, const QList<int> &members, qsizetype combinations,
+                      const QList<const LineFit *> &fits, QList<int> &value,
+                      RandomSource &random) const;
+    QString fillLine(QStringView text, const Line &line, Song &song, RandomSource &random) const;
+    QString heldOrDraw(const Slot &slot, int &morae, Song &song, RandomSource &random) const;
+
+    const std::array<WordList, 5> &m_lists;
+    FrameFiller m_plain;
+    bool m_refrains;
+    bool m_usable = false;
+    std::array<Category, 5> m_categories;
+    mutable Notes m_notes;
+};

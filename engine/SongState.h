@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <QVarLengthArray>
+#include <array>
+#include <vector>
+
+// What one song has settled so far, in frame files with refrains: the text
+// each held tag ("No1") was filled with, inner tags included, and per
+// category which words (lines of the list, by index) have been drawn. It
+// lasts from New lyrics to the next New lyrics: the engine owns it and
+// clears it then; the fillers read it and add to it.
+class SongState
+{
+public:
+    static constexpr int kCategories = 5;
+
+    // The text of the held tag of `category` with digit 1-9, or nullptr while
+    // it has none. The pointer stays valid until clear().
+    const QString *held(int category, int digit) const
+    {
+        const Held &h = m_held[slot(category, digit)];
+        return h.set ? &h.text : nullptr;
+    }
+    void hold(int category, int digit, const QString &text)
+    {
+        m_held[slot(category, digit)] = {text, true};
+    }
+
+    qsizetype usedCount(int category) const { return m_used[size_t(category)].count; }
+    bool isUsed(int category, qsizetype index) const;
+    // Marks word `index` of a list of `listSize` words as used (once only).
+    void markUsed(int category, qsizetype index, qsizetype listSize);
+    // The index of the n-th word not yet used, counting in file order from
+    // 0: n < listSize - usedCount(category).
+    qsizetype nthUnused(int category, qsizetype n, qsizetype listSize) const;
+
+    void clear();
+
+private:
+    static size_t slot(int category, int digit) { return size_t(category * 10 + digit); }
+
+    struct Held {
+        QString text;
+        bool set = false;
+    };
+    // The used indices of one list: sorted while few, then a Fenwick tree
+    // over the whole list, so that clearing a song costs little and a long
+    // song over a long list stays fast.
+    struct Used {
+        qsizetype count = 0;
+        QVarLengthArray<qsizetype, 16> sorted;
+        std::vector<qsizetype> tree;
+    };
+    static constexpr qsizetype kFewUsed = 128;
+
+    std::array<Held, kCategories * 10> m_held;
+    std::array<Used, kCategories> m_used;
+};

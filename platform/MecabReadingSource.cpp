@@ -1,0 +1,86 @@
+#include "MecabReadingSource.h"
+
+#include <QFileInfo>
+#include <mecab.h>
+
+MecabReadingSource::MecabReadingSource(QString dictionary) : m_dictionary(std::move(dictionary)) {}
+
+MecabReadingSource::~MecabReadingSource() = default;
+
+bool MecabReadingSource::open()
+{
+    if (m_tried)
+        return m_lattice != nullptr;
+    m_tried = true;
+    const QString shown =
+        QStringLiteral("読みの辞書（MeCab の IPA 辞書、%1）を開けません").arg(m_dictionary);
+    // MeCab reports a missing folder in its own words; say it in ours.
+    if (!QFileInfo(m_dictionary + QStringLiteral("/sys.dic")).isFile()) {
+        m_failure = shown + QStringLiteral("：辞書がありません（mecab-ipadic-utf8 を"
+                                           "インストールしてください）");
+        return false;
+    }
+    // No resource file: the user's own MeCab settings must not change the
+    // readings of the program.
+    const QByteArray args = "-r /dev/null -d " + QFile::encodeName(m_dictionary);
+    m_model.reset(MeCab::createModel(args.constData()));
+    if (m_model) {
+        m_tagger.reset(m_model->createTagger());
+        m_lattice.reset(m_model->createLattice());
+    }
+    if (!m_tagger || !m_lattice) {
+        m_failure = shown + QStringLiteral("：") + QString::fromUtf8(MeCab::getLastError());
+        m_lattice.reset();
+        m_tagger.reset();
+        m_model.reset();
+        return false;
+    }
+    // The IPA dictionary in another encoding would give garbled readings.
+    const MeCab::DictionaryInfo *info = m_model->dictionary_info();
+    if (!info || (qstricmp(info->charset, "utf-8") != 0 && qstricmp(info->charset, "utf8") != 0)) {
+        m_failure = shown + QStringLiteral("：辞書の文字コードが UTF-8 ではありません");
+        m_lattice.reset();
+        return false;
+    }
+    return true;
+}
+
+QStringList MecabReadingSource::read(const QStringList &texts)
+{
+    QStringList out;
+    out.reserve(texts.size());
+    const bool ready = open();
+    for (const QString &t : texts)
+        out << (ready ? readOne(t.toUtf8()) : QString());
+    return out;
+}
+
+QString MecabReadingSource::readOne(const QByteArray &utf8)
+{
+    m_lattice->set_sentence(utf8.constData(), size_t(utf8.size()));
+    if (!m_tagger->parse(m_lattice.get()))
+        return QString();
+    QString reading;
+    const char *end = utf8.constData(); // where the last morpheme ended
+    for (const MeCab::Node *node = m_lattice->bos_node(); node; node = node->next) {
+        if (node->stat == MECAB_BOS_NODE || node->stat == MECAB_EOS_NODE)
+            continue;
+        end = node->surface + node->length;
+        // MeCab drops the spaces before a morpheme; keep them, they show
+        // where the words part.
+        const int spaces = node->rlength - node->length;
+        if (spaces > 0)
+            reading += QString::fromUtf8(node->surface - spaces, spaces);
+        // IPA features: POS x4, conjugation x2, base form, reading, pronunciation.
+        const QList<QByteArray> f = QByteArray(node->feature).split(',');
+        QByteArray sound = f.size() > 8 && f[8] != "*"   ? f[8]
+                           : f.size() > 7 && f[7] != "*" ? f[7]
+                                                         : QByteArray();
+        if (sound.isEmpty())
+            sound = QByteArray(node->surface, node->length);
+        reading += QString::fromUtf8(sound);
+    }
+    // Spaces after the last morpheme too.
+    reading += QString::fromUtf8(end, utf8.constData() + utf8.size() - end);
+    return reading.isNull() ? QStringLiteral("") : reading;
+}
