@@ -84,6 +84,8 @@ bool SongWriter::finish()
 SongWriter::Filling SongWriter::fill(bool newSong, std::optional<qsizetype> frame,
                                      const LineTargets &targets)
 {
+    if (m_engine.data().Frames.isEmpty())
+        return {};
     // The sound engine takes every command right after the first, on the
     // same draws.
     if (newSong) {
