@@ -6,9 +6,10 @@ set -euo pipefail
 # qt6-wayland lets the program run on a Wayland desktop without XWayland;
 # fonts-noto-cjk is the proportional Japanese font of Debian's Japanese desktops.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-wayland qt6-translations-l10n
-          fonts-ipafont-gothic fonts-noto-cjk)
-# Melodies: MIDI files through libsmf, compressed MusicXML through libzip.
-packages+=(pkg-config libsmf-dev libzip-dev)
+          fonts-ipafont-gothic fonts-noto-cjk
+          libmecab-dev mecab-ipadic-utf8 libsmf-dev libzip-dev)
+# pkg-config finds libsmf and libzip for the build.
+packages+=(pkg-config)
 if [[ "${1:-run}" == test ]]; then
     # Scores written to a melody are opened in a real MuseScore.
     packages+=(musescore3)

@@ -4,9 +4,17 @@
 #include "HelpInstance.h"
 #include "HelpWindow.h"
 #include "HtmlShape.h"
+#include "TextCodec.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QFile>
+#include <QGlyphRun>
 #include <QImage>
+#include <QLineEdit>
+#include <QPainterPath>
+#include <QRawFont>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSet>
 #include <QSignalSpy>
@@ -15,6 +23,9 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextLayout>
+#include <QTextTable>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <sys/stat.h>
@@ -75,6 +86,30 @@ struct HelpFolder {
     }
 };
 
+// How far the bottom third of a glyph lies left of its top third, as a share
+// of its height: about 0 for the straight U+0027, well above for a curly one.
+qreal lean(const QGlyphRun &run)
+{
+    const QPainterPath path = run.rawFont().pathForGlyph(run.glyphIndexes().value(0));
+    const QRectF r = path.boundingRect();
+    const auto centre = [&](qreal top) {
+        QPainterPath band;
+        band.addRect(QRectF(r.left() - 1, top, r.width() + 2, r.height() / 3));
+        return path.intersected(band).boundingRect().center().x();
+    };
+    return (centre(r.top()) - centre(r.bottom() - r.height() / 3)) / r.height();
+}
+
+QPalette darkPalette()
+{
+    QPalette p;
+    for (auto role : {QPalette::Window, QPalette::Base, QPalette::AlternateBase, QPalette::Button})
+        p.setColor(role, QColor(40, 40, 40));
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(role, QColor(230, 230, 230));
+    return p;
+}
+
 } // namespace
 
 class tst_HelpViewer : public QObject
@@ -89,6 +124,11 @@ private slots:
     void links();
     void resources_data();
     void resources();
+    void encodings_data();
+    void encodings();
+    void readable_data();
+    void readable();
+    void findAndSteps();
     void shape_data();
     void shape();
     void heavyPages_data();
@@ -290,6 +330,128 @@ void tst_HelpViewer::resources()
         QCOMPARE(got.value<QImage>().size() == QSize(3, 2), loads);
     else
         QCOMPARE(got.toString().contains("color"), loads);
+}
+
+// A help file written on Japanese Windows is CP932, declared or not; bytes
+// that no character set reads are shown replaced, and the status bar says so.
+void tst_HelpViewer::encodings_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("garbled");
+    const QString page = QStringLiteral("<html><h2>歌詞の保存</h2><p>本文</p></html>");
+    QTest::newRow("UTF-8") << page.toUtf8() << false;
+    QTest::newRow("CP932") << TextCodec::encodeCp932(page) << false;
+    QTest::newRow("CP932, said to be UTF-8")
+        << TextCodec::encodeCp932(QStringLiteral("<meta charset=\"utf-8\">") + page) << false;
+    QTest::newRow("CP932, said to be Shift_JIS")
+        << TextCodec::encodeCp932(QStringLiteral("<meta charset=\"Shift_JIS\">") + page) << false;
+    QTest::newRow("neither") << page.toUtf8().replace("本文", "\x80\xff") << true;
+}
+
+void tst_HelpViewer::encodings()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, garbled);
+    QTemporaryDir dir;
+    HelpWindow w;
+    w.open(makeFile(dir, content));
+    QCOMPARE(w.contentsList()->topLevelItem(0)->text(0), QStringLiteral("歌詞の保存"));
+    QCOMPARE(w.statusBar()->currentMessage().contains(QStringLiteral("文字化け")), garbled);
+}
+
+// The bundled help as the reader sees it, in a light and a dark palette:
+// every background is the palette's, syntax shows as typed (the apostrophe
+// drawn upright, whatever font draws it), the text wraps in a narrow window
+// and the window leaves room on the screen for its frame.
+void tst_HelpViewer::readable_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<int>("width");
+    QTest::newRow("light") << false << 800;
+    QTest::newRow("dark, narrow") << true << 420;
+}
+
+void tst_HelpViewer::readable()
+{
+    QFETCH(bool, dark);
+    QFETCH(int, width);
+    const QPalette before = QApplication::palette();
+    if (dark)
+        QApplication::setPalette(darkPalette());
+    HelpWindow w;
+    w.open(BundledHelp);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QSize room = w.screen()->availableGeometry().size() - QSize(16, 48);
+    QVERIFY(w.size().width() <= room.width() && w.size().height() <= room.height());
+    w.resize(width, 500);
+    QTextBrowser *view = w.textView();
+    QTextDocument *doc = view->document();
+    doc->documentLayout()->blockBoundingRect(doc->lastBlock()); // lay it all out
+    QCoreApplication::processEvents();
+    QCOMPARE(view->horizontalScrollBar()->maximum(), 0);
+
+    const QColor base = QApplication::palette().color(QPalette::Base);
+    const auto near = [&](const QBrush &b) {
+        return b.style() == Qt::NoBrush || qAbs(b.color().lightness() - base.lightness()) < 48;
+    };
+    int apostrophes = 0;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        QVERIFY2(near(b.blockFormat().background()), qPrintable(b.text()));
+        if (QTextTable *table = qobject_cast<QTextTable *>(QTextCursor(b).currentTable()))
+            QVERIFY2(near(table->cellAt(QTextCursor(b)).format().background()),
+                     qPrintable(b.text()));
+        for (qsizetype i = b.text().indexOf(u'\''); i >= 0; i = b.text().indexOf(u'\'', i + 1)) {
+            const QList<QGlyphRun> runs = b.layout()->glyphRuns(int(i), 1);
+            QVERIFY(!runs.isEmpty());
+            QVERIFY2(qAbs(lean(runs.first())) < 0.03,
+                     qPrintable(b.text() + " / " + runs.first().rawFont().familyName()));
+            ++apostrophes;
+        }
+    }
+    QVERIFY(apostrophes > 3);
+    QVERIFY(doc->toPlainText().contains(QStringLiteral("'!くりかえし")));
+    for (const QToolButton *button : w.findChildren<QToolButton *>())
+        QVERIFY2(!button->accessibleName().isEmpty() || !button->text().isEmpty(),
+                 button->metaObject()->className());
+    QApplication::setPalette(before);
+}
+
+// Ctrl+F finds text in the page, round the end and back; arrow keys in the
+// contents list move the text without Back entries, a click adds one.
+void tst_HelpViewer::findAndSteps()
+{
+    HelpWindow w;
+    w.open(BundledHelp);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTextBrowser *view = w.textView();
+    QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier);
+    auto *find = w.findChild<QLineEdit *>(QStringLiteral("find"));
+    QVERIFY(find->hasFocus());
+    find->setText(QStringLiteral("くりかえし"));
+    QTest::keyClick(find, Qt::Key_Return);
+    QCOMPARE(view->textCursor().selectedText(), QStringLiteral("くりかえし"));
+    const int first = view->textCursor().position();
+    QTest::keyClick(find, Qt::Key_Return);
+    QVERIFY(view->textCursor().position() > first);
+    QTest::keyClick(&w, Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(view->textCursor().position(), first);
+    QTest::keyClick(&w, Qt::Key_F3, Qt::ShiftModifier); // round the top to the last one
+    QVERIFY(view->textCursor().position() > first);
+    find->setText(QStringLiteral("ないはずの言葉"));
+    QTest::keyClick(find, Qt::Key_Return);
+    QVERIFY(w.statusBar()->currentMessage().contains(QStringLiteral("見つかりません")));
+
+    QTreeWidget *list = w.contentsList();
+    list->setFocus();
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(list, Qt::Key_Down);
+    QVERIFY(view->verticalScrollBar()->value() > 0);
+    QVERIFY(!view->isBackwardAvailable());
+    QTreeWidgetItem *target = list->topLevelItem(list->topLevelItemCount() - 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(target).center());
+    QVERIFY(view->isBackwardAvailable());
 }
 
 // Nesting as Qt's parser makes it: implied ends, repaired tables and

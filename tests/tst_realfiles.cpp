@@ -381,6 +381,8 @@ void tst_RealFiles::userDataFolder()
     QFile file(made + "/x");
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(UserDataFolder::make(file.fileName()).kind, FileError::Kind::PathNotFound);
+}
+
 void tst_RealFiles::pathsNotUtf8_data()
 {
     QTest::addColumn<QByteArray>("name");

@@ -263,6 +263,8 @@ void tst_Save::readOnlyProgramFolder()
              prompt.isEmpty() ? QStringList() : QStringList(prompt));
     QCOMPARE(f.fs.files.value(savedTo), block("abc"));
     QCOMPARE(f.fs.files.value(savedTo == Path ? Own : Path), QByteArray());
+}
+
 void tst_Save::outOfMemory_data()
 {
     QTest::addColumn<Answers>("answers");

@@ -134,6 +134,16 @@ void tst_ToolChecker::check()
     for (const QString &f : bundled.entryList(QDir::Files))
         if (f != target)
             QVERIFY(QFile::copy(bundled.filePath(f), dir.filePath(f)));
+    // A row looks at one file's findings: the bundled frames' targets ('!拍
+    // lines) would make a replaced list speak in every line, so they go.
+    if (!target.isEmpty() && target != "Kasi.dat") {
+        QFile frames(dir.filePath("Kasi.dat"));
+        QVERIFY(frames.open(QIODevice::ReadWrite));
+        QList<QByteArray> lines = frames.readAll().split('\n');
+        lines.removeIf([](const QByteArray &l) { return l.startsWith("'!\x94\x8f"); });
+        QVERIFY(frames.resize(0));
+        frames.write(lines.join('\n'));
+    }
     if (source == "(folder)") {
         QVERIFY(QDir(dir.path()).mkdir(target));
     } else if (source == "(fifo)") {

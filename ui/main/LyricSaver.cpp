@@ -61,7 +61,10 @@ QString LyricSaver::describeUnwritable(QStringView text, qsizetype at)
 
 bool LyricSaver::askRetry(const FileError &error)
 {
-    const QString cause = error.description() + QStringLiteral(": ") + m_path;
+    // A failure before any file was tried (memory for the block) names none.
+    QString cause = error.description();
+    if (!m_path.isEmpty())
+        cause += QStringLiteral(": ") + m_path;
     return m_window.messageBox(CannotWrite + CrLf + cause, MsgButtons::RetryCancel,
                                MsgIcon::Critical, AppInfo::title()) == MsgAnswer::Retry;
 }
@@ -70,6 +73,7 @@ void LyricSaver::save(const QString &path)
 {
     // A text too large for the memory left gives the memory message, as
     // loading does; the text itself is never touched, and Retry tries again.
+    m_path.clear();
     for (;;) {
         try {
             if (!prepare())

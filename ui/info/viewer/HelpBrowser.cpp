@@ -4,12 +4,47 @@
 #include "HtmlShape.h"
 #include "PosixTextReader.h"
 
+#include <QEvent>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QIcon>
 #include <QImage>
 #include <QStyle>
 
-HelpBrowser::HelpBrowser(QWidget *parent) : QTextBrowser(parent) {}
+namespace
+{
+
+// Code is shown exactly as it must be typed. Qt gives code a family that is
+// not installed, so fontconfig picks the font per script, and beside kana
+// that is IPAGothic, whose U+0027 is a curly apostrophe: an installed
+// fixed-pitch family draws every ASCII character, a Japanese one the rest.
+// Long lines wrap, so the text never needs a horizontal scroll bar.
+QString codeStyle()
+{
+    const QString fixed = QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
+    return QStringLiteral("pre, code, tt, kbd, samp { font-family: '%1', 'Noto Sans Mono CJK JP', "
+                          "'Noto Sans CJK JP', monospace; }\n"
+                          "pre { white-space: pre-wrap; }\n")
+        .arg(fixed);
+}
+
+} // namespace
+
+HelpBrowser::HelpBrowser(QWidget *parent) : QTextBrowser(parent)
+{
+    document()->setDefaultStyleSheet(codeStyle());
+    // A path or an address longer than the line breaks anywhere.
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+}
+
+void HelpBrowser::changeEvent(QEvent *event)
+{
+    QTextBrowser::changeEvent(event);
+    // Pages take their colours from the palette when they are read.
+    if (event->type() == QEvent::PaletteChange && source().isValid())
+        reload();
+}
 
 void HelpBrowser::setHelpFile(const QString &helpFile)
 {

@@ -27,6 +27,9 @@ public:
     // Whether the last page loaded held bytes that no character set read.
     bool garbled() const { return m_garbled; }
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     // What stands in for an image that cannot be shown.
     QImage brokenImage() const;

@@ -8,13 +8,18 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
+
+#include <utility>
 
 namespace
 {
@@ -68,16 +73,59 @@ HelpWindow::HelpWindow(QWidget *parent) : QMainWindow(parent)
     connect(m_forward, &QAction::triggered, m_text, &QTextBrowser::forward);
     connect(m_text, &QTextBrowser::backwardAvailable, m_back, &QAction::setEnabled);
     connect(m_text, &QTextBrowser::forwardAvailable, m_forward, &QAction::setEnabled);
+    // The toolbar's overflow button, which a screen reader otherwise
+    // announces as a check box without a name.
+    if (auto *more = bar->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("ほかのボタン"));
+
+    bar->addSeparator();
+    m_find = new QLineEdit;
+    m_find->setObjectName(QStringLiteral("find"));
+    m_find->setPlaceholderText(QStringLiteral("ページ内を検索 (Ctrl+F)"));
+    m_find->setAccessibleName(QStringLiteral("ページ内を検索"));
+    m_find->setClearButtonEnabled(true);
+    for (QToolButton *clear : m_find->findChildren<QToolButton *>())
+        clear->setAccessibleName(QStringLiteral("検索する言葉を消す"));
+    m_find->setMaximumWidth(240);
+    bar->addWidget(m_find);
+    auto *find = new QAction(QStringLiteral("検索"), this);
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, this, [this] {
+        m_find->setFocus(Qt::ShortcutFocusReason);
+        m_find->selectAll();
+    });
+    addAction(find);
+    auto *next = new QAction(QStringLiteral("次を検索"), this);
+    next->setShortcut(QKeySequence::FindNext);
+    connect(next, &QAction::triggered, this, [this] { findText(false); });
+    addAction(next);
+    auto *previous = new QAction(QStringLiteral("前を検索"), this);
+    previous->setShortcut(QKeySequence::FindPrevious);
+    connect(previous, &QAction::triggered, this, [this] { findText(true); });
+    addAction(previous);
+    connect(m_find, &QLineEdit::returnPressed, this, [this] { findText(false); });
+    auto *leave = new QAction(m_find);
+    leave->setShortcut(Qt::Key_Escape);
+    leave->setShortcutContext(Qt::WidgetShortcut);
+    connect(leave, &QAction::triggered, this,
+            [this] { m_text->setFocus(Qt::ShortcutFocusReason); });
+    m_find->addAction(leave);
 
     auto *close = new QAction(QStringLiteral("閉じる"), this);
     close->setShortcuts({QKeySequence::Close, QKeySequence(Qt::CTRL | Qt::Key_Q)});
     connect(close, &QAction::triggered, this, &QWidget::close);
     addAction(close);
 
+    // A step with the arrow keys moves the text along without a Back entry
+    // each; a click or Enter goes there as a link does.
+    m_contents->installEventFilter(this);
+    m_contents->viewport()->installEventFilter(this);
     connect(m_contents, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem *item) { goTo(item); });
+            [this](QTreeWidgetItem *item) { goTo(item, !std::exchange(m_keyStep, false)); });
     connect(m_contents, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem *item) { goTo(item); });
+            [this](QTreeWidgetItem *item) { goTo(item, true); });
+    connect(m_contents, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem *item) { goTo(item, true); });
     connect(m_text->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &HelpWindow::followScroll);
     connect(m_text, &QTextBrowser::sourceChanged, this, [this] {
@@ -92,7 +140,55 @@ HelpWindow::HelpWindow(QWidget *parent) : QMainWindow(parent)
 
     // The reader starts in the text; asking for the contents moves there.
     m_text->setFocus(Qt::OtherFocusReason);
-    resize(800, 600);
+    fitScreen();
+}
+
+bool HelpWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_contents && event->type() == QEvent::KeyPress)
+        m_keyStep = true;
+    else if (event->type() == QEvent::MouseButtonPress)
+        m_keyStep = false;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// 800 × 600 where the screen has room; on a smaller or scaled screen the
+// whole window, with room left for the title bar and frame, in its middle.
+void HelpWindow::fitScreen()
+{
+    const QScreen *s = screen();
+    if (!s) {
+        resize(800, 600);
+        return;
+    }
+    const QRect free = s->availableGeometry();
+    const QSize frameRoom(16, 48);
+    const QSize size = QSize(800, 600).boundedTo(free.size() - frameRoom).expandedTo({320, 240});
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, free));
+}
+
+// Finds the text of the search field after the selection (or before it),
+// going round the page once.
+void HelpWindow::findText(bool backward)
+{
+    const QString what = m_find->text();
+    if (what.isEmpty())
+        return;
+    const QTextDocument::FindFlags flags =
+        backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
+    statusBar()->clearMessage();
+    if (m_text->find(what, flags))
+        return;
+    QTextCursor from(m_text->document());
+    if (backward)
+        from.movePosition(QTextCursor::End);
+    const QTextCursor found = m_text->document()->find(what, from, flags);
+    if (found.isNull()) {
+        statusBar()->showMessage(QStringLiteral("「%1」は見つかりません。").arg(what));
+        return;
+    }
+    m_text->setTextCursor(found);
+    m_text->ensureCursorVisible();
 }
 
 QTextBrowser *HelpWindow::textView() const
@@ -188,13 +284,20 @@ void HelpWindow::showContents()
     m_contents->setFocus(Qt::OtherFocusReason);
 }
 
-void HelpWindow::goTo(QTreeWidgetItem *item)
+void HelpWindow::goTo(QTreeWidgetItem *item, bool withHistory)
 {
     if (!item || m_navigating)
         return;
     const HelpHeading &h = m_headings.at(item->data(0, HeadingRole).toInt());
     m_navigating = true;
-    if (!h.anchor.isEmpty()) {
+    QUrl shown = m_text->source();
+    shown.setFragment(QString());
+    // Another page in view: coming back to the help is a page change.
+    if (shown != m_source)
+        withHistory = true;
+    if (!h.anchor.isEmpty() && !withHistory) {
+        m_text->scrollToAnchor(h.anchor);
+    } else if (!h.anchor.isEmpty()) {
         // Through the source, so that Back returns to where the reader was.
         QUrl target = m_source;
         target.setFragment(h.anchor);

@@ -201,7 +201,10 @@ private:
             pop();
         while (!m_open.isEmpty() && !allowedIn(name, m_open.last().tag) && m_shape.fits())
             pop();
-        add(unit());
+        // With any stylesheet (the viewer always has one) Qt walks up
+        // through the open elements for each new one: no matter at the
+        // depths of real pages, dear past them.
+        add(unit() * (1 + std::max<qsizetype>(m_open.size() - 16, 0) / 4));
         if (name == u"li") {
             qsizetype list = m_open.size() - 1;
             while (list >= 0 && m_open[list].tag != u"ul" && m_open[list].tag != u"ol")
