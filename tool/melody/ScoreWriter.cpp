@@ -241,7 +241,15 @@ QByteArray ScoreWriter::musicXml() const
                                           : nullptr;
             tiedIn = e.pitch && prev && prev->pitch && prev->tieToNext &&
                      prev->pitch->midi() == e.pitch->midi();
-            const bool tiedOut = e.pitch && e.tieToNext;
+            // A tie only to the same pitch: a chord's top note may have
+            // taken the place of the note tied to.
+            const MelodyEvent *next =
+                ei + 1 < m.events.size() ? &m.events[ei + 1]
+                : (mi + 1 < m_melody.measures.size() && !m_melody.measures[mi + 1].events.isEmpty())
+                    ? &m_melody.measures[mi + 1].events.first()
+                    : nullptr;
+            const bool tiedOut = e.pitch && e.tieToNext && next && next->pitch &&
+                                 next->pitch->midi() == e.pitch->midi();
             if (tiedIn) {
                 xml.empty("tie", {{"type", QStringLiteral("stop")}});
             }
