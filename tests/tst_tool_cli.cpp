@@ -5,6 +5,7 @@
 #include "MecabReadingSource.h"
 #include "MelodyFile.h"
 #include "SeededRandom.h"
+#include "SongWriter.h"
 
 #include <QFile>
 #include <QProcess>
@@ -70,6 +71,8 @@ private slots:
     void runs_data();
     void runs();
     void melody();
+    void utf8_data();
+    void utf8();
     void folderNotUtf8();
 };
 
@@ -300,6 +303,33 @@ void tst_ToolCli::melody()
         for (const Melody::Place &at : p)
             lyrics.append(score.melody().measures[at.measure].events[at.event].lyric);
     QCOMPARE(lyrics.join(u' '), "ぎ と の の の が あ ど ぶて ぎ と の が");
+}
+
+// Songs are encoded with a fast way for wide characters: every kind of
+// character among them.
+void tst_ToolCli::utf8_data()
+{
+    QTest::addColumn<QString>("text");
+    const QString kana = QStringLiteral("夜の港に　風が吹くあんたの星を見たけれどカモメ");
+    QTest::newRow("wide only, with a tail") << kana;
+    for (const int at : {0, 7}) {
+        for (const char *piece : {"\r\n", "a", "é", "🎵", "\r", "\uE000\uFFFF"})
+            QTest::addRow("%s at %d", piece, at)
+                << QString(kana).insert(at, QString::fromUtf8(piece));
+    }
+}
+
+void tst_ToolCli::utf8()
+{
+    QFETCH(QString, text);
+    QByteArray out("前");
+    SongWriter::appendUtf8WithLf(text, out);
+    QCOMPARE(out, QByteArray("前") + QString(text).replace("\r\n", "\n").toUtf8());
+    // A lone surrogate becomes the replacement character.
+    out.clear();
+    SongWriter::appendUtf8WithLf(QString(text).insert(12, QChar(0xD800)), out);
+    QCOMPARE(out,
+             QString(text).insert(12, QChar::ReplacementCharacter).replace("\r\n", "\n").toUtf8());
 }
 
 // A folder whose name is not UTF-8 is found, and shown with U+FFFD for the

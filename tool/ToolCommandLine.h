@@ -33,7 +33,8 @@ public:
     const QString &score() const { return m_score; }
     const QString &error() const { return m_error; }
 
-    // `manPage` is where the man page lies: beside the tool.
+    // `manPage` is the man page beside the tool, shown as "man -l" form;
+    // empty when there is none there and "man lyrmak-tool" is the way.
     static QString helpText(const QString &manPage);
     static QString versionText();
 

@@ -6,6 +6,7 @@
 #include "MelodyFile.h"
 #include "MelodySong.h"
 #include "NativePath.h"
+#include "PosixFileSystem.h"
 #include "ScoreWriter.h"
 #include "SongWriter.h"
 #include "ToolCommandLine.h"
@@ -213,10 +214,14 @@ int main(int argc, char *argv[])
     if (!line.parse(arguments))
         return usageError(line.error());
     switch (line.command()) {
-    case ToolCommandLine::Command::Help:
-        return finishOutput(
-            print(stdout, ToolCommandLine::helpText(NativePath::programFolder() +
-                                                    QStringLiteral("/lyrmak-tool.1"))));
+    case ToolCommandLine::Command::Help: {
+        // A build has the man page beside the tool, where only its path finds
+        // it; an install puts it where man finds it by name.
+        QString manPage = NativePath::programFolder() + QStringLiteral("/lyrmak-tool.1");
+        if (!PosixFileSystem().isRegularFile(manPage))
+            manPage.clear();
+        return finishOutput(print(stdout, ToolCommandLine::helpText(manPage)));
+    }
     case ToolCommandLine::Command::Version:
         return finishOutput(print(stdout, ToolCommandLine::versionText()));
     case ToolCommandLine::Command::Check:
