@@ -19,7 +19,8 @@ struct LyricData {
     // Per frame, per line: line i of frame f is element i + 1 of
     // Frames[f].split(CR LF), the empty piece before the first CR LF not
     // counted. The loader fills both (a reading only where a "'=" line gives
-    // one, null elsewhere); ReadingMaker then works out the null readings.
+    // one, null elsewhere); ReadingMaker then works out the null readings
+    // when they are needed (see LyricEngine::setReadingSource).
     // The line's reading in katakana, tags left as they stand; null where
     // it cannot be known.
     QList<QStringList> FrameReadings;

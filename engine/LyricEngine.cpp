@@ -46,7 +46,7 @@ void LyricEngine::Form_Load()
         m_unloaded = true;
     if (!loader.FrameRead())
         m_unloaded = true;
-    if (!m_unloaded) {
+    if (!m_unloaded && (m_data.Meters || m_readingNeed == ReadingNeed::Always)) {
         ReadingMaker::workOut(m_data, m_readingSource);
         if (m_readingSource)
             m_readingFailure = m_readingSource->failure();

@@ -31,9 +31,16 @@ class LyricEngine
 public:
     LyricEngine(FileSystem &files, Clock &clock, RandomSource &random, LyricWindow &window);
 
-    // Where Form_Load gets the readings it cannot work out itself (kanji);
-    // without one, only kana and the "'=" lines are read. Set before Form_Load.
-    void setReadingSource(ReadingSource *source) { m_readingSource = source; }
+    // Form_Load works out the readings when the frame file asks for meters,
+    // or always when asked to (the tool's counts); without a source only
+    // kana and "'=" lines are read. Data without meters never needs them,
+    // and the analyser costs start-up time and memory.
+    enum class ReadingNeed { WhenMeters, Always };
+    void setReadingSource(ReadingSource *source, ReadingNeed need = ReadingNeed::WhenMeters)
+    {
+        m_readingSource = source;
+        m_readingNeed = need;
+    }
     // Why the analyser could not read (a missing dictionary); empty when it
     // could, or was not needed.
     const QString &readingFailure() const { return m_readingFailure; }
@@ -87,6 +94,7 @@ private:
     RandomSource &m_random;
     LyricWindow &m_window;
     ReadingSource *m_readingSource = nullptr;
+    ReadingNeed m_readingNeed = ReadingNeed::WhenMeters;
     QString m_readingFailure;
     LyricData m_data;
     qsizetype m_curFrame = 0;

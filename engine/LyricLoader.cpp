@@ -116,7 +116,8 @@ LyricLoader::Outcome LyricLoader::readWordFile(WordList &list)
     auto reader = m_files.newReader();
     list.Words.clear();
     list.Readings.clear();
-    bool afterWord = false; // the line before was a word: a "'=" line reads it
+    QList<std::pair<qsizetype, QString>> given; // readings of "'=" lines, by word
+    bool afterWord = false;                     // the line before was a word: a "'=" line reads it
     if (!guard(path, true, nullptr, [&] { return reader->open(path); }))
         return Outcome::Cancelled;
     for (;;) {
@@ -130,13 +131,18 @@ LyricLoader::Outcome LyricLoader::readWordFile(WordList &list)
             return Outcome::Cancelled;
         if (line.startsWith(QLatin1Char('\''))) {
             if (afterWord && isReadingLine(line))
-                list.Readings.last() = readingIn(line);
+                given.append({list.Words.size() - 1, readingIn(line)});
             afterWord = false;
             continue;
         }
         list.Words.append(std::move(line));
-        list.Readings.append(QString());
         afterWord = true;
+    }
+    // Lists without "'=" lines stay without readings until they are worked out.
+    if (!given.isEmpty()) {
+        list.Readings.resize(list.Words.size());
+        for (auto &[i, reading] : given)
+            list.Readings[i] = std::move(reading);
     }
     if (!guard(path, true, reader.get(), [&] { return reader->close(); }))
         return Outcome::Cancelled;

@@ -30,11 +30,13 @@ class RandomSource;
 // - Words without a known count never fill a line with a target while their
 //   list has counted words; a list without any counts as 0 morae. The
 //   reference is then rejection over the counted words.
-// - Held tags (refrains) in lines with targets are chosen first, jointly:
-//   every combination of their counts is weighed by its chance times the
-//   chance of each such line fitting; exact up to kMaxCombinations
-//   combinations, past that the later ones are drawn on their own line. A
-//   word that holds a held tag inside it counts as a word without a count.
+// - Held tags (refrains) in lines with targets are chosen first: the held
+//   tags that lines tie together, every combination of their counts weighed
+//   by its chance times the chance of each of those lines fitting (lines
+//   that cannot all fit: the least total miss first). Exact, except that a
+//   count overshooting one of its lines by more than 8 morae is not weighed,
+//   and past kMaxCombinations the last tags of a group are drawn on their
+//   own line. A word that holds a held tag counts as a word without a count.
 // - No repeats: a tag takes an unused word, weighed as above but with the
 //   chance of the rest counted over the whole lists (approximate: the rest
 //   also avoids used words). When no unused word can make the line fit, a
@@ -44,12 +46,12 @@ class RandomSource;
 //   two notes more easily than squeeze two onto one.
 // Lines without a target are drawn plainly. Lists whose words can make or
 // break a tag at a seam, or bring back their own tag, are filled by
-// FrameFiller as they are, targets aside (see usable()).
+// FrameFiller as they are, targets aside (see isUsable()).
 class MeterFitter
 {
 public:
     static constexpr int kCap = 128; // counts above this are not followed
-    static constexpr int kMaxCombinations = 4096;
+    static constexpr int kMaxCombinations = 1 << 15;
 
     // The morae a line can reach, for checks.
     struct Reach {
@@ -134,8 +136,10 @@ private:
     QString expand(int k, qsizetype index, int &morae, Song &song, RandomSource &random) const;
     QString fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
                        RandomSource &random) const;
-    QString fillSlotsTo(QStringView text, const QList<Slot> &tags, int target, const Poly &rest,
-                        int &used, Song &song, RandomSource &random) const;
+    std::vector<Poly> suffixes(const QList<Slot> &tags, int target, const Poly &rest) const;
+    QString fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
+                        const std::vector<Poly> &suffix, int &used, Song &song,
+                        RandomSource &random) const;
     void markUsed(int k, qsizetype index, Song &song) const;
     void chooseHeld(QList<Line> &lines, Song &song, RandomSource &random) const;
     void chooseCounts(const QList<HeldTag> &held, const QList<int> &members, qsizetype combinations,

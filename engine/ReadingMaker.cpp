@@ -21,6 +21,32 @@ bool isLatinOrDigit(char16_t c)
            (c >= u'０' && c <= u'９') || (c >= u'Ａ' && c <= u'Ｚ') || (c >= u'ａ' && c <= u'ｚ');
 }
 
+// Calls `f` with each part of `text`, left to right, as split() lists them.
+template <typename F> void forEachPart(QStringView text, bool heldDigits, F f)
+{
+    const char16_t *p = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype plainFrom = 0;
+    for (qsizetype i = 0; i + 1 < n;) {
+        const char16_t a = p[i], b = p[i + 1];
+        const bool tag = (a == u'G' && b == u'i') || (a == u'A' && b == u'd') ||
+                         (a == u'V' && (b == u'i' || b == u't')) || (a == u'N' && b == u'o');
+        if (!tag) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i + 2;
+        if (heldDigits && end < n && p[end] >= u'1' && p[end] <= u'9')
+            ++end;
+        if (i > plainFrom)
+            f(Part{text.sliced(plainFrom, i - plainFrom), false});
+        f(Part{text.sliced(i, end - i), true});
+        plainFrom = i = end;
+    }
+    if (plainFrom < n)
+        f(Part{text.sliced(plainFrom), false});
+}
+
 enum class Kind { AsWritten, Unreadable, Analyse };
 
 Kind kindOf(QStringView text)
@@ -66,32 +92,15 @@ bool fits(QStringView reading, QStringView text, bool held)
 
 QList<Part> split(QStringView text, bool heldDigits)
 {
-    static const char16_t *const tags[LyricData::kCategories] = {u"Gi", u"Ad", u"Vi", u"Vt", u"No"};
     QList<Part> parts;
-    qsizetype plainFrom = 0;
-    for (qsizetype i = 0; i + 1 < text.size();) {
-        bool tag = false;
-        for (const char16_t *t : tags)
-            tag = tag || (text[i] == QChar(t[0]) && text[i + 1] == QChar(t[1]));
-        if (!tag) {
-            ++i;
-            continue;
-        }
-        qsizetype end = i + 2;
-        if (heldDigits && end < text.size() && text[end] >= u'1' && text[end] <= u'9')
-            ++end;
-        if (i > plainFrom)
-            parts.append({text.sliced(plainFrom, i - plainFrom), false});
-        parts.append({text.sliced(i, end - i), true});
-        plainFrom = i = end;
-    }
-    if (plainFrom < text.size())
-        parts.append({text.sliced(plainFrom), false});
+    forEachPart(text, heldDigits, [&](const Part &p) { parts.append(p); });
     return parts;
 }
 
 QString katakana(QStringView text)
 {
+    if (text.isNull())
+        return QString();
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -149,14 +158,13 @@ void workOut(LyricData &data, ReadingSource *source)
     // Every text the analyser must read, once each, in one call.
     QHash<QStringView, qsizetype> asked;
     QStringList questions;
-    for (const Todo &t : todo) {
-        for (const Part &p : split(t.text, held)) {
+    for (const Todo &t : todo)
+        forEachPart(t.text, held, [&](const Part &p) {
             if (p.slot || kindOf(p.text) != Kind::Analyse || asked.contains(p.text))
-                continue;
+                return;
             asked.insert(p.text, questions.size());
             questions << p.text.toString();
-        }
-    }
+        });
     QStringList answers;
     if (source && !questions.isEmpty())
         answers = source->read(questions);
@@ -169,21 +177,22 @@ void workOut(LyricData &data, ReadingSource *source)
 
     for (const Todo &t : todo) {
         QString reading = QStringLiteral("");
-        for (const Part &p : split(t.text, held)) {
-            QString piece;
-            if (p.slot)
-                piece = p.text.toString();
-            else if (const Kind k = kindOf(p.text); k == Kind::AsWritten)
-                piece = katakana(p.text);
-            else if (k == Kind::Analyse)
-                piece = answers.value(asked.value(p.text, -1));
-            if (piece.isNull()) {
-                reading = QString();
-                break;
+        bool known = true;
+        forEachPart(t.text, held, [&](const Part &p) {
+            if (!known)
+                return;
+            if (p.slot) {
+                reading += p.text;
+            } else if (const Kind k = kindOf(p.text); k == Kind::AsWritten) {
+                reading += katakana(p.text);
+            } else {
+                const QString &a =
+                    k == Kind::Analyse ? answers.value(asked.value(p.text, -1)) : QString();
+                known = !a.isNull();
+                reading += a;
             }
-            reading += piece;
-        }
-        *t.out = std::move(reading);
+        });
+        *t.out = known ? std::move(reading) : QString();
     }
 }
 

@@ -9,9 +9,9 @@ MecabReadingSource::~MecabReadingSource() = default;
 
 bool MecabReadingSource::open()
 {
-    if (m_tried)
-        return m_lattice != nullptr;
-    m_tried = true;
+    if (m_lattice)
+        return true;
+    m_failure.clear();
     const QString shown =
         QStringLiteral("読みの辞書（MeCab の IPA 辞書、%1）を開けません").arg(m_dictionary);
     // MeCab reports a missing folder in its own words; say it in ours.
@@ -52,6 +52,11 @@ QStringList MecabReadingSource::read(const QStringList &texts)
     const bool ready = open();
     for (const QString &t : texts)
         out << (ready ? readOne(t.toUtf8()) : QString());
+    // Loading asks once: give the dictionary's memory back for the rest of
+    // the program's life.
+    m_lattice.reset();
+    m_tagger.reset();
+    m_model.reset();
     return out;
 }
 

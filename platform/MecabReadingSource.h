@@ -13,8 +13,9 @@ class Lattice;
 
 // Readings from MeCab with the IPA dictionary: the pronunciation of each
 // morpheme where the dictionary gives one, else its reading; kana and
-// symbols it does not know stand as they are. The dictionary is opened on
-// the first read, so a program that never asks pays nothing.
+// symbols it does not know stand as they are. The dictionary is opened for
+// each read and closed after it: a program that never asks pays nothing,
+// and one that asked once at start-up does not keep it.
 class MecabReadingSource : public ReadingSource
 {
 public:
@@ -33,7 +34,6 @@ private:
 
     QString m_dictionary;
     QString m_failure;
-    bool m_tried = false;
     std::unique_ptr<MeCab::Model> m_model;
     std::unique_ptr<MeCab::Tagger> m_tagger;
     std::unique_ptr<MeCab::Lattice> m_lattice;

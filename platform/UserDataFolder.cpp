@@ -19,6 +19,7 @@ QString UserDataFolder::location(const QString &xdgDataHome, const QString &home
 
 QString UserDataFolder::location()
 {
+    // As bytes: a home folder need not be UTF-8.
     QString home = NativePath::fromNative(qgetenv("HOME"));
     if (home.isEmpty()) {
         if (const passwd *pw = ::getpwuid(::getuid()))

@@ -105,20 +105,24 @@ void tst_Readings::tricky()
 }
 
 // Without a dictionary the program says so once, for a frame file with
-// targets only, and fills as if it had none; kana are still read.
+// targets only, and fills as if it had none; kana are still read. Data
+// without targets does not open the dictionary unless asked to.
 void tst_Readings::missingDictionary_data()
 {
     QTest::addColumn<QString>("dictionary"); // "TMP": a folder with a broken sys.dic
     QTest::addColumn<bool>("meters");
-    QTest::newRow("missing, with meters") << "/no/such/dictionary" << true;
-    QTest::newRow("missing, without meters") << "/no/such/dictionary" << false;
-    QTest::newRow("broken, with meters") << "TMP" << true;
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("missing, with meters") << "/no/such/dictionary" << true << false;
+    QTest::newRow("missing, asked without meters") << "/no/such/dictionary" << false << true;
+    QTest::newRow("missing, neither") << "/no/such/dictionary" << false << false;
+    QTest::newRow("broken, with meters") << "TMP" << true << false;
 }
 
 void tst_Readings::missingDictionary()
 {
     QFETCH(QString, dictionary);
     QFETCH(bool, meters);
+    QFETCH(bool, asked);
     QTemporaryDir tmp;
     if (dictionary == "TMP") {
         const QString real = QString::fromLatin1(MecabReadingSource::kDictionary);
@@ -142,18 +146,24 @@ void tst_Readings::missingDictionary()
     FakeWindow win;
     MecabReadingSource mecab(dictionary);
     LyricEngine engine(fs, clock, random, win);
-    engine.setReadingSource(&mecab);
+    engine.setReadingSource(&mecab, asked ? LyricEngine::ReadingNeed::Always
+                                          : LyricEngine::ReadingNeed::WhenMeters);
     engine.Form_Load();
 
     QVERIFY(!engine.unloaded());
-    QVERIFY(engine.readingFailure().contains(dictionary));
+    const bool read = meters || asked;
+    QCOMPARE(engine.readingFailure().contains(dictionary), read);
     QCOMPARE(win.boxes.size(), meters ? 1 : 0);
     if (meters) {
         QVERIFY(win.boxes[0].prompt.startsWith(engine.readingFailure()));
         QCOMPARE(win.boxes[0].buttons, MsgButtons::Ok);
     }
     QVERIFY(!engine.data().Meters);
-    QCOMPARE(engine.data().WordLists[4].Readings, (QStringList{QString(), "ソラ"}));
+    QStringList readings; // none worked out: no element
+    if (read)
+        readings = {QString(), QStringLiteral("ソラ")};
+    QCOMPARE(engine.data().WordLists[4].Readings, readings);
+    QVERIFY(engine.data().WordLists[4].Readings.value(0).isNull()); // 花 is unknown, not ""
     engine.mnuNew_Click();
     QVERIFY(win.m_text.endsWith("を見た\r\n"));
 }
@@ -168,7 +178,7 @@ void tst_Readings::bundledDataReadsWhole()
     FakeWindow win;
     MecabReadingSource mecab;
     LyricEngine engine(files, clock, random, win);
-    engine.setReadingSource(&mecab);
+    engine.setReadingSource(&mecab, LyricEngine::ReadingNeed::Always);
     engine.Form_Load();
     QVERIFY(win.boxes.isEmpty());
     QCOMPARE(engine.readingFailure(), QString());
