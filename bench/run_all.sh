@@ -7,6 +7,8 @@ cmake --preset default >/dev/null
 cmake --build --preset default >/dev/null
 echo "== 読み込みと埋め込み (bench_engine)"
 build/bench/bench_engine
+echo "== 拍に合わせる埋め込み (bench_meter)"
+build/bench/bench_meter
 echo "== 追加作詞と新規作詞 (bench_mainwindow)"
 QT_QPA_PLATFORM=offscreen build/bench/bench_mainwindow 2>/dev/null
 echo "== ヘルプのページの表示 (bench_helpviewer)"
@@ -17,3 +19,5 @@ echo "== 起動時間とメモリ (bench/startup/run_startup.sh)"
 bench/startup/run_startup.sh 2>/dev/null | grep -v XDG_RUNTIME_DIR
 echo "== lyrmak-tool と tracery-grammar (bench/tool_vs_tracery.sh)"
 LYRMAK_TOOL=build/app/lyrmak-tool bench/tool_vs_tracery.sh
+echo "== くりかえし (bench/refrain_share.py)"
+python3 bench/refrain_share.py build/app/lyrmak-tool data

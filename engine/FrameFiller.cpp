@@ -5,6 +5,7 @@
 
 #include <QVarLengthArray>
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace
@@ -100,15 +101,16 @@ struct FrameFiller::Turns {
 // first; a word with tags adds a slot for each of them, side by side.
 struct FrameFiller::Plan {
     struct Slot {
-        int category;
-        int digit;
+        qint8 category;
+        qint8 digit;
+        qint32 firstChild = 0;
         const QString *text = nullptr;       // the word or held text; null: left as it stands
         const QList<TagAt> *inner = nullptr; // the tags in that word, their places from firstChild
-        qsizetype firstChild = 0;
     };
     RandomSource &random;
     SongState &song;
-    qsizetype length; // of the text as filled so far
+    qsizetype length;        // of the text as filled so far
+    unsigned innerLists = 0; // lists with a tag inside a drawn word
     QVarLengthArray<Slot, 64> places;
 };
 
@@ -149,9 +151,7 @@ qsizetype FrameFiller::draw(int k, RandomSource &random, SongState &song) const
     const double r = random.next();
     if (m_rules == Rules::Classic || song.usedCount(k) >= n)
         return pickIndex(r, n);
-    const qsizetype i = song.nthUnused(k, pickIndex(r, n - song.usedCount(k)), n);
-    song.markUsed(k, i, n);
-    return i;
+    return song.takeUnused(k, pickIndex(r, n - song.usedCount(k)), n);
 }
 
 // One category's turn over `text`, whose `copies` are held texts: no tag
@@ -395,19 +395,29 @@ FrameFiller::TagPlan FrameFiller::planTags(const QString &frame) const
 {
     TagPlan plan;
     scanTags(frame, 0, plan.tags);
+    for (int k = 0; k < 5; ++k) {
+        plan.categoryStart[k] = plan.drawOrder.size();
+        for (qsizetype t = 0; t < plan.tags.size(); ++t)
+            if (plan.tags[t].category == k)
+                plan.drawOrder.append(t);
+    }
+    plan.categoryStart[5] = plan.drawOrder.size();
     return plan;
 }
 
-// The places of category k among [begin, end) and the words inside them, in
+// The places of category k among [begin, end) and inside their words, in
 // the order of the text.
 void FrameFiller::drawPlanned(Plan &plan, qsizetype begin, qsizetype end, int k) const
 {
     for (qsizetype s = begin; s < end && plan.length <= kMaxTextLength; ++s) {
-        const Plan::Slot slot = plan.places[s];
-        if (slot.category == k && !slot.text)
-            drawSlot(plan, s);
-        else if (slot.category < k && slot.inner)
-            drawPlanned(plan, slot.firstChild, slot.firstChild + slot.inner->size(), k);
+        const int category = plan.places[s].category;
+        if (category == k) {
+            if (!plan.places[s].text)
+                drawSlot(plan, s);
+        } else if (category < k && plan.places[s].inner) {
+            const qsizetype first = plan.places[s].firstChild;
+            drawPlanned(plan, first, first + plan.places[s].inner->size(), k);
+        }
     }
 }
 
@@ -427,45 +437,59 @@ void FrameFiller::drawSlot(Plan &plan, qsizetype s) const
     plan.places[s].text = &word;
     plan.length += word.size() - tagLength;
     const qint32 inner = m_innerOf[k].empty() ? -1 : m_innerOf[k][size_t(i)];
-    if (inner >= 0) {
-        const QList<TagAt> &tags = m_inner[k][inner];
-        plan.places[s].inner = &tags;
-        plan.places[s].firstChild = plan.places.size();
-        for (const TagAt &t : tags)
-            plan.places.append({t.category, t.digit});
+    if (inner < 0) {
+        if (digit)
+            plan.song.hold(k, digit, word);
+        return;
+    }
+    const QList<TagAt> &tags = m_inner[k][inner];
+    const qsizetype first = plan.places.size();
+    plan.places[s].inner = &tags;
+    plan.places[s].firstChild = qint32(first);
+    for (const TagAt &t : tags) {
+        plan.places.append({qint8(t.category), qint8(t.digit)});
+        plan.innerLists |= 1u << t.category;
     }
     if (!digit)
         return;
     // A held word: its tags are filled now, later lists in turn, and the
     // text is what every copy shows.
-    QString filled = word;
-    if (const Plan::Slot slot = plan.places[s]; slot.inner) {
-        for (int c = k + 1; c < 5; ++c)
-            drawPlanned(plan, slot.firstChild, slot.firstChild + slot.inner->size(), c);
-        filled.clear();
-        render(plan, filled, word, *slot.inner, slot.firstChild);
-    }
+    const qsizetype before = plan.length;
+    for (int c = k + 1; c < 5; ++c)
+        drawPlanned(plan, first, first + tags.size(), c);
+    QString filled(word.size() + plan.length - before, Qt::Uninitialized);
+    QChar *o = filled.data();
+    render(plan, o, word, tags, first);
     plan.song.hold(k, digit, filled);
     plan.places[s].text = plan.song.held(k, digit);
     plan.places[s].inner = nullptr;
 }
 
-void FrameFiller::render(const Plan &plan, QString &out, QStringView text, const QList<TagAt> &tags,
+void FrameFiller::render(const Plan &plan, QChar *&o, QStringView text, const QList<TagAt> &tags,
                          qsizetype firstSlot) const
 {
+    // Words are a few characters long: for them a plain loop beats a call.
+    auto put = [&o](const QChar *from, qsizetype n) {
+        if (n > 8)
+            std::memcpy(static_cast<void *>(o), from, size_t(n) * sizeof(QChar));
+        else
+            for (qsizetype i = 0; i < n; ++i)
+                o[i] = from[i];
+        o += n;
+    };
     qsizetype from = 0;
     for (qsizetype j = 0; j < tags.size(); ++j) {
         const Plan::Slot &slot = plan.places[firstSlot + j];
         if (!slot.text)
             continue;
-        out.append(text.sliced(from, tags[j].pos - from));
+        put(text.data() + from, tags[j].pos - from);
         if (slot.inner)
-            render(plan, out, *slot.text, *slot.inner, slot.firstChild);
+            render(plan, o, *slot.text, *slot.inner, slot.firstChild);
         else
-            out.append(*slot.text);
+            put(slot.text->constData(), slot.text->size());
         from = tags[j].pos + (tags[j].digit ? 3 : 2);
     }
-    out.append(text.sliced(from));
+    put(text.data() + from, text.size() - from);
 }
 
 QString FrameFiller::fillPlanned(const QString &frame, const TagPlan &tagPlan, RandomSource &random,
@@ -473,15 +497,24 @@ QString FrameFiller::fillPlanned(const QString &frame, const TagPlan &tagPlan, R
 {
     if (tagPlan.tags.isEmpty())
         return frame;
-    Plan plan{random, song, frame.size(), {}};
+    Plan plan{random, song, frame.size(), 0, {}};
     for (const TagAt &t : tagPlan.tags)
-        plan.places.append({t.category, t.digit});
-    // Draws go category by category, leftmost first.
-    for (int k = 0; k < 5; ++k)
-        drawPlanned(plan, 0, tagPlan.tags.size(), k);
-    QString out;
-    out.reserve(plan.length);
-    render(plan, out, frame, tagPlan.tags, 0);
+        plan.places.append({qint8(t.category), qint8(t.digit)});
+    // Draws go category by category, leftmost first: the frame's own tags
+    // in their planned order, or, once drawn words hold tags of this list,
+    // through the words too.
+    for (int k = 0; k < 5; ++k) {
+        if (plan.innerLists & (1u << k)) {
+            drawPlanned(plan, 0, tagPlan.tags.size(), k);
+            continue;
+        }
+        for (qsizetype i = tagPlan.categoryStart[k];
+             i < tagPlan.categoryStart[k + 1] && plan.length <= kMaxTextLength; ++i)
+            drawSlot(plan, tagPlan.drawOrder[i]);
+    }
+    QString out(plan.length, Qt::Uninitialized);
+    QChar *o = out.data();
+    render(plan, o, frame, tagPlan.tags, 0);
     return out;
 }
 

@@ -98,7 +98,9 @@ public:
         int digit; // 1-9 for a held tag (three characters long), else 0
     };
     struct TagPlan {
-        QList<TagAt> tags; // left to right
+        QList<TagAt> tags;                        // left to right
+        QList<qsizetype> drawOrder;               // indices into tags, list by list
+        std::array<qsizetype, 6> categoryStart{}; // where each list begins in drawOrder
     };
     TagPlan planTags(const QString &frame) const;
     QString fillPlanned(const QString &frame, const TagPlan &plan, RandomSource &random,
@@ -130,7 +132,8 @@ private:
 
     void drawPlanned(Plan &plan, qsizetype begin, qsizetype end, int k) const;
     void drawSlot(Plan &plan, qsizetype slot) const;
-    void render(const Plan &plan, QString &out, QStringView text, const QList<TagAt> &tags,
+    // Writes text with its tags filled from the places at firstSlot on.
+    void render(const Plan &plan, QChar *&o, QStringView text, const QList<TagAt> &tags,
                 qsizetype firstSlot) const;
 
     const std::array<WordList, 5> &m_lists;

@@ -365,17 +365,17 @@ QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, 
     if (inner.isEmpty())
         return m_lists[k].Words[index];
     int innerUsed = 0;
-    const QString text = fillSlotsTo(m_lists[k].Words[index], inner, target - sig.morae, rest,
-                                     innerUsed, song, random);
+    const QString text =
+        fillSlotsTo(m_lists[k].Words[index], inner, target - sig.morae,
+                    suffixes(inner, target - sig.morae, rest), innerUsed, song, random);
     used += innerUsed;
     return text;
 }
 
-QString MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
-                                 const Poly &rest, int &used, Song &song,
-                                 RandomSource &random) const
+// suffix[i]: what the plain tags from i on, then `rest`, can make.
+std::vector<MeterFitter::Poly> MeterFitter::suffixes(const QList<Slot> &tags, int target,
+                                                     const Poly &rest) const
 {
-    // suffix[i]: what the plain tags from i on, then `rest`, can make.
     std::vector<Poly> suffix(size_t(tags.size()) + 1);
     suffix.back() = rest;
     suffix.back().resize(size_t(target) + 1, 0.0);
@@ -383,6 +383,13 @@ QString MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int 
         suffix[size_t(i)] = tags[i].digit > 0 ? suffix[size_t(i) + 1]
                                               : times(m_categories[tags[i].category].poly,
                                                       suffix[size_t(i) + 1], target);
+    return suffix;
+}
+
+QString MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
+                                 const std::vector<Poly> &suffix, int &used, Song &song,
+                                 RandomSource &random) const
+{
     QString out;
     qsizetype from = 0;
     int left = target;
@@ -450,7 +457,10 @@ QString MeterFitter::fillLine(QStringView text, const Line &line, Song &song,
     for (Slot &s : tags)
         if (s.digit && !song.held(s.category, s.digit))
             s.digit = -s.digit;
-    if (target < 0 || productOf(plain, Poly{1.0}, target)[size_t(target)] == 0.0) {
+    std::vector<Poly> suffix;
+    if (target >= 0)
+        suffix = suffixes(tags, target, Poly{1.0});
+    if (target < 0 || suffix.front()[size_t(target)] == 0.0) {
         const Poly all = productOf(plain, Poly{1.0}, kCap);
         int best = -1;
         for (int t = 0; t <= kCap; ++t)
@@ -459,16 +469,16 @@ QString MeterFitter::fillLine(QStringView text, const Line &line, Song &song,
         if (best < 0)
             return fillLine(text, Line{0, -1, line.tags}, song, random);
         target = best;
+        suffix = suffixes(tags, target, Poly{1.0});
     }
     int used = 0;
-    return fillSlotsTo(text, tags, target, Poly{1.0}, used, song, random);
+    return fillSlotsTo(text, tags, target, suffix, used, song, random);
 }
 
 void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &random) const
 {
     // The held tags not yet drawn that stand in lines with targets.
     QList<HeldTag> held;
-    qsizetype combinations = 1;
     for (const Line &line : lines) {
         if (line.target <= 0 || line.fixed < 0)
             continue;
@@ -483,15 +493,69 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
             for (int v = 0; v <= kCap; ++v)
                 if (m_categories[s.category].poly[v] > 0.0)
                     h.counts << v;
-            // Past the bound, the rest are drawn on their own line.
-            if (combinations * h.counts.size() > kMaxCombinations)
-                continue;
-            combinations *= h.counts.size();
             held << h;
         }
     }
     if (held.isEmpty())
         return;
+    // A count that overshoots a line by more than kSlack is never weighed:
+    // fewer combinations, and only lines far off their target lose choice.
+    constexpr int kSlack = 8;
+    for (HeldTag &h : held) {
+        int most = kCap;
+        for (const Line &line : lines) {
+            if (line.target <= 0 || line.fixed < 0)
+                continue;
+            const auto copies = std::count_if(line.tags.begin(), line.tags.end(), [&](auto &s) {
+                return s.digit == h.digit && s.category == h.category;
+            });
+            if (copies > 0)
+                most = std::min(most, int((line.target - line.fixed + kSlack) / copies));
+        }
+        QList<int> counts;
+        for (const int v : h.counts)
+            if (v <= most || counts.isEmpty())
+                counts << v;
+        h.counts = counts;
+    }
+    // Held tags that share a line are weighed together, every combination
+    // of their counts. Past the bound, the last of a group are left to be
+    // drawn on the line they first stand in.
+    const auto indexOf = [&](const Slot &s) {
+        for (qsizetype h = 0; h < held.size(); ++h)
+            if (s.digit && held[h].category == s.category && held[h].digit == s.digit)
+                return int(h);
+        return -1;
+    };
+    QList<int> group(held.size());
+    std::iota(group.begin(), group.end(), 0);
+    const auto root = [&](int h) {
+        while (group[h] != h)
+            h = group[h];
+        return h;
+    };
+    for (const Line &line : lines) {
+        if (line.target <= 0 || line.fixed < 0)
+            continue;
+        int first = -1;
+        for (const Slot &s : line.tags)
+            if (const int h = indexOf(s); h >= 0) {
+                if (first < 0)
+                    first = root(h);
+                else if (root(h) != first)
+                    group[root(h)] = first;
+            }
+    }
+    QList<qsizetype> product(held.size(), 1);
+    QList<HeldTag> kept;
+    for (int h = 0; h < int(held.size()); ++h) {
+        qsizetype &p = product[root(h)];
+        if (p * held[h].counts.size() > kMaxCombinations)
+            continue;
+        p *= held[h].counts.size();
+        kept << held[h];
+    }
+    held = kept;
     std::sort(held.begin(), held.end(), [](const HeldTag &a, const HeldTag &b) {
         return a.category != b.category ? a.category < b.category : a.digit < b.digit;
     });
@@ -527,13 +591,8 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
 
     // Held tags that share no line are independent: each group of them
     // that lines tie together is chosen on its own.
-    QList<int> group(held.size());
+    group = QList<int>(held.size());
     std::iota(group.begin(), group.end(), 0);
-    const auto root = [&](int h) {
-        while (group[h] != h)
-            h = group[h];
-        return h;
-    };
     for (const LineFit &f : fits) {
         int first = -1;
         for (int h = 0; h < int(held.size()); ++h)
@@ -610,7 +669,8 @@ MeterFitter::Reach MeterFitter::reach(const QString &line, const QString &readin
         return r;
     r.known = true;
     // A held tag's copies all take the same word: P(x^copies).
-    Poly p{1.0};
+    Poly p(kCap + 1, 0.0);
+    p[0] = 1.0;
     QList<std::pair<int, int>> seen;
     for (const Slot &s : tagsIn(line, -1)) {
         r.known = r.known && m_categories[s.category].measurable;

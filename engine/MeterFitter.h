@@ -49,7 +49,7 @@ class MeterFitter
 {
 public:
     static constexpr int kCap = 128; // counts above this are not followed
-    static constexpr int kMaxCombinations = 4096;
+    static constexpr int kMaxCombinations = 1 << 15;
 
     // The morae a line can reach, for checks.
     struct Reach {
@@ -134,8 +134,10 @@ private:
     QString expand(int k, qsizetype index, int &morae, Song &song, RandomSource &random) const;
     QString fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
                        RandomSource &random) const;
-    QString fillSlotsTo(QStringView text, const QList<Slot> &tags, int target, const Poly &rest,
-                        int &used, Song &song, RandomSource &random) const;
+    std::vector<Poly> suffixes(const QList<Slot> &tags, int target, const Poly &rest) const;
+    QString fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
+                        const std::vector<Poly> &suffix, int &used, Song &song,
+                        RandomSource &random) const;
     void markUsed(int k, qsizetype index, Song &song) const;
     void chooseHeld(QList<Line> &lines, Song &song, RandomSource &random) const;
     void chooseCounts(const QList<HeldTag> &held, const QList<int> &members, qsizetype combinations,

@@ -5,14 +5,6 @@
 namespace
 {
 
-qsizetype prefix(const std::vector<qsizetype> &tree, qsizetype n)
-{
-    qsizetype sum = 0;
-    for (qsizetype i = n; i > 0; i -= i & -i)
-        sum += tree[size_t(i)];
-    return sum;
-}
-
 void add(std::vector<qsizetype> &tree, qsizetype index)
 {
     for (qsizetype i = index + 1; i < qsizetype(tree.size()); i += i & -i)
@@ -23,10 +15,16 @@ void add(std::vector<qsizetype> &tree, qsizetype index)
 
 bool SongState::isUsed(int category, qsizetype index) const
 {
-    const Used &u = m_used[size_t(category)];
-    if (u.tree.empty())
-        return std::binary_search(u.sorted.cbegin(), u.sorted.cend(), index);
-    return prefix(u.tree, index + 1) - prefix(u.tree, index) > 0;
+    const std::vector<quint64> &bits = m_used[size_t(category)].bits;
+    const size_t word = size_t(index) >> 6;
+    return index >= 0 && word < bits.size() && (bits[word] >> (index & 63)) & 1;
+}
+
+void SongState::setBit(Used &u, qsizetype index, qsizetype listSize)
+{
+    if (u.bits.empty())
+        u.bits.assign((size_t(listSize) + 63) / 64, 0);
+    u.bits[size_t(index) >> 6] |= quint64(1) << (index & 63);
 }
 
 void SongState::markUsed(int category, qsizetype index, qsizetype listSize)
@@ -35,12 +33,13 @@ void SongState::markUsed(int category, qsizetype index, qsizetype listSize)
     if (isUsed(category, index))
         return;
     ++u.count;
+    setBit(u, index, listSize);
     if (!u.tree.empty()) {
         add(u.tree, index);
         return;
     }
     u.sorted.insert(std::lower_bound(u.sorted.begin(), u.sorted.end(), index), index);
-    if (u.sorted.size() > kFewUsed) {
+    if (qsizetype(u.sorted.size()) > kFewUsed) {
         u.tree.assign(size_t(listSize) + 1, 0);
         for (const qsizetype i : u.sorted)
             add(u.tree, i);
@@ -77,12 +76,38 @@ qsizetype SongState::nthUnused(int category, qsizetype n, qsizetype listSize) co
     return pos;
 }
 
+qsizetype SongState::takeUnused(int category, qsizetype n, qsizetype listSize)
+{
+    Used &u = m_used[size_t(category)];
+    if (!u.tree.empty() || qsizetype(u.sorted.size()) >= kFewUsed) {
+        const qsizetype i = nthUnused(category, n, listSize);
+        markUsed(category, i, listSize);
+        return i;
+    }
+    // Step over every used index at or below the one sought, and put it
+    // in its place among them.
+    size_t j = 0;
+    for (; j < u.sorted.size() && u.sorted[j] <= n; ++j)
+        ++n;
+    u.sorted.insert(u.sorted.begin() + j, n);
+    ++u.count;
+    setBit(u, n, listSize);
+    return n;
+}
+
 void SongState::clear()
 {
-    for (Held &h : m_held)
-        if (h.set)
-            h = Held();
+    if (m_heldAny)
+        for (Held &h : m_held)
+            if (h.set)
+                h = Held();
+    m_heldAny = false;
     for (Used &u : m_used) {
+        if (!u.tree.empty())
+            std::fill(u.bits.begin(), u.bits.end(), 0);
+        else
+            for (const qsizetype i : u.sorted)
+                u.bits[size_t(i) >> 6] = 0;
         u.count = 0;
         u.sorted.clear();
         u.tree.clear();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QVarLengthArray>
 #include <array>
 #include <vector>
 
@@ -25,6 +24,7 @@ public:
     void hold(int category, int digit, const QString &text)
     {
         m_held[slot(category, digit)] = {text, true};
+        m_heldAny = true;
     }
 
     qsizetype usedCount(int category) const { return m_used[size_t(category)].count; }
@@ -34,6 +34,8 @@ public:
     // The index of the n-th word not yet used, counting in file order from
     // 0: n < listSize - usedCount(category).
     qsizetype nthUnused(int category, qsizetype n, qsizetype listSize) const;
+    // nthUnused() and markUsed() in one step.
+    qsizetype takeUnused(int category, qsizetype n, qsizetype listSize);
 
     void clear();
 
@@ -47,13 +49,18 @@ private:
     // The used indices of one list: sorted while few, then a Fenwick tree
     // over the whole list, so that clearing a song costs little and a long
     // song over a long list stays fast.
+    // A bit per word answers isUsed() at once (the meter fitting asks it of
+    // whole lists).
     struct Used {
         qsizetype count = 0;
-        QVarLengthArray<qsizetype, 16> sorted;
+        std::vector<qsizetype> sorted; // keeps its room from song to song
         std::vector<qsizetype> tree;
+        std::vector<quint64> bits;
     };
     static constexpr qsizetype kFewUsed = 128;
+    static void setBit(Used &u, qsizetype index, qsizetype listSize);
 
     std::array<Held, kCategories * 10> m_held;
     std::array<Used, kCategories> m_used;
+    bool m_heldAny = false;
 };

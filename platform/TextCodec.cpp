@@ -206,21 +206,33 @@ TextCodec::Decoded TextCodec::decode(QByteArrayView bytes)
         return d;
 
     // Slow path, only for a broken file: keep the lines before the first
-    // one that does not decode, each ended by LF.
-    d.text.clear();
-    qsizetype length = 0;
-    for (qsizetype at = 0, lineNo = 1; at < bytes.size(); ++lineNo) {
-        const qsizetype next = nextBreak(bytes, at, length);
-        const QByteArrayView line = bytes.sliced(at, length);
-        QString decoded;
-        if (!decodeWith(line, d.encoding, decoded)) {
-            d.error.kind = FileError::Kind::BadBytes;
-            d.error.line = int(lineNo);
-            d.error.bytes = firstBadUnit(line, d.encoding);
-            break;
+    // one that does not decode, each ended by LF. Without a byte-order mark
+    // the file is read in the encoding that holds out longer, so that a
+    // UTF-8 file with one Shift-JIS line is reported at that line.
+    const auto readUpToBadLine = [&](TextCodec::Encoding enc, Decoded &out) {
+        out.text.clear();
+        out.encoding = enc;
+        qsizetype length = 0;
+        for (qsizetype at = 0, lineNo = 1; at < bytes.size(); ++lineNo) {
+            const qsizetype next = nextBreak(bytes, at, length);
+            const QByteArrayView line = bytes.sliced(at, length);
+            QString decoded;
+            if (!decodeWith(line, enc, decoded)) {
+                out.error.kind = FileError::Kind::BadBytes;
+                out.error.line = int(lineNo);
+                out.error.bytes = firstBadUnit(line, enc);
+                break;
+            }
+            out.text += decoded + QLatin1Char('\n');
+            at = next;
         }
-        d.text += decoded + QLatin1Char('\n');
-        at = next;
+    };
+    readUpToBadLine(d.encoding, d);
+    if (!d.hasBom) {
+        Decoded other = d;
+        readUpToBadLine(d.encoding == Encoding::Utf8 ? Encoding::Cp932 : Encoding::Utf8, other);
+        if (other.error.line > d.error.line)
+            return other;
     }
     return d;
 }

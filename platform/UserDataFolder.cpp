@@ -1,6 +1,7 @@
 #include "UserDataFolder.h"
 
-#include <QFile>
+#include "NativePath.h"
+
 #include <cerrno>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -18,17 +19,18 @@ QString UserDataFolder::location(const QString &xdgDataHome, const QString &home
 
 QString UserDataFolder::location()
 {
-    QString home = qEnvironmentVariable("HOME");
+    // As bytes: a home folder need not be UTF-8.
+    QString home = NativePath::fromNative(qgetenv("HOME"));
     if (home.isEmpty()) {
         if (const passwd *pw = ::getpwuid(::getuid()))
-            home = QFile::decodeName(pw->pw_dir);
+            home = NativePath::fromNative(pw->pw_dir);
     }
-    return location(qEnvironmentVariable("XDG_DATA_HOME"), home);
+    return location(NativePath::fromNative(qgetenv("XDG_DATA_HOME")), home);
 }
 
 FileError UserDataFolder::make(const QString &path)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = NativePath::toNative(path);
     struct stat st = {};
     for (qsizetype end = 1; end <= native.size(); ++end) {
         if (end < native.size() && native[end] != '/')

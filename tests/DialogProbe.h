@@ -2,6 +2,7 @@
 
 #include "InfoDialog.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QScreen>
@@ -61,6 +62,27 @@ inline QStringList windowProblems(InfoDialog &dialog, QSize size)
         }
     });
     return problems;
+}
+
+// What a screen reader meets in the open dialog, in its order: each child's
+// object name (with its Index in a control array), and "(picture)" for one
+// announced as a picture.
+inline QStringList readingOrder(InfoDialog &dialog)
+{
+    QStringList seen;
+    runModal(dialog, [&] {
+        QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&dialog);
+        for (int i = 0; window && i < window->childCount(); ++i) {
+            QAccessibleInterface *child = window->child(i);
+            const QObject *o = child->object();
+            const QString name = o ? o->objectName() : QString();
+            const QVariant index = o ? o->property("Index") : QVariant();
+            if (name != QLatin1String("Line1"))
+                seen << name + (index.isValid() ? QString::number(index.toInt()) : QString()) +
+                            (child->role() == QAccessible::Graphic ? "(picture)" : "");
+        }
+    });
+    return seen;
 }
 
 } // namespace DialogProbe

@@ -16,7 +16,9 @@ class tst_About : public QObject
     Q_OBJECT
 private slots:
     void everyShowing();
+    void window_data();
     void window();
+    void readingOrder();
 };
 
 // Every showing loads the same texts afresh, nothing doubled, and starts on
@@ -58,10 +60,36 @@ void tst_About::everyShowing()
     }
 }
 
+void tst_About::window_data()
+{
+    QTest::addColumn<QString>("family"); // empty: the design's font
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("design font") << QString() << 0;
+    QTest::newRow("another Japanese font") << "Noto Sans CJK JP" << 12;
+    QTest::newRow("a large font") << "DejaVu Sans" << 17;
+}
+
+// Whatever font the system gives, no label covers another control.
 void tst_About::window()
 {
+    QFETCH(QString, family);
+    QFETCH(int, pixels);
     frmAbout dialog;
+    if (pixels > 0) {
+        QFont f(family);
+        f.setPixelSize(pixels);
+        dialog.setFont(f);
+    }
     QCOMPARE(DialogProbe::windowProblems(dialog, QSize(379, 210)), QStringList());
+}
+
+// Top to bottom, left to right, as on screen; Tab order is the design's.
+void tst_About::readingOrder()
+{
+    frmAbout dialog;
+    QCOMPARE(DialogProbe::readingOrder(dialog),
+             QStringList({"picIcon(picture)", "lblTitle", "lblVersion", "lblDescription", "lblc",
+                          "lblDisclaimer", "cmdOK"}));
 }
 
 QTEST_MAIN(tst_About)

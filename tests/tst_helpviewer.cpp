@@ -450,7 +450,7 @@ void tst_HelpViewer::findAndSteps()
     QVERIFY(view->verticalScrollBar()->value() > 0);
     QVERIFY(!view->isBackwardAvailable());
     QTreeWidgetItem *target = list->topLevelItem(list->topLevelItemCount() - 1);
-    list->scrollToItem(target); // the contents may be longer than the list
+    list->scrollToItem(target); // a long help lists more than the list shows
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(target).center());
     QVERIFY(view->isBackwardAvailable());
 }

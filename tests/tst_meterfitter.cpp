@@ -223,12 +223,16 @@ void tst_MeterFitter::moraeOverride()
     for (int k = 0; k < 5; ++k)
         fs.files["/p/" + d.WordLists[k].FileName] = d.WordLists[k].Words.join("\r\n").toUtf8();
     fs.files["/p/Kasi.dat"] =
-        QStringLiteral("No\r\n@\r\nAdNoが\r\n\r\nGiと　Viいる\r\n@\r\nNoNoNo\r\n@\r\n").toUtf8();
+        QStringLiteral("No\r\n@\r\nAdNoが\r\n\r\nGiと　Viいる\r\n@\r\n'!拍 5\r\nNoNo\r\n@\r\n")
+            .toUtf8();
     FakeClock clock;
     FakeRandom random(5);
     FakeWindow win;
     LyricEngine engine(fs, clock, random, win);
     engine.Form_Load();
+    // The file's own targets, until --morae puts others in their place.
+    for (int i = 0; i < 20; ++i)
+        QCOMPARE(Morae::count(linesOf(engine.RndWord(2))[0]), 5);
     QVERIFY(!engine.setMorae({8, 9, 7}));
     QVERIFY(engine.setMorae({8, 11}));
     for (int i = 0; i < 30; ++i) {

@@ -89,6 +89,11 @@ void tst_TextCodec::badBytes_data()
     QTest::newRow("bom but broken utf8") << QByteArray("\xef\xbb\xbf"
                                                        "ok\n\xe3\x81")
                                          << 1 << 2 << QByteArray("\xe3\x81");
+    const QByteArray u("\xe3\x81\x82"); // あ in UTF-8
+    QTest::newRow("utf8 with a cp932 line")
+        << u + "\r\n" + u + "\r\n" + a + "\r\n" + u << 2 << 3 << QByteArray("\x82");
+    QTest::newRow("cp932 with a utf8 line")
+        << a + "\r\n" + a + "\r\n" + u + "\r\n" + a << 2 << 3 << QByteArray("\x82");
 }
 
 void tst_TextCodec::badBytes()

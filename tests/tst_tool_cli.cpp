@@ -4,6 +4,7 @@
 #include "LyricEngine.h"
 #include "MecabReadingSource.h"
 #include "SeededRandom.h"
+#include "SongWriter.h"
 
 #include <QFile>
 #include <QProcess>
@@ -68,6 +69,8 @@ private slots:
     void seeds();
     void runs_data();
     void runs();
+    void utf8_data();
+    void utf8();
     void folderNotUtf8();
 };
 
@@ -247,6 +250,33 @@ void tst_ToolCli::runs()
         QCOMPARE(r.err, QString());
     else
         QVERIFY2(r.err.startsWith("lyrmak-tool: ") && r.err.contains(err), qPrintable(r.err));
+}
+
+// Songs are encoded with a fast way for wide characters: every kind of
+// character among them.
+void tst_ToolCli::utf8_data()
+{
+    QTest::addColumn<QString>("text");
+    const QString kana = QStringLiteral("夜の港に　風が吹くあんたの星を見たけれどカモメ");
+    QTest::newRow("wide only, with a tail") << kana;
+    for (const int at : {0, 7}) {
+        for (const char *piece : {"\r\n", "a", "é", "🎵", "\r", "\uE000\uFFFF"})
+            QTest::addRow("%s at %d", piece, at)
+                << QString(kana).insert(at, QString::fromUtf8(piece));
+    }
+}
+
+void tst_ToolCli::utf8()
+{
+    QFETCH(QString, text);
+    QByteArray out("前");
+    SongWriter::appendUtf8WithLf(text, out);
+    QCOMPARE(out, QByteArray("前") + QString(text).replace("\r\n", "\n").toUtf8());
+    // A lone surrogate becomes the replacement character.
+    out.clear();
+    SongWriter::appendUtf8WithLf(QString(text).insert(12, QChar(0xD800)), out);
+    QCOMPARE(out,
+             QString(text).insert(12, QChar::ReplacementCharacter).replace("\r\n", "\n").toUtf8());
 }
 
 // A folder whose name is not UTF-8 is found, and shown with U+FFFD for the

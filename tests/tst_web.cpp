@@ -40,7 +40,9 @@ private slots:
     void everyShowing();
     void keys_data();
     void keys();
+    void window_data();
     void window();
+    void readingOrder();
 };
 
 // At every showing the label is loaded afresh and names the Index 0 button,
@@ -121,11 +123,36 @@ void tst_Web::keys()
     QCOMPARE(opener.opened, opens >= 0 ? QStringList{address(opens)} : QStringList{});
 }
 
+void tst_Web::window_data()
+{
+    QTest::addColumn<QString>("family"); // empty: the design's font
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("design font") << QString() << 0;
+    QTest::newRow("another Japanese font") << "Noto Sans CJK JP" << 12;
+    QTest::newRow("a large font") << "DejaVu Sans" << 17;
+}
+
+// Whatever font the system gives, no label covers another control.
 void tst_Web::window()
 {
+    QFETCH(QString, family);
+    QFETCH(int, pixels);
     frmWeb dialog;
+    if (pixels > 0) {
+        QFont f(family);
+        f.setPixelSize(pixels);
+        dialog.setFont(f);
+    }
     QCOMPARE(DialogProbe::windowProblems(dialog, QSize(406, 284)), QStringList());
     QCOMPARE(dialog.windowTitle(), "関連のURLにアクセスする");
+}
+
+void tst_Web::readingOrder()
+{
+    frmWeb dialog;
+    QCOMPARE(DialogProbe::readingOrder(dialog),
+             QStringList(
+                 {"lblWeb", "cmdBrowse0", "cmdBrowse1", "cmdBrowse3", "cmdBrowse2", "cmdCancel"}));
 }
 
 QTEST_MAIN(tst_Web)

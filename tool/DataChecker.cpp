@@ -252,12 +252,15 @@ void DataChecker::warnOtherReading(int row, QByteArrayView bytes, const TextCode
     if (text.encoding == TextCodec::Encoding::Utf8)
         message =
             QStringLiteral("Shift-JIS としても読めるファイルですが、UTF-8 として「%1」と読まれ"
-                           "ます（Shift-JIS なら「%2」）")
+                           "ます（Shift-JIS なら「%2」。UTF-8 と決めるには BOM を付けて保存"
+                           "してください。Shift-JIS のつもりなら、ひらがなを含むコメント行を"
+                           "加えてください）")
                 .arg(as, instead);
     else
         message =
             QStringLiteral("UTF-8 としても読めるファイルですが、Shift-JIS として「%1」と読まれ"
                            "ます（UTF-8 なら「%2」。UTF-8 として読ませるには BOM を付けて"
+                           "ください。Shift-JIS と決めるには、ひらがなを含むコメント行を加えて"
                            "ください）")
                 .arg(as, instead);
     out << finding(row, int(i + 1), kWarning, message);
@@ -328,13 +331,15 @@ void DataChecker::checkWords(int row, const QStringList &lines, bool loaded,
             }
         }
     }
-    // Each replacement would bring the tag back. The engine stops such a
-    // filling at its size bound, but the lyrics are garbage by then.
+    // Each replacement brings the tag back. The program still starts: the
+    // engine stops such a filling at its size bound, with lyrics far too
+    // long by then.
     if (loaded && words > 0 && holdingOwnTag == words)
-        out << finding(
-            row, 0, kError,
-            QStringLiteral("どの単語にもタグ「%1」があるため、%1 の置き換えが終わりません")
-                .arg(ownTag));
+        out << finding(row, 0, kWarning,
+                       QStringLiteral("どの単語にもタグ「%1」があるため、%1 の置き換えはいつも"
+                                      "上限で打ち切られるまで続き、歌詞がとても長くなります"
+                                      "（タグ「%1」のない単語を入れてください）")
+                           .arg(ownTag));
 }
 
 DataChecker::OpenFrame DataChecker::checkFrames(const QStringList &lines, QList<Finding> &out) const
@@ -447,7 +452,7 @@ void DataChecker::checkFrameText(int startLine, const QList<std::pair<int, QStri
         if (it->size() == 1)
             out << finding(row, it->front(), kWarning,
                            QStringLiteral("くりかえしのタグ「%1」はこのフレームに1回しかないため、"
-                                          "何もくりかえされません")
+                                          "追加作詞をするまでくりかえされません")
                                .arg(it.key()));
 }
 
@@ -552,9 +557,9 @@ void DataChecker::checkTagsComingBack(QList<QList<Finding>> &perFile) const
         // Every word holding the tag is reported while reading the list.
         if (m_loaded[k] && words > 0 && comingBack == words && holding < words)
             perFile[k] << finding(
-                k, 0, kError,
+                k, 0, kWarning,
                 QStringLiteral("どの単語もタグ「%1」をまた作ることがあるため、%1 の置き換えが"
-                               "上限で打ち切られるまで終わらないことがあります")
+                               "上限で打ち切られるまで続き、歌詞がとても長くなることがあります")
                     .arg(tag));
     }
 }

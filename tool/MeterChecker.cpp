@@ -94,8 +94,12 @@ QList<QList<Finding>> MeterChecker::check()
         return out;
     const LyricData &data = engine.data();
     const MeterFitter fitter(data.WordLists, engine.rules());
-    if (!fitter.isUsable())
+    if (!fitter.isUsable()) {
+        say(frameRow, targets.front().fileLine - 1,
+            QStringLiteral("単語がとなりの文字とタグを作ったり、自分のタグを持っていたりするため、"
+                           "拍の指定は使われません（ふつうに埋められます）"));
         return out;
+    }
 
     for (const Target &t : targets) {
         ++m_withTargets;

@@ -144,6 +144,14 @@ void SongWriter::appendUtf8WithLf(QStringView text, QByteArray &out)
     const char16_t *const end = p + text.size();
     for (; p != end; ++p) {
         char32_t c = *p;
+        // Most of a song: kana and kanji, three bytes each.
+        if (c >= 0x800 && (c < 0xD800 || c >= 0xE000)) {
+            o[0] = static_cast<unsigned char>(0xE0 | (c >> 12));
+            o[1] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+            o[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+            o += 3;
+            continue;
+        }
         if (c < 0x80) {
             if (c != u'\r' || p + 1 == end || p[1] != u'\n')
                 *o++ = static_cast<unsigned char>(c);
@@ -157,8 +165,7 @@ void SongWriter::appendUtf8WithLf(QStringView text, QByteArray &out)
                 *o++ = static_cast<unsigned char>(0xF0 | (c >> 18));
                 *o++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
             } else {
-                if (QChar::isSurrogate(c))
-                    c = QChar::ReplacementCharacter;
+                c = QChar::ReplacementCharacter;
                 *o++ = static_cast<unsigned char>(0xE0 | (c >> 12));
             }
             *o++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));

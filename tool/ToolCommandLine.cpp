@@ -195,8 +195,9 @@ QString ToolCommandLine::helpText(const QString &manPage)
                "  2  使い方の誤り\n"
                "\n"
                "\n"
-               "詳しい説明: man lyrmak-tool（インストールする前は man -l %1）\n")
-        .arg(manPage);
+               "詳しい説明: %1\n")
+        .arg(manPage.isEmpty() ? QStringLiteral("man lyrmak-tool")
+                               : QStringLiteral("man -l %1").arg(manPage));
 }
 
 QString ToolCommandLine::versionText()

@@ -28,7 +28,8 @@ public:
     int readings() const { return m_readings; }
     const QString &error() const { return m_error; }
 
-    // `manPage` is where the man page lies: beside the tool.
+    // `manPage` is the man page beside the tool, shown as "man -l" form;
+    // empty when there is none there and "man lyrmak-tool" is the way.
     static QString helpText(const QString &manPage);
     static QString versionText();
 

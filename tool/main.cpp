@@ -4,6 +4,7 @@
 #include "DataChecker.h"
 #include "FileError.h"
 #include "NativePath.h"
+#include "PosixFileSystem.h"
 #include "SongWriter.h"
 #include "ToolCommandLine.h"
 
@@ -172,10 +173,14 @@ int main(int argc, char *argv[])
     if (!line.parse(arguments))
         return usageError(line.error());
     switch (line.command()) {
-    case ToolCommandLine::Command::Help:
-        return finishOutput(
-            print(stdout, ToolCommandLine::helpText(NativePath::programFolder() +
-                                                    QStringLiteral("/lyrmak-tool.1"))));
+    case ToolCommandLine::Command::Help: {
+        // A build has the man page beside the tool, where only its path finds
+        // it; an install puts it where man finds it by name.
+        QString manPage = NativePath::programFolder() + QStringLiteral("/lyrmak-tool.1");
+        if (!PosixFileSystem().isRegularFile(manPage))
+            manPage.clear();
+        return finishOutput(print(stdout, ToolCommandLine::helpText(manPage)));
+    }
     case ToolCommandLine::Command::Version:
         return finishOutput(print(stdout, ToolCommandLine::versionText()));
     case ToolCommandLine::Command::Check:

@@ -6,6 +6,8 @@
 #include <QCursor>
 #include <QLabel>
 #include <QScreen>
+#include <QStyle>
+#include <algorithm>
 
 namespace
 {
@@ -15,6 +17,8 @@ namespace
 // font, so the dialogs keep that size, and prefer IPA P Gothic, whose
 // metrics match the design's font; without it the desktop's family is used.
 constexpr int DesignFontPixels = 12;
+// The smallest text a label is shrunk to.
+constexpr int MinFontPixels = 7;
 const char DesignFontFamily[] = "IPAPGothic";
 
 const char DesignHeight[] = "designHeight";
@@ -39,6 +43,7 @@ void InfoDialog::showModal()
 {
     Form_Load();
     fitLabels();
+    readInScreenOrder();
     centreOnScreen();
     firstFocus()->setFocus(Qt::OtherFocusReason);
     exec();
@@ -75,17 +80,48 @@ void InfoDialog::chainTabOrder(const QList<QWidget *> &controls)
 }
 
 // A label whose text needs more lines than its design height holds grows
-// downwards instead of cutting the last line off: with a font other than the
-// design's, lines may be a little taller.
+// downwards, but only up to the next control below it; where even that room
+// is too small (a font other than the design's, with taller or wider
+// characters), its text gets smaller until it fits. A label never cuts off
+// its text or covers another control.
 void InfoDialog::fitLabels()
 {
-    for (QLabel *label : findChildren<QLabel *>()) {
+    const auto controls = findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    for (QLabel *label : findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
         const QVariant design = label->property(DesignHeight);
         if (!design.isValid() || !label->wordWrap())
             continue;
-        const int needed = label->heightForWidth(label->width());
-        label->resize(label->width(), qMax(design.toInt(), needed));
+        label->setFont(QFont()); // the dialog's, as at the last showing may have changed
+        const QRect r(label->pos(), QSize(label->width(), design.toInt()));
+        int room = height() - r.top();
+        for (const QWidget *other : controls) {
+            const QRect o = other->geometry();
+            if (other != label && o.top() >= r.bottom() && o.left() <= r.right() &&
+                o.right() >= r.left())
+                room = std::min(room, o.top() - r.top());
+        }
+        room = std::max(room, design.toInt());
+        QFont f = label->font();
+        while (label->heightForWidth(label->width()) > room && f.pixelSize() > MinFontPixels) {
+            f.setPixelSize(f.pixelSize() - 1);
+            label->setFont(f);
+        }
+        label->resize(label->width(),
+                      std::clamp(label->heightForWidth(label->width()), design.toInt(), room));
     }
+}
+
+void InfoDialog::readInScreenOrder()
+{
+    QList<QWidget *> controls = findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    std::stable_sort(controls.begin(), controls.end(), [](const QWidget *a, const QWidget *b) {
+        const QPoint p = a->pos(), q = b->pos();
+        return p.y() != q.y() ? p.y() < q.y() : p.x() < q.x();
+    });
+    // raise() moves a widget to the end of its parent's children; the
+    // controls never overlap, so nothing changes on screen.
+    for (QWidget *w : controls)
+        w->raise();
 }
 
 // On the screen the user works on: the one holding the active window, else
@@ -104,4 +140,39 @@ void InfoDialog::centreOnScreen()
     QRect r(QPoint(0, 0), size());
     r.moveCenter(screen->availableGeometry().center());
     setGeometry(r);
+    m_screenArea = screen->availableGeometry();
+    m_placedAt = r.topLeft();
+    m_frameCentred = false;
+}
+
+bool InfoDialog::event(QEvent *event)
+{
+    const bool done = QDialog::event(event);
+    // The window manager reports its frame only after it has framed the
+    // shown window, with a move or a resize.
+    const QEvent::Type t = event->type();
+    if ((t == QEvent::Move || t == QEvent::Resize || t == QEvent::Show ||
+         t == QEvent::WindowActivate) &&
+        !m_frameCentred && isVisible())
+        centreFrame();
+    return done;
+}
+
+void InfoDialog::centreFrame()
+{
+    const QRect frame = frameGeometry();
+    if (frame.size() == size())
+        return;
+    m_frameCentred = true;
+    // A dialog the user has already dragged elsewhere stays where it is.
+    const QPoint shift = geometry().topLeft() - m_placedAt;
+    const QPoint margins = geometry().topLeft() - frame.topLeft();
+    if (shift.manhattanLength() > margins.manhattanLength() + 2)
+        return;
+    QRect centred =
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frame.size(), m_screenArea);
+    centred.moveTopLeft(QPoint(std::max(centred.left(), m_screenArea.left()),
+                               std::max(centred.top(), m_screenArea.top())));
+    if (centred.topLeft() != frame.topLeft())
+        move(centred.topLeft());
 }

@@ -34,7 +34,20 @@ protected:
     // Closes the dialog; the modal showing then returns.
     void unload();
 
+    bool event(QEvent *event) override;
+
 private:
     void fitLabels();
+    // Screen readers take the controls in the order of the dialog's children:
+    // make it the order on screen, top to bottom and left to right. The Tab
+    // order is set on its own and stays.
+    void readInScreenOrder();
     void centreOnScreen();
+    // Once the window manager has framed the dialog: the whole frame, title
+    // bar included, in the middle of the screen.
+    void centreFrame();
+
+    QRect m_screenArea;
+    QPoint m_placedAt;
+    bool m_frameCentred = true;
 };
