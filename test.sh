@@ -18,7 +18,7 @@ echo "== ファジング (libFuzzer, ASan+UBSan, 各ターゲット約1分)"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 fuzz_seconds="${LYRMAK_FUZZ_SECONDS:-60}"
-for target in words frames filling htmlshape; do
+for target in words frames filling htmlshape midi musicxml; do
     work="build-fuzz/corpus/${target}"
     mkdir -p "${work}" build-fuzz/artifacts
     echo "-- fuzz_${target}: ${fuzz_seconds} 秒"

@@ -21,3 +21,5 @@ echo "== lyrmak-tool と tracery-grammar (bench/tool_vs_tracery.sh)"
 LYRMAK_TOOL=build/app/lyrmak-tool bench/tool_vs_tracery.sh
 echo "== くりかえし (bench/refrain_share.py)"
 python3 bench/refrain_share.py build/app/lyrmak-tool data
+echo "== メロディーに合わせる (bench/melody.sh)"
+LYRMAK_TOOL=build/app/lyrmak-tool bench/melody.sh

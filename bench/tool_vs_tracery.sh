@@ -9,9 +9,11 @@
 # mostly measure waiting for a processor.
 # LYRMAK_TOOL names a built tool to time; without it the tool is built in
 # LYRMAK_BUILD_DIR (default: the default preset's build folder).
+# LYRMAK_DATA_DIR names another data folder (default: the bundled data).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 count=100000
+data=${LYRMAK_DATA_DIR:-data}
 goal=50
 tool=${LYRMAK_TOOL:-}
 if [[ -z $tool ]]; then
@@ -25,13 +27,13 @@ fi
 
 # Wall time and CPU time of a tool, each the best of five runs: "WALL CPU".
 time_tool() {
-    python3 - "$1" "$count" <<'EOF'
+    python3 - "$1" "$count" "$data" <<'EOF'
 import resource, subprocess, sys, time
 wall = cpu = float("inf")
 for _ in range(5):
     before = resource.getrusage(resource.RUSAGE_CHILDREN)
     start = time.perf_counter()
-    subprocess.run([sys.argv[1], "write", "--count", sys.argv[2], "--seed", "1", "data"],
+    subprocess.run([sys.argv[1], "write", "--count", sys.argv[2], "--seed", "1", sys.argv[3]],
                    stdout=subprocess.DEVNULL, check=True)
     wall = min(wall, time.perf_counter() - start)
     after = resource.getrusage(resource.RUSAGE_CHILDREN)
@@ -50,7 +52,7 @@ for t in "${tools[@]}"; do
     printf '%s write --count %d: %.3f s, %.3f s of CPU\n' "$t" "$count" "$wall" "$cpu"
 done
 
-tracery=$(bench/tracery/run.sh data "$count")
+tracery=$(bench/tracery/run.sh "$data" "$count")
 echo "$tracery" | grep -v '^songs_per'
 tracery_rate=$(echo "$tracery" | sed -n 's/^songs_per_second=//p')
 tracery_cpu_rate=$(echo "$tracery" | sed -n 's/^songs_per_cpu_second=//p')

@@ -30,11 +30,13 @@ class RandomSource;
 // - Words without a known count never fill a line with a target while their
 //   list has counted words; a list without any counts as 0 morae. The
 //   reference is then rejection over the counted words.
-// - Held tags (refrains) in lines with targets are chosen first, jointly:
-//   every combination of their counts is weighed by its chance times the
-//   chance of each such line fitting; exact up to kMaxCombinations
-//   combinations, past that the later ones are drawn on their own line. A
-//   word that holds a held tag inside it counts as a word without a count.
+// - Held tags (refrains) in lines with targets are chosen first: the held
+//   tags that lines tie together, every combination of their counts weighed
+//   by its chance times the chance of each of those lines fitting (lines
+//   that cannot all fit: the least total miss first). Exact, except that a
+//   count overshooting one of its lines by more than 8 morae is not weighed,
+//   and past kMaxCombinations the last tags of a group are drawn on their
+//   own line. A word that holds a held tag counts as a word without a count.
 // - No repeats: a tag takes an unused word, weighed as above but with the
 //   chance of the rest counted over the whole lists (approximate: the rest
 //   also avoids used words). When no unused word can make the line fit, a
@@ -44,7 +46,7 @@ class RandomSource;
 //   two notes more easily than squeeze two onto one.
 // Lines without a target are drawn plainly. Lists whose words can make or
 // break a tag at a seam, or bring back their own tag, are filled by
-// FrameFiller as they are, targets aside (see usable()).
+// FrameFiller as they are, targets aside (see isUsable()).
 class MeterFitter
 {
 public:

@@ -2,7 +2,11 @@
 
 #include <QCoreApplication>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <memory>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -75,6 +79,48 @@ QString NativePath::display(QStringView text)
         if (isKeptByte(out, i))
             out[i] = QChar::ReplacementCharacter;
     return out;
+}
+
+QString NativePath::absolute(const QString &path)
+{
+    if (path.isEmpty() || path.startsWith(QLatin1Char('/')))
+        return path;
+    const std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
+    if (!cwd)
+        return path;
+    QString folder = fromNative(cwd.get());
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder + path;
+}
+
+QString NativePath::canonical(const QString &path)
+{
+    if (path.isEmpty())
+        return {};
+    char real[PATH_MAX];
+    return ::realpath(toNative(path).constData(), real) ? fromNative(real) : QString();
+}
+
+bool NativePath::isFile(const QString &path)
+{
+    struct stat st = {};
+    return !path.isEmpty() && ::stat(toNative(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+QUrl NativePath::fileUrl(const QString &path)
+{
+    QUrl url;
+    url.setScheme(QStringLiteral("file"));
+    url.setPath(QString::fromLatin1(toNative(path).toPercentEncoding("/")), QUrl::TolerantMode);
+    return url;
+}
+
+QString NativePath::localFile(const QUrl &url)
+{
+    if (!url.isLocalFile())
+        return {};
+    return fromNative(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
 }
 
 QString NativePath::programFolder()

@@ -8,7 +8,11 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins qt6-wayland qt6-translations-l10n
           fonts-ipafont-gothic fonts-noto-cjk
           libmecab-dev mecab-ipadic-utf8 libsmf-dev libzip-dev)
+# pkg-config finds libsmf and libzip for the build.
+packages+=(pkg-config)
 if [[ "${1:-run}" == test ]]; then
+    # Scores written to a melody are opened in a real MuseScore.
+    packages+=(musescore3)
     packages+=(clang-format libbenchmark-dev clang libclang-rt-14-dev xvfb xauth x11-utils
                libxcb1-dev bc python3 imagemagick desktop-file-utils man-db weston kakasi
                mecab mecab-ipadic-utf8)

@@ -47,4 +47,13 @@ sleep 0.3
 xdotool key w
 shot web "関連のURLにアクセスする"
 kill "$pid"
+
+# The score written to the example melody, as MuseScore 3 renders it.
+work=$(mktemp -d)
+"${LYRMAK_APP_DIR:-build/app}/lyrmak-tool" write --seed 1 --melody data/sakura.musicxml \
+    --score "$work/score.musicxml" >/dev/null 2>&1
+QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work" mscore3 -r 110 -o "$work/score.png" \
+    "$work/score.musicxml" >/dev/null 2>&1
+convert "$work/score-1.png" -trim -bordercolor white -border 24 +repage "$out/melody.png"
+rm -rf "$work"
 echo "スクリーンショットを $out に保存しました"

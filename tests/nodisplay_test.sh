@@ -44,7 +44,7 @@ answers() { # answers NAME EXPECTED_FIRST_LINE ARGS...
 }
 answers "--version" "lyrmak (ミルトナ) 7.0" --version
 answers "--help after another argument" "使い方: lyrmak [--help | --version]" -x --help
-if env -u DISPLAY -u WAYLAND_DISPLAY "$app/lyrmak" --help >/dev/full 2>/dev/null; then
+if env -u DISPLAY -u WAYLAND_DISPLAY timeout 5 "$app/lyrmak" --help >/dev/full 2>/dev/null; then
     echo "FAIL --help into a full disk: status 0" >&2
     failed=1
 fi

@@ -1,12 +1,17 @@
 #include "FakeHelpLauncher.h"
+#include "HelpInstance.h"
 #include "Lyrmak.h"
+#include "NativePath.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <cstdio>
+#include <sys/stat.h>
 
 class tst_HelpCall : public QObject
 {
@@ -49,29 +54,44 @@ void tst_HelpCall::oneViewerPerFile_data()
 {
     QTest::addColumn<int>("signal");
     QTest::addColumn<bool>("secondStays");
-    QTest::newRow("running") << 0 << false;
-    QTest::newRow("stopped") << int(SIGSTOP) << false;
-    QTest::newRow("killed") << int(SIGKILL) << true;
+    QTest::addColumn<QByteArray>("folder"); // where LYRMAK.HLP is, in the temporary folder
+    QTest::newRow("running") << 0 << false << QByteArray(".");
+    QTest::newRow("stopped") << int(SIGSTOP) << false << QByteArray(".");
+    QTest::newRow("killed") << int(SIGKILL) << true << QByteArray(".");
+    QTest::newRow("running, folder not UTF-8") << 0 << false << QByteArray("caf\xe9");
 }
 
 void tst_HelpCall::oneViewerPerFile()
 {
     QFETCH(int, signal);
     QFETCH(bool, secondStays);
-    QTemporaryDir runtime, folder;
-    const QString help = folder.filePath(QStringLiteral("LYRMAK.HLP"));
-    QFile file(help);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("<html><h2>A</h2></html>") > 0);
-    file.close();
+    QFETCH(QByteArray, folder);
+    QTemporaryDir runtime, root;
+    const QByteArray dir = QFile::encodeName(root.path()) + '/' + folder;
+    const QByteArray help = dir + "/LYRMAK.HLP";
+    ::mkdir(dir.constData(), 0700);
+    // QTemporaryDir removes only what Qt can name.
+    const auto cleanUp = qScopeGuard([&] {
+        ::unlink(help.constData());
+        ::rmdir(dir.constData());
+    });
+    FILE *file = ::fopen(help.constData(), "w");
+    QVERIFY(file && ::fputs("<html><h2>A</h2></html>", file) >= 0);
+    ::fclose(file);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     const QString viewer = QStringLiteral(LYRMAK_APP_DIR "/lyrmak-help");
-    const QStringList args{QStringLiteral("--contents"), QStringLiteral("--"), help};
+    // Through the shell, so that the path reaches the viewer as bytes.
+    QByteArray octal;
+    for (const char c : help)
+        octal += '\\' + QByteArray::number(uchar(c), 8);
+    const QStringList args{"-c", "exec \"$0\" --contents -- \"$(printf \"$1\")\"", viewer,
+                           QString::fromLatin1(octal)};
     QProcess first, second;
     first.setProcessEnvironment(env);
     second.setProcessEnvironment(env);
-    first.start(viewer, args);
+    first.start(QStringLiteral("/bin/sh"), args);
     // Its lock and its socket show that it holds the file.
     QTRY_COMPARE_WITH_TIMEOUT(QDir(runtime.path()).entryList(QDir::System | QDir::Files).size(), 2,
                               10000);
@@ -79,7 +99,11 @@ void tst_HelpCall::oneViewerPerFile()
         ::kill(pid_t(first.processId()), signal);
     if (signal == SIGKILL)
         QVERIFY(first.waitForFinished(5000));
-    second.start(viewer, args);
+    // The viewer holds this very file, not one with its odd bytes replaced.
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    if (!signal)
+        QCOMPARE(HelpInstance(NativePath::fromNative(help)).claim(), HelpInstance::Role::Elsewhere);
+    second.start(QStringLiteral("/bin/sh"), args);
     QCOMPARE(!second.waitForFinished(secondStays ? 1500 : 10000), secondStays);
     QCOMPARE(second.exitCode(), 0);
     for (QProcess *p : {&first, &second}) {

@@ -4,16 +4,19 @@
 #include "HelpInstance.h"
 #include "HelpWindow.h"
 #include "HtmlShape.h"
+#include "NativePath.h"
 #include "TextCodec.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QBuffer>
 #include <QFile>
 #include <QGlyphRun>
 #include <QImage>
 #include <QLineEdit>
 #include <QPainterPath>
 #include <QRawFont>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSet>
@@ -120,6 +123,8 @@ private slots:
     void window();
     void bundledHelp();
     void secondStartHandsOver();
+    void oddBytesInThePath_data();
+    void oddBytesInThePath();
     void links_data();
     void links();
     void resources_data();
@@ -238,6 +243,80 @@ void tst_HelpViewer::secondStartHandsOver()
     QCOMPARE(HelpInstance(makeFile(otherDir, "<html></html>")).claim(), HelpInstance::Role::Viewer);
     first.reset();
     QCOMPARE(HelpInstance(file).claim(), HelpInstance::Role::Viewer);
+}
+
+// A folder whose name is not UTF-8: the help, its pages and pictures open
+// by the very bytes, the problem page shows the path, and a name that
+// differs only in such a byte is another file with a viewer of its own.
+void tst_HelpViewer::oddBytesInThePath_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("other");
+    QTest::newRow("UTF-8") << QByteArray("café") << QByteArray("cafè");
+    QTest::newRow("Latin-1") << QByteArray("caf\xe9") << QByteArray("caf\xe8");
+    QTest::newRow("cut UTF-8, then ASCII") << QByteArray("\xe3\x81"
+                                                         "a")
+                                           << QByteArray("\xe3\x82"
+                                                         "a");
+}
+
+void tst_HelpViewer::oddBytesInThePath()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, other);
+    QTemporaryDir root;
+    const auto put = [](const QString &path, const QByteArray &bytes) {
+        FILE *f = ::fopen(NativePath::toNative(path).constData(), "wb");
+        QVERIFY(f &&
+                ::fwrite(bytes.constData(), 1, size_t(bytes.size()), f) == size_t(bytes.size()));
+        ::fclose(f);
+    };
+    // QTemporaryDir removes only what Qt can name: these go by their bytes.
+    const auto cleanUp = qScopeGuard([&] {
+        for (const QByteArray &n : {other, name}) {
+            const QByteArray folder = QFile::encodeName(root.path()) + '/' + n;
+            for (const char *file : {"/LYRMAK.HLP", "/page.html", "/pic.png"})
+                ::unlink(folder + file);
+            ::rmdir(folder.constData());
+        }
+    });
+    QString help;
+    for (const QByteArray &n : {other, name}) {
+        const QString folder = root.path() + '/' + NativePath::fromNative(n);
+        QCOMPARE(::mkdir(NativePath::toNative(folder).constData(), 0700), 0);
+        help = folder + QStringLiteral("/LYRMAK.HLP");
+        put(help,
+            "<html><h2>A</h2><p><a href=\"page.html\">link</a><img src=\"pic.png\"></p></html>");
+        put(folder + QStringLiteral("/page.html"), "<html><p>page</p></html>");
+        QByteArray png;
+        QBuffer buffer(&png);
+        QImage(3, 2, QImage::Format_RGB32).save(&buffer, "PNG");
+        put(folder + QStringLiteral("/pic.png"), png);
+    }
+    const QString folder = root.path() + '/' + NativePath::fromNative(name);
+
+    HelpWindow w;
+    w.open(help);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.contentsList()->topLevelItemCount(), 1);
+    auto *view = static_cast<HelpBrowser *>(w.textView());
+    QCOMPARE(
+        view->loadResource(QTextDocument::ImageResource, QUrl("pic.png")).value<QImage>().size(),
+        QSize(3, 2));
+    QTextCursor at(view->document());
+    at.setPosition(2);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(at).center());
+    QCOMPARE(NativePath::localFile(view->source()), folder + QStringLiteral("/page.html"));
+
+    const QString gone = folder + QStringLiteral("/GONE.HLP");
+    w.open(gone);
+    QVERIFY(w.textView()->toPlainText().contains(NativePath::display(gone)));
+
+    HelpInstance mine(help);
+    QCOMPARE(mine.claim(), HelpInstance::Role::Viewer);
+    const QString otherHelp = root.path() + '/' + NativePath::fromNative(other) + "/LYRMAK.HLP";
+    QCOMPARE(HelpInstance(otherHelp).claim(), HelpInstance::Role::Viewer);
 }
 
 // A click on each link: pages of the help's own folder open in the viewer

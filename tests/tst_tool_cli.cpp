@@ -3,6 +3,7 @@
 #include "FolderFileSystem.h"
 #include "LyricEngine.h"
 #include "MecabReadingSource.h"
+#include "MelodyFile.h"
 #include "SeededRandom.h"
 #include "SongWriter.h"
 
@@ -69,6 +70,7 @@ private slots:
     void seeds();
     void runs_data();
     void runs();
+    void melody();
     void utf8_data();
     void utf8();
     void folderNotUtf8();
@@ -222,6 +224,16 @@ void tst_ToolCli::runs_data()
                "エラー 1件、警告 1件\n"
         << 1 << "";
     QTest::newRow("quiet: the error only") << L{"check", "-q", "DIR"} << error << 1 << "";
+    QTest::newRow("part without a melody")
+        << L{"write", "--part", "2"} << "" << 2 << "「--melody」と一緒に使います";
+    QTest::newRow("a melody is one song")
+        << L{"write", "--melody", "m.mid", "-n", "2"} << "" << 2 << "一緒には使えません";
+    QTest::newRow("part 0") << L{"write", "--melody", "m.mid", "--part", "0"} << "" << 2
+                            << "1 以上の整数";
+    QTest::newRow("no melody file") << L{"write", "--melody", "/no/such.mid", kBundled} << "" << 1
+                                    << "/no/such.mid: ファイルが見つかりません";
+    QTest::newRow("an endless melody") << L{"write", "--melody", "/dev/zero", kBundled} << "" << 1
+                                       << "/dev/zero: 通常のファイルではありません";
     QTest::newRow("help") << L{"write", "--help"} << "使い方: lyrmak-tool check…" << 0 << "";
     QTest::newRow("version") << L{"--version"} << "lyrmak-tool (ミルトナ) 7.0\n" << 0 << "";
 }
@@ -250,6 +262,47 @@ void tst_ToolCli::runs()
         QCOMPARE(r.err, QString());
     else
         QVERIFY2(r.err.startsWith("lyrmak-tool: ") && r.err.contains(err), qPrintable(r.err));
+}
+
+// Lines go onto phrases in order, each filled to its phrase's length where
+// the words allow, the frame is filled again for the phrases left, and the
+// score carries each line's morae under its notes: a mora too many shares
+// the last note.
+void tst_ToolCli::melody()
+{
+    Folder folder(QStringLiteral("Gi と Noが\r\nAdVt\r\n@\r\n"));
+    QFile no(folder.dir.filePath("No.dat"));
+    QVERIFY(no.open(QIODevice::WriteOnly));
+    no.write(QStringEncoder("CP932").encode(QStringLiteral("の\r\nのの\r\nののの\r\n")));
+    no.close();
+    QString notes;
+    for (const int count : {6, 3, 4})
+        notes += QStringLiteral("<note><pitch><step>C</step><octave>4</octave></pitch>"
+                                "<duration>1</duration></note>")
+                     .repeated(count) +
+                 QStringLiteral("<note><rest/><duration>1</duration></note>");
+    QFile m(folder.dir.filePath("m.musicxml"));
+    QVERIFY(m.open(QIODevice::WriteOnly));
+    m.write(QStringLiteral("<score-partwise><part id=\"P1\"><measure><attributes><divisions>1"
+                           "</divisions><time><beats>16</beats><beat-type>4</beat-type></time>"
+                           "</attributes>%1</measure></part></score-partwise>")
+                .arg(notes)
+                .toUtf8());
+    m.close();
+    const Run r =
+        tool({"write", "--melody", m.fileName(), "--score", folder.dir.filePath("s.mxl"), "DIR"},
+             folder.dir.path());
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out, "\nぎ と のののが\nあどぶて\n\nぎ と のが\n");
+    QCOMPARE(r.err,
+             "lyrmak-tool: 2行目「あどぶて」: 音符 3 に 4 拍あるので、最後の音で 2 拍を歌います\n");
+    MelodyFile score;
+    QVERIFY2(score.read(folder.dir.filePath("s.mxl"), 1), qPrintable(score.error()));
+    QStringList lyrics;
+    for (const QList<Melody::Place> &p : score.melody().phrases())
+        for (const Melody::Place &at : p)
+            lyrics.append(score.melody().measures[at.measure].events[at.event].lyric);
+    QCOMPARE(lyrics.join(u' '), "ぎ と の の の が あ ど ぶて ぎ と の が");
 }
 
 // Songs are encoded with a fast way for wide characters: every kind of

@@ -20,14 +20,14 @@ SongWriter::SongWriter(const QString &folder, std::optional<quint64> seed, Outpu
 
 bool SongWriter::load()
 {
-    m_echoed.keep(m_sounds != Sounds::Off);
-    m_engine.setReadingSource(&m_readings, m_sounds == Sounds::Off
-                                               ? LyricEngine::ReadingNeed::WhenMeters
-                                               : LyricEngine::ReadingNeed::Always);
+    const bool sounds = m_sounds != Sounds::Off || m_needSounds;
+    m_echoed.keep(sounds);
+    m_engine.setReadingSource(&m_readings, sounds ? LyricEngine::ReadingNeed::Always
+                                                  : LyricEngine::ReadingNeed::WhenMeters);
     m_engine.Form_Load();
     if (m_engine.unloaded() || m_window.unloaded())
         return false;
-    if (m_sounds == Sounds::Off) {
+    if (!sounds) {
         m_window.setSink([this](const QString &piece) { take(piece); });
         return true;
     }
@@ -80,6 +80,48 @@ bool SongWriter::finish()
         flush();
     m_buffer.resize(0);
     return !m_failed;
+}
+
+SongWriter::Filling SongWriter::fill(bool newSong, std::optional<qsizetype> frame,
+                                     const LineTargets &targets)
+{
+    if (m_engine.data().Frames.isEmpty())
+        return {};
+    // The sound engine takes every command right after the first, on the
+    // same draws.
+    if (newSong) {
+        // The frame is drawn as New lyrics draws it.
+        const qsizetype n =
+            frame ? *frame : FrameFiller::pickIndex(m_echoed.next(), m_engine.data().Frames.size());
+        if (!frame)
+            m_echoed.echo().next();
+        m_engine.setCurFrame(n);
+        m_soundEngine.setCurFrame(n);
+    }
+    const qsizetype n = m_engine.CurFrame();
+    const QString &text = m_engine.data().Frames.at(n);
+    // Line i of the frame is piece i + 1 of its split; the empty ones take
+    // no target.
+    const QList<QStringView> pieces = QStringView(text).split(u"\r\n");
+    qsizetype sung = 0;
+    for (qsizetype i = 1; i < pieces.size(); ++i)
+        sung += pieces[i].isEmpty() ? 0 : 1;
+    const QList<int> perLine = LyricEngine::lineTargets(text, targets(sung));
+    Filling f;
+    f.text = m_engine.RndWordInMeter(n, perLine);
+    f.sound = m_soundEngine.RndWordInMeter(n, perLine);
+    return f;
+}
+
+void SongWriter::write(const Filling &song)
+{
+    if (m_sounds == Sounds::Off) {
+        take(song.text);
+        return;
+    }
+    takeWithSound(song.text, song.sound);
+    if (!m_lineText.isEmpty())
+        endLine(false);
 }
 
 void SongWriter::take(const QString &piece)

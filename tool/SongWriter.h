@@ -54,6 +54,23 @@ public:
     // Writes out what is still held back; false when the output failed.
     bool finish();
 
+    // The sound of each filling is worked out even when it is not shown
+    // (a melody needs the syllables). Set before load().
+    void needSounds() { m_needSounds = true; }
+    // Targets in morae for the non-empty lines of a frame that has `lines`
+    // of them, in order.
+    using LineTargets = std::function<QList<int>(qsizetype lines)>;
+    // One filling of a song (CR LF line ends) and its sound, the same
+    // filling in readings; not written out. A new song starts on `frame`
+    // when given, else on a drawn frame; each non-empty line is filled to
+    // its target.
+    struct Filling {
+        QString text, sound;
+    };
+    Filling fill(bool newSong, std::optional<qsizetype> frame, const LineTargets &targets);
+    // Writes a song made of fillings as writeSong() writes its own.
+    void write(const Filling &song);
+
     // `text` in UTF-8 with each CR LF written as LF.
     static void appendUtf8WithLf(QStringView text, QByteArray &out);
 
@@ -81,4 +98,5 @@ private:
     QByteArray m_buffer;       // written out in blocks, not filling by filling
     bool m_failed = false;     // the output refused bytes
     bool m_atLineStart = true; // the last byte written was a line break
+    bool m_needSounds = false;
 };

@@ -48,7 +48,11 @@ bool ToolCommandLine::parse(const QStringList &arguments)
                                    QStringLiteral("I"));
     const QCommandLineOption readings(QStringLiteral("readings"), QString());
     const QCommandLineOption morae(QStringLiteral("morae"), QString(), QStringLiteral("N,N,..."));
-    const QList<QCommandLineOption> writeOptions{count, append, seed, frame, readings, morae};
+    const QCommandLineOption melody(QStringLiteral("melody"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption part(QStringLiteral("part"), QString(), QStringLiteral("N"));
+    const QCommandLineOption score(QStringLiteral("score"), QString(), QStringLiteral("OUT"));
+    const QList<QCommandLineOption> writeOptions{count, append, seed, frame, readings,
+                                                 morae, melody, part, score};
 
     // "--readings" takes a value only when it is written with "=".
     QStringList args = arguments;
@@ -64,7 +68,8 @@ bool ToolCommandLine::parse(const QStringList &arguments)
     }
 
     QCommandLineParser parser;
-    parser.addOptions({help, version, quiet, count, append, seed, frame, readings, morae});
+    parser.addOptions(
+        {help, version, quiet, count, append, seed, frame, readings, morae, melody, part, score});
     if (!parser.parse(args)) {
         if (!parser.unknownOptionNames().isEmpty())
             return fail(QStringLiteral("不明なオプション「%1」です")
@@ -139,8 +144,8 @@ bool ToolCommandLine::parse(const QStringList &arguments)
     }
     if (parser.isSet(morae)) {
         const QString text = parser.value(morae);
-        for (const QString &part : text.split(QLatin1Char(','))) {
-            const std::optional<quint64> n = wholeNumber(part);
+        for (const QString &piece : text.split(QLatin1Char(','))) {
+            const std::optional<quint64> n = wholeNumber(piece);
             if (!n || *n < 1 || *n > 99)
                 return fail(QStringLiteral("「--morae」の値「%1」は、1 から 99 までの整数を"
                                            "コンマで区切って指定してください")
@@ -150,6 +155,40 @@ bool ToolCommandLine::parse(const QStringList &arguments)
     }
     m_count = countValue.value_or(1);
     m_appends = appendValue.value_or(0);
+    return parseMelody(parser, melody, part, score);
+}
+
+bool ToolCommandLine::parseMelody(const QCommandLineParser &parser,
+                                  const QCommandLineOption &melody, const QCommandLineOption &part,
+                                  const QCommandLineOption &score)
+{
+    if (!parser.isSet(melody)) {
+        for (const QCommandLineOption &o : {part, score})
+            if (parser.isSet(o))
+                return fail(QStringLiteral("オプション「--%1」は「--melody」と一緒に使います")
+                                .arg(o.names().constLast()));
+        return true;
+    }
+    // One song to one melody: the melody says how long it is and how long
+    // each line.
+    for (const char *o : {"count", "append", "morae"})
+        if (parser.isSet(QLatin1String(o)))
+            return fail(QStringLiteral("オプション「--%1」は「--melody」と一緒には使えません")
+                            .arg(QLatin1String(o)));
+    m_melody = parser.value(melody);
+    if (m_melody.isEmpty())
+        return fail(QStringLiteral("「--melody」のファイル名が空です"));
+    if (parser.isSet(part)) {
+        const QString text = parser.value(part);
+        const std::optional<quint64> n = wholeNumber(text);
+        if (!n || *n < 1 || *n > 999)
+            return fail(
+                QStringLiteral("「--part」の値「%1」は 1 以上の整数で指定してください").arg(text));
+        m_part = int(*n);
+    }
+    m_score = parser.value(score);
+    if (parser.isSet(score) && m_score.isEmpty())
+        return fail(QStringLiteral("「--score」のファイル名が空です"));
     return true;
 }
 
@@ -159,6 +198,8 @@ QString ToolCommandLine::helpText(const QString &manPage)
                "使い方: lyrmak-tool check [--quiet] [フォルダー]\n"
                "        lyrmak-tool write [--count N] [--append K] [--seed S] [--frame I] "
                "[--readings[=kana]] [--morae N,N,...] [フォルダー]\n"
+               "        lyrmak-tool write --melody FILE [--part N] [--score OUT] [--seed S] "
+               "[--frame I] [--readings[=kana]] [フォルダー]\n"
                "\n"
                "ミルトナのデータファイルを調べたり、歌詞を端末に書き出したりします。\n"
                "フォルダーを省くと、lyrmak-tool のあるフォルダー（ミルトナのプログラムの\n"
@@ -184,6 +225,12 @@ QString ToolCommandLine::helpText(const QString &manPage)
                "なら、さらにタブと読みも書きます\n"
                "      --morae N,N,...  空でない行の拍数を順に指定します（ファイルの「'!拍」に\n"
                "                     代わります）。その行数のフレームだけを使います\n"
+               "      --melody FILE  メロディー（MIDI、MusicXML、.mxl）に合わせて書きます。\n"
+               "                     休符で区切ったフレーズの音符の数が、1行の拍の数です\n"
+               "      --part N       N 番目のパート（MIDI では音符のあるトラック）を使います\n"
+               "                     （既定は 1）\n"
+               "      --score OUT    歌詞を音符の下に付けた楽譜を OUT に書きます（MusicXML。\n"
+               "                     名前が .mxl で終わるときは圧縮した MusicXML）\n"
                "\n"
                "共通のオプション:\n"
                "  -h, --help         この説明を表示します\n"
@@ -191,7 +238,7 @@ QString ToolCommandLine::helpText(const QString &manPage)
                "\n"
                "終了ステータス:\n"
                "  0  成功（check: ミルトナが起動できないような問題はない）\n"
-               "  1  check: エラーがある  write: データを読めない、または書き出せない\n"
+               "  1  check: エラーがある  write: データやメロディーを読めない、または書き出せない\n"
                "  2  使い方の誤り\n"
                "\n"
                "\n"

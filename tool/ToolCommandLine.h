@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -26,6 +27,10 @@ public:
     const QList<int> &morae() const { return m_morae; }
     // --readings: 1 for the counts of morae, 2 with the readings too (=kana).
     int readings() const { return m_readings; }
+    // write --melody FILE [--part N] [--score OUT]; empty when not given.
+    const QString &melody() const { return m_melody; }
+    int part() const { return m_part; }
+    const QString &score() const { return m_score; }
     const QString &error() const { return m_error; }
 
     // `manPage` is the man page beside the tool, shown as "man -l" form;
@@ -35,6 +40,8 @@ public:
 
 private:
     bool fail(const QString &message);
+    bool parseMelody(const QCommandLineParser &parser, const QCommandLineOption &melody,
+                     const QCommandLineOption &part, const QCommandLineOption &score);
 
     Command m_command = Command::Help;
     QString m_folder;
@@ -45,5 +52,8 @@ private:
     std::optional<quint64> m_frame;
     QList<int> m_morae;
     int m_readings = 0;
+    QString m_melody;
+    int m_part = 1;
+    QString m_score;
     QString m_error;
 };

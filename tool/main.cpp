@@ -3,12 +3,16 @@
 #include "AppInfo.h"
 #include "DataChecker.h"
 #include "FileError.h"
+#include "MelodyFile.h"
+#include "MelodySong.h"
 #include "NativePath.h"
 #include "PosixFileSystem.h"
+#include "ScoreWriter.h"
 #include "SongWriter.h"
 #include "ToolCommandLine.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <new>
@@ -97,11 +101,46 @@ int runCheck(const ToolCommandLine &line, const QString &folder)
     return finishOutput(print(stdout, report), errors ? Failure : Success);
 }
 
+// One song onto the phrases of a melody; the score with the lyrics under
+// the notes when asked for.
+int runMelody(SongWriter &writer, const ToolCommandLine &line, const MelodyFile &file,
+              std::optional<qsizetype> frame)
+{
+    QList<qsizetype> phrases;
+    for (const QList<Melody::Place> &p : file.melody().phrases())
+        phrases.append(p.size());
+    const MelodySong::Result song = MelodySong::write(writer, phrases, frame);
+    writer.write(song.song);
+    const bool written = writer.finish();
+    for (const QString &note : song.notes)
+        printError(note);
+    if (!line.score().isEmpty()) {
+        // The title the file gives, else its name.
+        const QString title = file.melody().title.isEmpty()
+                                  ? QFileInfo(line.melody()).completeBaseName()
+                                  : file.melody().title;
+        ScoreWriter score(file.melody(), song.syllables, title);
+        if (!score.save(line.score())) {
+            printError(score.error());
+            return finishOutput(written, Failure);
+        }
+    }
+    return finishOutput(written);
+}
+
 int runWrite(const ToolCommandLine &line, const QString &folder)
 {
+    // A melody that cannot be read is said before the data is loaded.
+    MelodyFile melody;
+    if (!line.melody().isEmpty() && !melody.read(line.melody(), line.part())) {
+        printError(melody.error());
+        return Failure;
+    }
     SongWriter writer(folder, line.seed(), [](QByteArrayView bytes) {
         return std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
     });
+    if (!line.melody().isEmpty())
+        writer.needSounds();
     writer.setSounds(line.readings() == 2   ? SongWriter::Sounds::Kana
                      : line.readings() == 1 ? SongWriter::Sounds::Morae
                                             : SongWriter::Sounds::Off);
@@ -129,6 +168,8 @@ int runWrite(const ToolCommandLine &line, const QString &folder)
                                   .arg(*line.frame()));
         frame = qsizetype(*line.frame());
     }
+    if (!line.melody().isEmpty())
+        return runMelody(writer, line, melody, frame);
     if (!line.morae().isEmpty()) {
         QStringList shown;
         for (const int n : line.morae())

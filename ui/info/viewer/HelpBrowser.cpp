@@ -2,10 +2,10 @@
 
 #include "HelpFile.h"
 #include "HtmlShape.h"
+#include "NativePath.h"
 #include "PosixTextReader.h"
 
 #include <QEvent>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QIcon>
@@ -48,8 +48,8 @@ void HelpBrowser::changeEvent(QEvent *event)
 
 void HelpBrowser::setHelpFile(const QString &helpFile)
 {
-    const QString real = QFileInfo(helpFile).canonicalFilePath();
-    m_folder = real.isEmpty() ? QString() : QFileInfo(real).absolutePath();
+    const QString real = NativePath::canonical(helpFile);
+    m_folder = real.isEmpty() ? QString() : real.left(qMax(real.lastIndexOf(QLatin1Char('/')), 1));
 }
 
 QString HelpBrowser::fileInFolder(const QUrl &url) const
@@ -58,10 +58,9 @@ QString HelpBrowser::fileInFolder(const QUrl &url) const
     if (m_folder.isEmpty() || !full.isLocalFile())
         return {};
     // Canonical on both sides, so that neither "../" nor a link leads out.
-    const QFileInfo info(full.toLocalFile());
-    const QString real = info.canonicalFilePath();
+    const QString real = NativePath::canonical(NativePath::localFile(full));
     const QString inside = m_folder.endsWith(QLatin1Char('/')) ? m_folder : m_folder + '/';
-    if (!real.startsWith(inside) || !QFileInfo(real).isFile())
+    if (!real.startsWith(inside) || !NativePath::isFile(real))
         return {};
     return real;
 }

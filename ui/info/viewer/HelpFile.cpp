@@ -1,6 +1,7 @@
 #include "HelpFile.h"
 
 #include "HtmlShape.h"
+#include "NativePath.h"
 #include "PosixTextReader.h"
 #include "TextCodec.h"
 
@@ -103,7 +104,7 @@ QString HelpFile::problemPage(Status status, const QString &path, const QString 
         QStringLiteral("<html><body style=\"font-size: 11pt\"><h2>ヘルプを表示できません</h2><p>") +
         what.toHtmlEscaped() + QStringLiteral("</p>");
     if (!path.isEmpty())
-        page += QStringLiteral("<p>ファイル: <code>") + path.toHtmlEscaped() +
+        page += QStringLiteral("<p>ファイル: <code>") + NativePath::display(path).toHtmlEscaped() +
                 QStringLiteral("</code></p>");
     page += QStringLiteral("<p>") + advice.toHtmlEscaped() + QStringLiteral("</p></body></html>");
     return page;

@@ -1,8 +1,9 @@
 #include "HelpInstance.h"
 
+#include "NativePath.h"
+
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -22,11 +23,12 @@ constexpr int RetryMs = 50;
 // user and each help file has a viewer of its own.
 QString serverName(const QString &helpFile)
 {
-    const QFileInfo info(helpFile);
-    const QString canonical = info.canonicalFilePath();
-    const QString key = canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+    const QString canonical = NativePath::canonical(helpFile);
+    const QString key = canonical.isEmpty() ? NativePath::absolute(helpFile) : canonical;
     const QByteArray hash =
-        QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+        QCryptographicHash::hash(NativePath::toNative(key), QCryptographicHash::Sha256)
+            .toHex()
+            .left(16);
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();

@@ -3,6 +3,7 @@
 #include "AppIcon.h"
 #include "HelpBrowser.h"
 #include "HelpFile.h"
+#include "NativePath.h"
 #include "UrlOpener.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -214,7 +215,7 @@ void HelpWindow::open(const QString &path)
     }
     // Loaded through its file URL so that history starts at the top of the
     // document; the name does not end in .html, so say what it holds.
-    m_source = QUrl::fromLocalFile(path);
+    m_source = NativePath::fileUrl(path);
     m_text->setSource(m_source, QTextDocument::HtmlResource);
     m_contents->show();
     m_toolBar->show();
@@ -242,7 +243,7 @@ void HelpWindow::followLink(const QUrl &link)
         file.isEmpty() ? HelpFile::Status::Missing : HelpFile::check(file);
     // A page too large to show still opens: the viewer explains it in place.
     if (status == HelpFile::Status::Ok || status == HelpFile::Status::TooComplex) {
-        QUrl page = QUrl::fromLocalFile(file);
+        QUrl page = NativePath::fileUrl(file);
         page.setFragment(url.fragment());
         m_text->setSource(page, QTextDocument::HtmlResource);
         return;

@@ -2,11 +2,11 @@
 #include "DesktopSession.h"
 #include "HelpInstance.h"
 #include "HelpWindow.h"
+#include "NativePath.h"
 #include "QtJapanese.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFileInfo>
 
 // lyrmak-help [--contents] [--] FILE
 // Shows the help file FILE; --contents opens it on its contents list.
@@ -30,9 +30,12 @@ int main(int argc, char *argv[])
     parser.addOption(contents);
     parser.addPositionalArgument(QStringLiteral("file"), QString());
     // A bad command line still gets a window that says what is missing.
-    parser.parse(QApplication::arguments());
-    const QString name = parser.positionalArguments().value(0);
-    const QString file = name.isEmpty() ? QString() : QFileInfo(name).absoluteFilePath();
+    // Taken from argv as bytes: a path need not be UTF-8.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << NativePath::fromNative(argv[i]);
+    parser.parse(arguments);
+    const QString file = NativePath::absolute(parser.positionalArguments().value(0));
 
     // Claimed before the file is read: whatever reading it does, a second
     // start for the same file comes here and not to a second window.
