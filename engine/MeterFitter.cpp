@@ -8,12 +8,6 @@
 #include <limits>
 #include <numeric>
 
-struct MeterFitter::Line {
-    int target = 0; // 0: none
-    int fixed = -1; // morae of the fixed text; -1 when unknown
-    QList<Slot> tags;
-};
-
 namespace
 {
 
@@ -475,10 +469,11 @@ QString MeterFitter::fillLine(QStringView text, const Line &line, Song &song,
     return fillSlotsTo(text, tags, target, suffix, used, song, random);
 }
 
-void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &random) const
+MeterFitter::HeldPlan MeterFitter::planHeld(const QList<Line> &lines, Song &song) const
 {
+    HeldPlan plan;
     // The held tags not yet drawn that stand in lines with targets.
-    QList<HeldTag> held;
+    QList<HeldTag> &held = plan.held;
     for (const Line &line : lines) {
         if (line.target <= 0 || line.fixed < 0)
             continue;
@@ -497,7 +492,7 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
         }
     }
     if (held.isEmpty())
-        return;
+        return plan;
     // A count that overshoots a line by more than kSlack is never weighed:
     // fewer combinations, and only lines far off their target lose choice.
     constexpr int kSlack = 8;
@@ -603,7 +598,6 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
                     group[root(h)] = first;
             }
     }
-    QList<int> value(held.size(), 0);
     for (int g = 0; g < int(held.size()); ++g) {
         if (root(g) != g)
             continue;
@@ -618,7 +612,29 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
         for (const LineFit &f : fits)
             if (std::any_of(members.begin(), members.end(), [&](int h) { return f.copies[h] > 0; }))
                 tied << &f;
-        chooseCounts(held, members, combinations, tied, value, random);
+        plan.groups.emplace_back();
+        weighCounts(held, members, combinations, tied, plan.groups.back());
+    }
+    return plan;
+}
+
+void MeterFitter::chooseHeld(const HeldPlan &plan, Song &song, RandomSource &random) const
+{
+    const QList<HeldTag> &held = plan.held;
+    QList<int> value(held.size(), 0);
+    for (const HeldPlan::Group &group : plan.groups) {
+        // The first combination whose running sum passes the draw.
+        const double x = random.next() * group.total;
+        const auto combinations = qsizetype(group.weights.size());
+        qsizetype chosen = std::min<qsizetype>(
+            std::upper_bound(group.ends.begin(), group.ends.end(), x) - group.ends.begin(),
+            combinations - 1);
+        while (chosen > 0 && group.weights[size_t(chosen)] == 0.0)
+            --chosen;
+        for (const int h : group.members) {
+            value[h] = held[h].counts[chosen % held[h].counts.size()];
+            chosen /= held[h].counts.size();
+        }
     }
     for (int h = 0; h < int(held.size()); ++h) {
         int used = 0;
@@ -627,34 +643,73 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
     }
 }
 
+MeterFitter::FramePlan &MeterFitter::planFor(const QString &frame, const QStringList &lineReadings,
+                                             const QList<int> &targets) const
+{
+    std::unique_ptr<FramePlan> &slot = m_plans[frame.constData()];
+    if (slot && slot->frame == frame && slot->targets == targets && slot->readings == lineReadings)
+        return *slot;
+    if (m_plans.size() > 4096) { // data that keeps changing: start afresh
+        m_plans.clear();
+        return planFor(frame, lineReadings, targets);
+    }
+    slot = std::make_unique<FramePlan>();
+    FramePlan &plan = *slot;
+    plan.frame = frame;
+    plan.readings = lineReadings;
+    plan.targets = targets;
+    plan.pieces = QStringView(plan.frame).split(u"\r\n");
+    for (qsizetype i = 0; i < plan.pieces.size(); ++i) {
+        Line line;
+        line.tags = tagsIn(plan.pieces[i], -1);
+        // Piece 0 comes before the frame's first line break: no line of its own.
+        line.target = i > 0 ? targets.value(i - 1) : 0;
+        if (line.target > 0) {
+            if (lineReadings.isEmpty())
+                line.fixed = fixedMorae(plan.pieces[i]);
+            else if (!lineReadings.value(i - 1).isNull())
+                line.fixed = fixedMorae(lineReadings[i - 1]);
+        }
+        if (line.target > 0 && line.fixed >= 0)
+            for (const Slot &s : line.tags)
+                if (s.digit && !plan.heldSlots.contains(std::pair(s.category, s.digit)))
+                    plan.heldSlots << std::pair(s.category, s.digit);
+        plan.lines << line;
+    }
+    return plan;
+}
+
+// The held plan depends on the song only through which of the frame's held
+// tags are settled, and their counts.
+const MeterFitter::HeldPlan &MeterFitter::heldPlanFor(FramePlan &plan, Song &song) const
+{
+    std::vector<int> key;
+    key.reserve(size_t(plan.heldSlots.size()));
+    for (const auto &[k, digit] : plan.heldSlots)
+        key.push_back(song.held(k, digit) ? song.heldMorae(k, digit) : -2);
+    for (const auto &[settled, held] : plan.heldPlans)
+        if (settled == key)
+            return held;
+    if (plan.heldPlans.size() >= 64)
+        plan.heldPlans.clear();
+    plan.heldPlans.emplace_back(std::move(key), planHeld(plan.lines, song));
+    return plan.heldPlans.back().second;
+}
+
 QString MeterFitter::fill(const QString &frame, const QStringList &lineReadings,
                           const QList<int> &targets, SongState &state, RandomSource &random) const
 {
     if (!m_usable)
         return m_plain.fill(frame, random, state);
     Song song(*this, state);
-    const QList<QStringView> pieces = QStringView(frame).split(u"\r\n");
-    QList<Line> lines;
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        Line line;
-        line.tags = tagsIn(pieces[i], -1);
-        // Piece 0 comes before the frame's first line break: no line of its own.
-        line.target = i > 0 ? targets.value(i - 1) : 0;
-        if (line.target > 0) {
-            if (lineReadings.isEmpty())
-                line.fixed = fixedMorae(pieces[i]);
-            else if (!lineReadings.value(i - 1).isNull())
-                line.fixed = fixedMorae(lineReadings[i - 1]);
-        }
-        lines << line;
-    }
-    chooseHeld(lines, song, random);
+    FramePlan &plan = planFor(frame, lineReadings, targets);
+    chooseHeld(heldPlanFor(plan, song), song, random);
     QString out;
     out.reserve(frame.size() * 2);
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
+    for (qsizetype i = 0; i < plan.pieces.size(); ++i) {
         if (i > 0)
             out += u"\r\n";
-        out += fillLine(pieces[i], lines[i], song, random);
+        out += fillLine(plan.pieces[i], plan.lines[i], song, random);
     }
     return out;
 }
@@ -693,16 +748,18 @@ MeterFitter::Reach MeterFitter::reach(const QString &line, const QString &readin
     return r;
 }
 
-void MeterFitter::chooseCounts(const QList<HeldTag> &held, const QList<int> &members,
-                               qsizetype combinations, const QList<const LineFit *> &fits,
-                               QList<int> &value, RandomSource &random) const
+void MeterFitter::weighCounts(const QList<HeldTag> &held, const QList<int> &members,
+                              qsizetype combinations, const QList<const LineFit *> &fits,
+                              HeldPlan::Group &group) const
 {
+    QList<int> value(held.size(), 0);
     // Every combination of counts: the least missing first (a line that
     // cannot fit counts its distance to the nearest count it can reach, and
     // reaching above it a little more, as for one line), then by chance.
     // The lines' other tags are followed up to kCap only when some
     // combination must miss.
-    std::vector<double> weights(size_t(combinations), 0.0);
+    std::vector<double> &weights = group.weights;
+    weights.assign(size_t(combinations), 0.0);
     std::vector<int> misses(size_t(combinations), 0);
     std::vector<Poly> far(size_t(fits.size()));
     std::vector<std::vector<int>> nearest(size_t(fits.size()));
@@ -768,20 +825,14 @@ void MeterFitter::chooseCounts(const QList<HeldTag> &held, const QList<int> &mem
         weigh(true);
     }
     const int least = *std::min_element(misses.begin(), misses.end());
+    group.members = members;
+    group.ends.resize(size_t(combinations));
     double total = 0.0;
-    for (qsizetype c = 0; c < combinations; ++c)
+    for (qsizetype c = 0; c < combinations; ++c) {
         if (misses[size_t(c)] != least)
             weights[size_t(c)] = 0.0;
-        else
-            total += weights[size_t(c)];
-    const double x = random.next() * total;
-    qsizetype chosen = 0;
-    for (double before = 0.0; chosen + 1 < combinations; ++chosen) {
-        if (weights[size_t(chosen)] > 0.0 && before + weights[size_t(chosen)] > x)
-            break;
-        before += weights[size_t(chosen)];
+        total += weights[size_t(c)];
+        group.ends[size_t(c)] = total;
     }
-    while (chosen > 0 && weights[size_t(chosen)] == 0.0)
-        --chosen;
-    decode(chosen);
+    group.total = total;
 }

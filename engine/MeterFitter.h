@@ -7,7 +7,9 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 class RandomSource;
@@ -105,7 +107,11 @@ private:
         bool measurable = false;
         Poly poly; // P, up to kCap
     };
-    struct Line;
+    struct Line {
+        int target = 0; // 0: none
+        int fixed = -1; // morae of the fixed text; -1 when unknown
+        QList<Slot> tags;
+    };
     class Song;
     // What the fitter noted about the song it last filled (see Song).
     struct Notes {
@@ -129,7 +135,36 @@ private:
         Poly others;           // what they can make, up to rest
     };
 
+    // The weighed combinations of held counts for one frame and one state of
+    // the song's held words: the same whatever the draws.
+    struct HeldPlan {
+        struct Group {
+            QList<int> members;
+            std::vector<double> weights; // by combination, zero unless least missing
+            std::vector<double> ends;    // running sums of weights
+            double total = 0.0;
+        };
+        QList<HeldTag> held;
+        std::vector<Group> groups;
+    };
+    // What a frame's text, readings and targets settle, worked out once.
+    struct FramePlan {
+        QString frame;
+        QStringList readings;
+        QList<int> targets;
+        QList<QStringView> pieces; // of frame
+        QList<Line> lines;
+        QList<std::pair<int, int>> heldSlots; // (category, digit) in lines with targets
+        std::vector<std::pair<std::vector<int>, HeldPlan>> heldPlans;
+    };
+
     QList<Slot> tagsIn(QStringView text, int after) const;
+    FramePlan &planFor(const QString &frame, const QStringList &lineReadings,
+                       const QList<int> &targets) const;
+    const HeldPlan &heldPlanFor(FramePlan &plan, Song &song) const;
+    HeldPlan planHeld(const QList<Line> &lines, Song &song) const;
+    void weighCounts(const QList<HeldTag> &held, const QList<int> &members, qsizetype combinations,
+                     const QList<const LineFit *> &fits, HeldPlan::Group &group) const;
     static Poly times(const Poly &a, const Poly &b, int upTo);
     Poly productOf(const QList<int> &categories, const Poly &rest, int upTo) const;
     qsizetype plainIndex(int k, Song &song, RandomSource &random) const;
@@ -141,10 +176,7 @@ private:
                         const std::vector<Poly> &suffix, int &used, Song &song,
                         RandomSource &random) const;
     void markUsed(int k, qsizetype index, Song &song) const;
-    void chooseHeld(QList<Line> &lines, Song &song, RandomSource &random) const;
-    void chooseCounts(const QList<HeldTag> &held, const QList<int> &members, qsizetype combinations,
-                      const QList<const LineFit *> &fits, QList<int> &value,
-                      RandomSource &random) const;
+    void chooseHeld(const HeldPlan &plan, Song &song, RandomSource &random) const;
     QString fillLine(QStringView text, const Line &line, Song &song, RandomSource &random) const;
     QString heldOrDraw(const Slot &slot, int &morae, Song &song, RandomSource &random) const;
 
@@ -154,4 +186,7 @@ private:
     bool m_usable = false;
     std::array<Category, 5> m_categories;
     mutable Notes m_notes;
+    // By the frame text's address; each plan keeps its text, so an address
+    // stands for one text while its plan lives.
+    mutable std::unordered_map<const QChar *, std::unique_ptr<FramePlan>> m_plans;
 };
