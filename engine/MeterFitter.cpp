@@ -92,6 +92,7 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
                     c.signatures.append({w.morae, inner, productOf(inner, Poly{1.0}, kCap), {}});
                     sig = c.signatures.end() - 1;
                 }
+                w.place = sig->words.size();
                 sig->words << i;
                 w.signature = int(sig - c.signatures.begin());
             }
@@ -185,7 +186,11 @@ MeterFitter::Poly MeterFitter::productOf(const QList<int> &categories, const Pol
 class MeterFitter::Song
 {
 public:
-    Song(const MeterFitter &fitter, SongState &state) : m_fitter(fitter), m_state(state) {}
+    Song(const MeterFitter &fitter, SongState &state) : m_fitter(fitter), m_state(state)
+    {
+        for (int k = 0; k < 5; ++k)
+            catchUp(k);
+    }
 
     const QString *held(int k, int digit) const { return m_state.held(k, digit); }
     // The held word's count; -1 when unknown.
@@ -201,7 +206,6 @@ public:
         m_fitter.m_notes.held[size_t(k * 10 + digit)] = {text, morae};
     }
     qsizetype usedCount(int k) const { return m_state.usedCount(k); }
-    bool isUsed(int k, qsizetype i) const { return m_state.isUsed(k, i); }
     qsizetype nthUnused(int k, qsizetype n) const
     {
         return m_state.nthUnused(k, n, m_fitter.m_lists[k].Words.size());
@@ -210,30 +214,54 @@ public:
     {
         if (m_state.isUsed(k, i))
             return;
-        std::vector<qsizetype> &by = bySignature(k);
+        Notes &notes = m_fitter.m_notes;
         m_state.markUsed(k, i, m_fitter.m_lists[k].Words.size());
+        std::vector<qsizetype> &used = notes.used[size_t(k)];
+        used.insert(std::lower_bound(used.begin(), used.end(), i), i);
         if (const int g = m_fitter.m_categories[k].words[i].signature; g >= 0)
-            ++by[size_t(g)];
-        m_fitter.m_notes.seen[size_t(k)] = m_state.usedCount(k);
+            ++notes.bySignature[size_t(k)][size_t(g)];
+        notes.seen[size_t(k)] = m_state.usedCount(k);
     }
-    qsizetype usedIn(int k, int signature) { return bySignature(k)[size_t(signature)]; }
+    qsizetype usedIn(int k, int signature) const
+    {
+        return m_fitter.m_notes.bySignature[size_t(k)][size_t(signature)];
+    }
+    // The pick-th word of a signature not yet used, -1 when there is none.
+    qsizetype unusedOf(int k, int signature, qsizetype pick) const
+    {
+        const Category &c = m_fitter.m_categories[k];
+        for (const qsizetype i : m_fitter.m_notes.used[size_t(k)])
+            if (c.words[i].signature == signature && c.words[i].place <= pick)
+                ++pick;
+        const QList<qsizetype> &words = c.signatures[signature].words;
+        return pick < words.size() ? words[pick] : -1;
+    }
 
 private:
-    std::vector<qsizetype> &bySignature(int k)
+    // Notes kept from an earlier fill stand while every word they list is
+    // still used and the song has used no others.
+    void catchUp(int k)
     {
         Notes &notes = m_fitter.m_notes;
+        std::vector<qsizetype> &used = notes.used[size_t(k)];
         std::vector<qsizetype> &by = notes.bySignature[size_t(k)];
         const Category &c = m_fitter.m_categories[k];
-        if (notes.seen[size_t(k)] != m_state.usedCount(k) ||
-            by.size() != size_t(c.signatures.size())) {
-            by.assign(size_t(c.signatures.size()), 0);
-            if (m_state.usedCount(k) > 0)
-                for (qsizetype i = 0; i < c.words.size(); ++i)
-                    if (c.words[i].signature >= 0 && m_state.isUsed(k, i))
+        const qsizetype count = m_state.usedCount(k);
+        if (notes.seen[size_t(k)] == count && qsizetype(used.size()) == count &&
+            by.size() == size_t(c.signatures.size()) &&
+            std::all_of(used.begin(), used.end(),
+                        [&](qsizetype i) { return m_state.isUsed(k, i); }))
+            return;
+        by.assign(size_t(c.signatures.size()), 0);
+        used.clear();
+        if (count > 0)
+            for (qsizetype i = 0; i < c.words.size(); ++i)
+                if (m_state.isUsed(k, i)) {
+                    used.push_back(i);
+                    if (c.words[i].signature >= 0)
                         ++by[size_t(c.words[i].signature)];
-            notes.seen[size_t(k)] = m_state.usedCount(k);
-        }
-        return by;
+                }
+        notes.seen[size_t(k)] = count;
     }
 
     const MeterFitter &m_fitter;
@@ -345,12 +373,7 @@ QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, 
     const Signature &sig = c.signatures[g];
     qsizetype pick =
         FrameFiller::pickIndex(std::clamp((x - before) / weights[g], 0.0, 1.0), available(g));
-    qsizetype index = -1;
-    for (const qsizetype i : sig.words)
-        if ((!avoid || !song.isUsed(k, i)) && pick-- == 0) {
-            index = i;
-            break;
-        }
+    qsizetype index = !avoid ? sig.words.value(pick, -1) : song.unusedOf(k, int(g), pick);
     if (index < 0) // notes out of step with the song: any word of the signature
         index = sig.words[FrameFiller::pickIndex((x - before) / weights[g], sig.words.size())];
     markUsed(k, index, song);

@@ -94,6 +94,7 @@ private:
         int morae = -1; // own morae; -1 when unknown (or holding a held tag)
         QList<Slot> inner;
         int signature = -1;
+        qsizetype place = -1; // in its signature's words
     };
     struct Signature {
         int morae;
@@ -121,6 +122,7 @@ private:
         };
         std::array<Held, 50> held;
         std::array<std::vector<qsizetype>, 5> bySignature;
+        std::array<std::vector<qsizetype>, 5> used; // indices, ascending
         std::array<qsizetype, 5> seen{};
     };
     struct HeldTag {
