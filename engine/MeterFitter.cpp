@@ -437,9 +437,22 @@ QString MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int 
     return out;
 }
 
-QString MeterFitter::fillLine(QStringView text, const Line &line, Song &song,
-                              RandomSource &random) const
+// The plan depends on the song only through the line's held tags: which are
+// settled, and their counts.
+const MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
 {
+    std::vector<int> settled;
+    for (const Slot &s : line.tags)
+        if (s.digit)
+            settled.push_back(song.held(s.category, s.digit) ? song.heldMorae(s.category, s.digit)
+                                                             : -2);
+    for (const LinePlan &p : line.plans)
+        if (p.settled == settled)
+            return p;
+    if (line.plans.size() >= 64)
+        line.plans.clear();
+    LinePlan &plan = line.plans.emplace_back();
+    plan.settled = std::move(settled);
     int target = line.target - line.fixed;
     QList<int> plain;
     for (const Slot &s : line.tags) {
@@ -452,44 +465,56 @@ QString MeterFitter::fillLine(QStringView text, const Line &line, Song &song,
         else
             plain << s.category; // drawn on this line as a plain tag
     }
-    const bool measured = line.target > 0 && line.fixed >= 0 &&
-                          std::all_of(line.tags.begin(), line.tags.end(), [&](const Slot &s) {
-                              return !s.digit || !song.held(s.category, s.digit) ||
-                                     song.heldMorae(s.category, s.digit) >= 0;
-                          });
-    QString out;
-    if (!measured) {
-        qsizetype from = 0;
-        for (const Slot &s : line.tags) {
-            out += text.sliced(from, s.pos - from);
-            int m = -1;
-            out += heldOrDraw(s, m, song, random);
-            from = s.pos + (s.digit ? 3 : 2);
-        }
-        out += text.sliced(from);
-        return out;
-    }
+    plan.measured = line.target > 0 && line.fixed >= 0 &&
+                    std::all_of(line.tags.begin(), line.tags.end(), [&](const Slot &s) {
+                        return !s.digit || !song.held(s.category, s.digit) ||
+                               song.heldMorae(s.category, s.digit) >= 0;
+                    });
+    if (!plan.measured)
+        return plan;
     // A held tag first met on this line is drawn like a plain one and then held.
-    QList<Slot> tags = line.tags;
-    for (Slot &s : tags)
+    plan.tags = line.tags;
+    for (Slot &s : plan.tags)
         if (s.digit && !song.held(s.category, s.digit))
             s.digit = -s.digit;
-    std::vector<Poly> suffix;
     if (target >= 0)
-        suffix = suffixes(tags, target, Poly{1.0});
-    if (target < 0 || suffix.front()[size_t(target)] == 0.0) {
+        plan.suffix = suffixes(plan.tags, target, Poly{1.0});
+    if (target < 0 || plan.suffix.front()[size_t(target)] == 0.0) {
         const Poly all = productOf(plain, Poly{1.0}, kCap);
         int best = -1;
         for (int t = 0; t <= kCap; ++t)
             if (all[t] > 0.0 && (best < 0 || std::abs(t - target) < std::abs(best - target)))
                 best = t;
-        if (best < 0)
-            return fillLine(text, Line{0, -1, line.tags}, song, random);
         target = best;
-        suffix = suffixes(tags, target, Poly{1.0});
+        plan.suffix = best < 0 ? std::vector<Poly>() : suffixes(plan.tags, target, Poly{1.0});
     }
+    plan.target = target;
+    return plan;
+}
+
+void MeterFitter::fillPlainly(QStringView text, const QList<Slot> &tags, Song &song,
+                              RandomSource &random, QString &out) const
+{
+    qsizetype from = 0;
+    for (const Slot &s : tags) {
+        out += text.sliced(from, s.pos - from);
+        int m = -1;
+        out += heldOrDraw(s, m, song, random);
+        from = s.pos + (s.digit ? 3 : 2);
+    }
+    out += text.sliced(from);
+}
+
+void MeterFitter::fillLine(QStringView text, Line &line, Song &song, RandomSource &random,
+                           QString &out) const
+{
+    if (line.target <= 0 || line.fixed < 0)
+        return fillPlainly(text, line.tags, song, random, out);
+    const LinePlan &plan = linePlanFor(line, song);
+    if (!plan.measured || plan.target < 0)
+        return fillPlainly(text, line.tags, song, random, out);
     int used = 0;
-    return fillSlotsTo(text, tags, target, suffix, used, song, random);
+    out += fillSlotsTo(text, plan.tags, plan.target, plan.suffix, used, song, random);
 }
 
 MeterFitter::HeldPlan MeterFitter::planHeld(const QList<Line> &lines, Song &song) const
@@ -732,7 +757,7 @@ QString MeterFitter::fill(const QString &frame, const QStringList &lineReadings,
     for (qsizetype i = 0; i < plan.pieces.size(); ++i) {
         if (i > 0)
             out += u"\r\n";
-        out += fillLine(plan.pieces[i], plan.lines[i], song, random);
+        fillLine(plan.pieces[i], plan.lines[i], song, random, out);
     }
     return out;
 }

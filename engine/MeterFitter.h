@@ -108,10 +108,19 @@ private:
         bool measurable = false;
         Poly poly; // P, up to kCap
     };
+    // How a line with a target fills, for one state of its held tags.
+    struct LinePlan {
+        std::vector<int> settled; // per held tag: its count, -2 while not held
+        bool measured = false;
+        QList<Slot> tags; // held tags first met on the line: digit negated
+        int target = -1;  // -1: no count reachable
+        std::vector<Poly> suffix;
+    };
     struct Line {
         int target = 0; // 0: none
         int fixed = -1; // morae of the fixed text; -1 when unknown
         QList<Slot> tags;
+        std::vector<LinePlan> plans;
     };
     class Song;
     // What the fitter noted about the song it last filled (see Song).
@@ -179,7 +188,11 @@ private:
                         RandomSource &random) const;
     void markUsed(int k, qsizetype index, Song &song) const;
     void chooseHeld(const HeldPlan &plan, Song &song, RandomSource &random) const;
-    QString fillLine(QStringView text, const Line &line, Song &song, RandomSource &random) const;
+    const LinePlan &linePlanFor(Line &line, Song &song) const;
+    void fillLine(QStringView text, Line &line, Song &song, RandomSource &random,
+                  QString &out) const;
+    void fillPlainly(QStringView text, const QList<Slot> &tags, Song &song, RandomSource &random,
+                     QString &out) const;
     QString heldOrDraw(const Slot &slot, int &morae, Song &song, RandomSource &random) const;
 
     const std::array<WordList, 5> &m_lists;
