@@ -321,14 +321,14 @@ QString MeterFitter::heldOrDraw(const Slot &slot, int &morae, Song &song,
     return *song.held(slot.category, slot.digit);
 }
 
-QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
-                                RandomSource &random) const
+void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
+                             RandomSource &random, QString &out) const
 {
     const Category &c = m_categories[k];
     used = 0;
     int unknown = -1;
     if (!c.measurable)
-        return expand(k, plainIndex(k, song, random), unknown, song, random);
+        return void(out += expand(k, plainIndex(k, song, random), unknown, song, random));
     auto completions = [&](const Signature &g) {
         double sum = 0.0;
         for (int u = 0; g.morae + u <= target; ++u) {
@@ -358,7 +358,7 @@ QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, 
             break;
     }
     if (total <= 0.0)
-        return expand(k, plainIndex(k, song, random), unknown, song, random);
+        return void(out += expand(k, plainIndex(k, song, random), unknown, song, random));
 
     // One draw picks the signature, and what is left of it the word.
     const double x = random.next() * total;
@@ -380,13 +380,11 @@ QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, 
     used = sig.morae;
     const QList<Slot> &inner = c.words[index].inner;
     if (inner.isEmpty())
-        return m_lists[k].Words[index];
+        return void(out += m_lists[k].Words[index]);
     int innerUsed = 0;
-    const QString text =
-        fillSlotsTo(m_lists[k].Words[index], inner, target - sig.morae,
-                    suffixes(inner, target - sig.morae, rest), innerUsed, song, random);
+    fillSlotsTo(m_lists[k].Words[index], inner, target - sig.morae,
+                suffixes(inner, target - sig.morae, rest), innerUsed, song, random, out);
     used += innerUsed;
-    return text;
 }
 
 // suffix[i]: what the plain tags from i on, then `rest`, can make.
@@ -403,11 +401,10 @@ std::vector<MeterFitter::Poly> MeterFitter::suffixes(const QList<Slot> &tags, in
     return suffix;
 }
 
-QString MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
-                                 const std::vector<Poly> &suffix, int &used, Song &song,
-                                 RandomSource &random) const
+void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
+                              const std::vector<Poly> &suffix, int &used, Song &song,
+                              RandomSource &random, QString &out) const
 {
-    QString out;
     qsizetype from = 0;
     int left = target;
     for (qsizetype i = 0; i < tags.size(); ++i) {
@@ -426,15 +423,15 @@ QString MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int 
             continue;
         }
         int u = 0;
-        const QString piece = fittedFill(s.category, left, suffix[size_t(i) + 1], u, song, random);
+        const qsizetype start = out.size();
+        fittedFill(s.category, left, suffix[size_t(i) + 1], u, song, random, out);
         if (s.digit < 0)
-            song.hold(s.category, -s.digit, piece, m_categories[s.category].measurable ? u : -1);
-        out += piece;
+            song.hold(s.category, -s.digit, out.sliced(start),
+                      m_categories[s.category].measurable ? u : -1);
         left -= u;
     }
     used = target - left;
     out += text.sliced(from);
-    return out;
 }
 
 // The plan depends on the song only through the line's held tags: which are
@@ -514,7 +511,7 @@ void MeterFitter::fillLine(QStringView text, Line &line, Song &song, RandomSourc
     if (!plan.measured || plan.target < 0)
         return fillPlainly(text, line.tags, song, random, out);
     int used = 0;
-    out += fillSlotsTo(text, plan.tags, plan.target, plan.suffix, used, song, random);
+    fillSlotsTo(text, plan.tags, plan.target, plan.suffix, used, song, random, out);
 }
 
 MeterFitter::HeldPlan MeterFitter::planHeld(const QList<Line> &lines, Song &song) const
@@ -686,7 +683,8 @@ void MeterFitter::chooseHeld(const HeldPlan &plan, Song &song, RandomSource &ran
     }
     for (int h = 0; h < int(held.size()); ++h) {
         int used = 0;
-        const QString text = fittedFill(held[h].category, value[h], Poly{1.0}, used, song, random);
+        QString text;
+        fittedFill(held[h].category, value[h], Poly{1.0}, used, song, random, text);
         song.hold(held[h].category, held[h].digit, text, used);
     }
 }

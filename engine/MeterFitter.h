@@ -180,12 +180,12 @@ private:
     Poly productOf(const QList<int> &categories, const Poly &rest, int upTo) const;
     qsizetype plainIndex(int k, Song &song, RandomSource &random) const;
     QString expand(int k, qsizetype index, int &morae, Song &song, RandomSource &random) const;
-    QString fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
-                       RandomSource &random) const;
+    void fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
+                    RandomSource &random, QString &out) const;
     std::vector<Poly> suffixes(const QList<Slot> &tags, int target, const Poly &rest) const;
-    QString fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
-                        const std::vector<Poly> &suffix, int &used, Song &song,
-                        RandomSource &random) const;
+    void fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
+                     const std::vector<Poly> &suffix, int &used, Song &song, RandomSource &random,
+                     QString &out) const;
     void markUsed(int k, qsizetype index, Song &song) const;
     void chooseHeld(const HeldPlan &plan, Song &song, RandomSource &random) const;
     const LinePlan &linePlanFor(Line &line, Song &song) const;
