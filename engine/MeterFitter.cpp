@@ -322,7 +322,7 @@ QString MeterFitter::heldOrDraw(const Slot &slot, int &morae, Song &song,
 }
 
 void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
-                             RandomSource &random, QString &out) const
+                             RandomSource &random, QString &out, std::vector<double> *memo) const
 {
     const Category &c = m_categories[k];
     used = 0;
@@ -343,6 +343,13 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
         return std::max<qsizetype>(0, c.signatures[g].words.size() -
                                           (avoid ? song.usedIn(k, int(g)) : 0));
     };
+    // The completions depend on the target and the rest only: a line's plan
+    // keeps them.
+    if (memo && memo->empty()) {
+        memo->reserve(size_t(c.signatures.size()));
+        for (const Signature &g : c.signatures)
+            memo->push_back(completions(g));
+    }
     QVarLengthArray<double, 64> weights(c.signatures.size());
     double total = 0.0;
     for (int pass = 0; pass < 2 && total == 0.0; ++pass) {
@@ -350,7 +357,7 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
             avoid = false; // the target before no repeats
         total = 0.0;
         for (qsizetype g = 0; g < c.signatures.size(); ++g) {
-            const double w = completions(c.signatures[g]);
+            const double w = memo ? (*memo)[size_t(g)] : completions(c.signatures[g]);
             weights[g] = w > 0.0 ? w * double(available(g)) : 0.0;
             total += weights[g];
         }
@@ -403,8 +410,10 @@ std::vector<MeterFitter::Poly> MeterFitter::suffixes(const QList<Slot> &tags, in
 
 void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
                               const std::vector<Poly> &suffix, int &used, Song &song,
-                              RandomSource &random, QString &out) const
+                              RandomSource &random, QString &out, Memo *memo) const
 {
+    if (memo && memo->empty())
+        memo->resize(size_t(tags.size()) * size_t(target + 1));
     qsizetype from = 0;
     int left = target;
     for (qsizetype i = 0; i < tags.size(); ++i) {
@@ -424,7 +433,9 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
         }
         int u = 0;
         const qsizetype start = out.size();
-        fittedFill(s.category, left, suffix[size_t(i) + 1], u, song, random, out);
+        fittedFill(s.category, left, suffix[size_t(i) + 1], u, song, random, out,
+                   memo && left >= 0 ? &(*memo)[size_t(i) * size_t(target + 1) + size_t(left)]
+                                     : nullptr);
         if (s.digit < 0)
             song.hold(s.category, -s.digit, out.sliced(start),
                       m_categories[s.category].measurable ? u : -1);
@@ -436,14 +447,14 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
 
 // The plan depends on the song only through the line's held tags: which are
 // settled, and their counts.
-const MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
+MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
 {
     std::vector<int> settled;
     for (const Slot &s : line.tags)
         if (s.digit)
             settled.push_back(song.held(s.category, s.digit) ? song.heldMorae(s.category, s.digit)
                                                              : -2);
-    for (const LinePlan &p : line.plans)
+    for (LinePlan &p : line.plans)
         if (p.settled == settled)
             return p;
     if (line.plans.size() >= 64)
@@ -507,11 +518,12 @@ void MeterFitter::fillLine(QStringView text, Line &line, Song &song, RandomSourc
 {
     if (line.target <= 0 || line.fixed < 0)
         return fillPlainly(text, line.tags, song, random, out);
-    const LinePlan &plan = linePlanFor(line, song);
+    LinePlan &plan = linePlanFor(line, song);
     if (!plan.measured || plan.target < 0)
         return fillPlainly(text, line.tags, song, random, out);
     int used = 0;
-    fillSlotsTo(text, plan.tags, plan.target, plan.suffix, used, song, random, out);
+    fillSlotsTo(text, plan.tags, plan.target, plan.suffix, used, song, random, out,
+                &plan.completions);
 }
 
 MeterFitter::HeldPlan MeterFitter::planHeld(const QList<Line> &lines, Song &song) const

@@ -85,6 +85,8 @@ public:
 
 private:
     using Poly = std::vector<double>;
+    // Per tag and morae left, a chance per signature; empty until needed.
+    using Memo = std::vector<std::vector<double>>;
     struct Slot {
         qsizetype pos;
         int category;
@@ -115,6 +117,7 @@ private:
         QList<Slot> tags; // held tags first met on the line: digit negated
         int target = -1;  // -1: no count reachable
         std::vector<Poly> suffix;
+        Memo completions; // by tag and morae left, of each signature
     };
     struct Line {
         int target = 0; // 0: none
@@ -181,14 +184,14 @@ private:
     qsizetype plainIndex(int k, Song &song, RandomSource &random) const;
     QString expand(int k, qsizetype index, int &morae, Song &song, RandomSource &random) const;
     void fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
-                    RandomSource &random, QString &out) const;
+                    RandomSource &random, QString &out, std::vector<double> *memo = nullptr) const;
     std::vector<Poly> suffixes(const QList<Slot> &tags, int target, const Poly &rest) const;
     void fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
                      const std::vector<Poly> &suffix, int &used, Song &song, RandomSource &random,
-                     QString &out) const;
+                     QString &out, Memo *memo = nullptr) const;
     void markUsed(int k, qsizetype index, Song &song) const;
     void chooseHeld(const HeldPlan &plan, Song &song, RandomSource &random) const;
-    const LinePlan &linePlanFor(Line &line, Song &song) const;
+    LinePlan &linePlanFor(Line &line, Song &song) const;
     void fillLine(QStringView text, Line &line, Song &song, RandomSource &random,
                   QString &out) const;
     void fillPlainly(QStringView text, const QList<Slot> &tags, Song &song, RandomSource &random,
