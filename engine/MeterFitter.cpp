@@ -418,7 +418,8 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
     int left = target;
     for (qsizetype i = 0; i < tags.size(); ++i) {
         const Slot &s = tags[i];
-        out += text.sliced(from, s.pos - from);
+        if (s.pos > from)
+            out += text.sliced(from, s.pos - from);
         from = s.pos + (s.digit ? 3 : 2);
         if (s.digit > 0) {
             int m = -1;
@@ -449,18 +450,18 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
 // settled, and their counts.
 MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
 {
-    std::vector<int> settled;
+    QVarLengthArray<int, 16> settled;
     for (const Slot &s : line.tags)
         if (s.digit)
-            settled.push_back(song.held(s.category, s.digit) ? song.heldMorae(s.category, s.digit)
-                                                             : -2);
+            settled.append(song.held(s.category, s.digit) ? song.heldMorae(s.category, s.digit)
+                                                          : -2);
     for (LinePlan &p : line.plans)
-        if (p.settled == settled)
+        if (std::equal(p.settled.begin(), p.settled.end(), settled.begin(), settled.end()))
             return p;
     if (line.plans.size() >= 64)
         line.plans.clear();
     LinePlan &plan = line.plans.emplace_back();
-    plan.settled = std::move(settled);
+    plan.settled.assign(settled.begin(), settled.end());
     int target = line.target - line.fixed;
     QList<int> plain;
     for (const Slot &s : line.tags) {
@@ -505,7 +506,8 @@ void MeterFitter::fillPlainly(QStringView text, const QList<Slot> &tags, Song &s
 {
     qsizetype from = 0;
     for (const Slot &s : tags) {
-        out += text.sliced(from, s.pos - from);
+        if (s.pos > from)
+            out += text.sliced(from, s.pos - from);
         int m = -1;
         out += heldOrDraw(s, m, song, random);
         from = s.pos + (s.digit ? 3 : 2);
@@ -763,12 +765,13 @@ QString MeterFitter::fill(const QString &frame, const QStringList &lineReadings,
     FramePlan &plan = planFor(frame, lineReadings, targets);
     chooseHeld(heldPlanFor(plan, song), song, random);
     QString out;
-    out.reserve(frame.size() * 2);
+    out.reserve(std::max(frame.size() * 2, plan.longest));
     for (qsizetype i = 0; i < plan.pieces.size(); ++i) {
         if (i > 0)
-            out += u"\r\n";
+            out += QStringView(u"\r\n");
         fillLine(plan.pieces[i], plan.lines[i], song, random, out);
     }
+    plan.longest = std::max(plan.longest, out.size());
     return out;
 }
 

@@ -167,6 +167,7 @@ private:
         QStringList readings;
         QList<int> targets;
         QList<QStringView> pieces; // of frame
+        qsizetype longest = 0;     // filled text so far, to make room at once
         QList<Line> lines;
         QList<std::pair<int, int>> heldSlots; // (category, digit) in lines with targets
         std::vector<std::pair<std::vector<int>, HeldPlan>> heldPlans;
