@@ -706,8 +706,13 @@ void MeterFitter::chooseHeld(const HeldPlan &plan, Song &song, RandomSource &ran
 MeterFitter::FramePlan &MeterFitter::planFor(const QString &frame, const QStringList &lineReadings,
                                              const QList<int> &targets) const
 {
+    // Shared copies of what the plan keeps are equal without comparing.
+    const auto same = [](const auto &a, const auto &b) {
+        return (a.size() == b.size() && a.constData() == b.constData()) || a == b;
+    };
     std::unique_ptr<FramePlan> &slot = m_plans[frame.constData()];
-    if (slot && slot->frame == frame && slot->targets == targets && slot->readings == lineReadings)
+    if (slot && same(slot->frame, frame) && same(slot->targets, targets) &&
+        same(slot->readings, lineReadings))
         return *slot;
     if (m_plans.size() > 4096) { // data that keeps changing: start afresh
         m_plans.clear();
