@@ -24,6 +24,18 @@ bool isCategory(const std::array<WordList, 5> &lists, int k, QStringView text, q
 
 } // namespace
 
+// Small pieces go faster into a plain buffer than into a QString.
+void MeterFitter::put(Text &out, QStringView piece)
+{
+    out.append(reinterpret_cast<const char16_t *>(piece.data()), size_t(piece.size()));
+}
+
+QString MeterFitter::textOf(const Text &out, size_t from)
+{
+    return QString(reinterpret_cast<const QChar *>(out.data() + from),
+                   qsizetype(out.size() - from));
+}
+
 int MeterFitter::Reach::min() const
 {
     const auto it = std::find(reachable.begin(), reachable.end(), true);
@@ -322,13 +334,13 @@ QString MeterFitter::heldOrDraw(const Slot &slot, int &morae, Song &song,
 }
 
 void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
-                             RandomSource &random, QString &out, std::vector<double> *memo) const
+                             RandomSource &random, Text &out, std::vector<double> *memo) const
 {
     const Category &c = m_categories[k];
     used = 0;
     int unknown = -1;
     if (!c.measurable)
-        return void(out += expand(k, plainIndex(k, song, random), unknown, song, random));
+        return put(out, expand(k, plainIndex(k, song, random), unknown, song, random));
     auto completions = [&](const Signature &g) {
         double sum = 0.0;
         for (int u = 0; g.morae + u <= target; ++u) {
@@ -365,7 +377,7 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
             break;
     }
     if (total <= 0.0)
-        return void(out += expand(k, plainIndex(k, song, random), unknown, song, random));
+        return put(out, expand(k, plainIndex(k, song, random), unknown, song, random));
 
     // One draw picks the signature, and what is left of it the word.
     const double x = random.next() * total;
@@ -387,7 +399,7 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
     used = sig.morae;
     const QList<Slot> &inner = c.words[index].inner;
     if (inner.isEmpty())
-        return void(out += m_lists[k].Words[index]);
+        return put(out, m_lists[k].Words[index]);
     int innerUsed = 0;
     fillSlotsTo(m_lists[k].Words[index], inner, target - sig.morae,
                 suffixes(inner, target - sig.morae, rest), innerUsed, song, random, out);
@@ -410,7 +422,7 @@ std::vector<MeterFitter::Poly> MeterFitter::suffixes(const QList<Slot> &tags, in
 
 void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
                               const std::vector<Poly> &suffix, int &used, Song &song,
-                              RandomSource &random, QString &out, Memo *memo) const
+                              RandomSource &random, Text &out, Memo *memo) const
 {
     if (memo && memo->empty())
         memo->resize(size_t(tags.size()) * size_t(target + 1));
@@ -419,31 +431,31 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
     for (qsizetype i = 0; i < tags.size(); ++i) {
         const Slot &s = tags[i];
         if (s.pos > from)
-            out += text.sliced(from, s.pos - from);
+            put(out, text.sliced(from, s.pos - from));
         from = s.pos + (s.digit ? 3 : 2);
         if (s.digit > 0) {
             int m = -1;
-            out += heldOrDraw(s, m, song, random);
+            put(out, heldOrDraw(s, m, song, random));
             continue;
         }
         // A negative digit: a held tag first met here, counted as a plain one.
         if (s.digit < 0 && song.held(s.category, -s.digit)) {
-            out += *song.held(s.category, -s.digit);
+            put(out, *song.held(s.category, -s.digit));
             left -= std::max(song.heldMorae(s.category, -s.digit), 0);
             continue;
         }
         int u = 0;
-        const qsizetype start = out.size();
+        const size_t start = out.size();
         fittedFill(s.category, left, suffix[size_t(i) + 1], u, song, random, out,
                    memo && left >= 0 ? &(*memo)[size_t(i) * size_t(target + 1) + size_t(left)]
                                      : nullptr);
         if (s.digit < 0)
-            song.hold(s.category, -s.digit, out.sliced(start),
+            song.hold(s.category, -s.digit, textOf(out, start),
                       m_categories[s.category].measurable ? u : -1);
         left -= u;
     }
     used = target - left;
-    out += text.sliced(from);
+    put(out, text.sliced(from));
 }
 
 // The plan depends on the song only through the line's held tags: which are
@@ -502,21 +514,21 @@ MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
 }
 
 void MeterFitter::fillPlainly(QStringView text, const QList<Slot> &tags, Song &song,
-                              RandomSource &random, QString &out) const
+                              RandomSource &random, Text &out) const
 {
     qsizetype from = 0;
     for (const Slot &s : tags) {
         if (s.pos > from)
-            out += text.sliced(from, s.pos - from);
+            put(out, text.sliced(from, s.pos - from));
         int m = -1;
-        out += heldOrDraw(s, m, song, random);
+        put(out, heldOrDraw(s, m, song, random));
         from = s.pos + (s.digit ? 3 : 2);
     }
-    out += text.sliced(from);
+    put(out, text.sliced(from));
 }
 
 void MeterFitter::fillLine(QStringView text, Line &line, Song &song, RandomSource &random,
-                           QString &out) const
+                           Text &out) const
 {
     if (line.target <= 0 || line.fixed < 0)
         return fillPlainly(text, line.tags, song, random, out);
@@ -697,9 +709,9 @@ void MeterFitter::chooseHeld(const HeldPlan &plan, Song &song, RandomSource &ran
     }
     for (int h = 0; h < int(held.size()); ++h) {
         int used = 0;
-        QString text;
+        Text text;
         fittedFill(held[h].category, value[h], Poly{1.0}, used, song, random, text);
-        song.hold(held[h].category, held[h].digit, text, used);
+        song.hold(held[h].category, held[h].digit, textOf(text, 0), used);
     }
 }
 
@@ -769,15 +781,14 @@ QString MeterFitter::fill(const QString &frame, const QStringList &lineReadings,
     Song song(*this, state);
     FramePlan &plan = planFor(frame, lineReadings, targets);
     chooseHeld(heldPlanFor(plan, song), song, random);
-    QString out;
-    out.reserve(std::max(frame.size() * 2, plan.longest));
+    Text &out = m_text;
+    out.clear();
     for (qsizetype i = 0; i < plan.pieces.size(); ++i) {
         if (i > 0)
-            out += QStringView(u"\r\n");
+            put(out, QStringView(u"\r\n"));
         fillLine(plan.pieces[i], plan.lines[i], song, random, out);
     }
-    plan.longest = std::max(plan.longest, out.size());
-    return out;
+    return textOf(out, 0);
 }
 
 MeterFitter::Reach MeterFitter::reach(const QString &line, const QString &reading,

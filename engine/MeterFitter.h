@@ -9,6 +9,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -85,6 +86,9 @@ public:
 
 private:
     using Poly = std::vector<double>;
+    using Text = std::u16string;
+    static void put(Text &out, QStringView piece);
+    static QString textOf(const Text &out, size_t from);
     // Per tag and morae left, a chance per signature; empty until needed.
     using Memo = std::vector<std::vector<double>>;
     struct Slot {
@@ -167,7 +171,6 @@ private:
         QStringList readings;
         QList<int> targets;
         QList<QStringView> pieces; // of frame
-        qsizetype longest = 0;     // filled text so far, to make room at once
         QList<Line> lines;
         QList<std::pair<int, int>> heldSlots; // (category, digit) in lines with targets
         std::vector<std::pair<std::vector<int>, HeldPlan>> heldPlans;
@@ -185,18 +188,17 @@ private:
     qsizetype plainIndex(int k, Song &song, RandomSource &random) const;
     QString expand(int k, qsizetype index, int &morae, Song &song, RandomSource &random) const;
     void fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
-                    RandomSource &random, QString &out, std::vector<double> *memo = nullptr) const;
+                    RandomSource &random, Text &out, std::vector<double> *memo = nullptr) const;
     std::vector<Poly> suffixes(const QList<Slot> &tags, int target, const Poly &rest) const;
     void fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
                      const std::vector<Poly> &suffix, int &used, Song &song, RandomSource &random,
-                     QString &out, Memo *memo = nullptr) const;
+                     Text &out, Memo *memo = nullptr) const;
     void markUsed(int k, qsizetype index, Song &song) const;
     void chooseHeld(const HeldPlan &plan, Song &song, RandomSource &random) const;
     LinePlan &linePlanFor(Line &line, Song &song) const;
-    void fillLine(QStringView text, Line &line, Song &song, RandomSource &random,
-                  QString &out) const;
+    void fillLine(QStringView text, Line &line, Song &song, RandomSource &random, Text &out) const;
     void fillPlainly(QStringView text, const QList<Slot> &tags, Song &song, RandomSource &random,
-                     QString &out) const;
+                     Text &out) const;
     QString heldOrDraw(const Slot &slot, int &morae, Song &song, RandomSource &random) const;
 
     const std::array<WordList, 5> &m_lists;
@@ -205,6 +207,7 @@ private:
     bool m_usable = false;
     std::array<Category, 5> m_categories;
     mutable Notes m_notes;
+    mutable Text m_text; // the frame being filled; keeps its room
     // By the frame text's address; each plan keeps its text, so an address
     // stands for one text while its plan lives.
     mutable std::unordered_map<const QChar *, std::unique_ptr<FramePlan>> m_plans;
