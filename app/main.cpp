@@ -10,6 +10,7 @@
 #include "frmLyrmak.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 #include <cstring>
 
@@ -75,10 +76,12 @@ int main(int argc, char *argv[])
     Clipboard clipboard;
     MecabReadingSource readings;
     frmLyrmak window(files, clock, random, clipboard);
-    window.engine().setReadingSource(&readings);
+    window.engine().setReadingSource(&readings, LyricEngine::ReadingNeed::WhenMetersLater);
     if (!window.load())
         return 1;
     window.show();
+    // The analyser takes longer than the window: read once it is up.
+    QTimer::singleShot(0, &window, [&window] { window.engine().workOutReadings(); });
     // Exit and the close box end the program here, with status 0.
     return QApplication::exec();
 }

@@ -46,27 +46,37 @@ void LyricEngine::Form_Load()
         m_unloaded = true;
     if (!loader.FrameRead())
         m_unloaded = true;
-    if (!m_unloaded && (m_data.Meters || m_readingNeed == ReadingNeed::Always)) {
-        ReadingMaker::workOut(m_data, m_readingSource);
-        if (m_readingSource)
-            m_readingFailure = m_readingSource->failure();
-        // Without readings, lines with targets fill as any other: say so
-        // once, where it matters.
-        if (m_data.Meters && !m_readingFailure.isEmpty()) {
-            m_window.messageBox(m_readingFailure + QStringLiteral("\r\n") +
-                                    QStringLiteral("読みがわからないため、拍の数（'!拍 の行）は"
-                                                   "合わせずに作詞します。"),
-                                MsgButtons::Ok, MsgIcon::None, AppInfo::title());
-            m_data.Meters = false;
-        }
-    }
+    m_readingsPending = !m_unloaded && (m_data.Meters || m_readingNeed == ReadingNeed::Always);
+    if (m_readingNeed != ReadingNeed::WhenMetersLater)
+        workOutReadings();
     getReady();
+}
+
+void LyricEngine::workOutReadings()
+{
+    if (!m_readingsPending)
+        return;
+    m_readingsPending = false;
+    m_readingsDone = true;
+    ReadingMaker::workOut(m_data, m_readingSource);
+    if (m_readingSource)
+        m_readingFailure = m_readingSource->failure();
+    // Without readings, lines with targets fill as any other: say so once,
+    // where it matters.
+    if (m_data.Meters && !m_readingFailure.isEmpty()) {
+        m_data.Meters = false;
+        m_window.messageBox(m_readingFailure + QStringLiteral("\r\n") +
+                                QStringLiteral("読みがわからないため、拍の数（'!拍 の行）は"
+                                               "合わせずに作詞します。"),
+                            MsgButtons::Ok, MsgIcon::None, AppInfo::title());
+    }
 }
 
 void LyricEngine::startWith(LyricData data)
 {
     m_random.seed(m_clock.secondsSinceMidnight());
     m_data = std::move(data);
+    m_readingsDone = true; // the data comes as it is, readings and all
     getReady();
 }
 
@@ -116,6 +126,11 @@ bool LyricEngine::setMorae(const QList<int> &morae)
 {
     const QList<int> before = m_morae;
     m_morae = morae;
+    // Targets of one's own need the readings, even for a file without meters.
+    if (!morae.isEmpty() && !m_readingsDone && !m_unloaded) {
+        m_readingsPending = true;
+        workOutReadings();
+    }
     for (qsizetype n = 0; n < m_data.Frames.size() || morae.isEmpty(); ++n)
         if (morae.isEmpty() || fitsMorae(n))
             return true;
@@ -161,6 +176,7 @@ void LyricEngine::mnuRepeat_Click()
 
 QString LyricEngine::RndWord(qsizetype n)
 {
+    workOutReadings();
     // Form_Load made the filler and sized the plans; the data never changes after.
     const QString &frame = m_data.Frames.at(n);
     // Without the readings (no analyser) the file's targets cannot be met.

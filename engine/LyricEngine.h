@@ -35,7 +35,10 @@ public:
     // or always when asked to (the tool's counts); without a source only
     // kana and "'=" lines are read. Data without meters never needs them,
     // and the analyser costs start-up time and memory.
-    enum class ReadingNeed { WhenMeters, Always };
+    // WhenMetersLater leaves the work to workOutReadings() (the program
+    // calls it once its window is up; the first filling would too), so
+    // that the analyser does not delay the window.
+    enum class ReadingNeed { WhenMeters, Always, WhenMetersLater };
     void setReadingSource(ReadingSource *source, ReadingNeed need = ReadingNeed::WhenMeters)
     {
         m_readingSource = source;
@@ -46,6 +49,9 @@ public:
     const QString &readingFailure() const { return m_readingFailure; }
 
     void Form_Load();
+    // Works out the readings now if they are needed and not yet there; a
+    // missing dictionary is told once, for a frame file with meters.
+    void workOutReadings();
     // Start-up on data already at hand instead of the files (the sound twin
     // of loaded data that follows a filling in readings): seeds, draws the
     // first frame and gets the filling ready, as Form_Load does.
@@ -96,6 +102,8 @@ private:
     ReadingSource *m_readingSource = nullptr;
     ReadingNeed m_readingNeed = ReadingNeed::WhenMeters;
     QString m_readingFailure;
+    bool m_readingsPending = false; // needed, but not yet worked out
+    bool m_readingsDone = false;
     LyricData m_data;
     qsizetype m_curFrame = 0;
     bool m_unloaded = false;

@@ -41,7 +41,8 @@ public:
     // Targets for the non-empty lines of every song (see LyricEngine::setMorae).
     bool setMorae(const QList<int> &morae)
     {
-        return m_engine.setMorae(morae) && m_soundEngine.setMorae(morae);
+        return m_engine.setMorae(morae) &&
+               (m_sounds == Sounds::Off || m_soundEngine.setMorae(morae));
     }
     bool fitsMorae(qsizetype frame) const { return m_engine.fitsMorae(frame); }
 
