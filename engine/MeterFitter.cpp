@@ -8,12 +8,6 @@
 #include <limits>
 #include <numeric>
 
-struct MeterFitter::Line {
-    int target = 0; // 0: none
-    int fixed = -1; // morae of the fixed text; -1 when unknown
-    QList<Slot> tags;
-};
-
 namespace
 {
 
@@ -29,6 +23,18 @@ bool isCategory(const std::array<WordList, 5> &lists, int k, QStringView text, q
 }
 
 } // namespace
+
+// Small pieces go faster into a plain buffer than into a QString.
+void MeterFitter::put(Text &out, QStringView piece)
+{
+    out.append(reinterpret_cast<const char16_t *>(piece.data()), size_t(piece.size()));
+}
+
+QString MeterFitter::textOf(const Text &out, size_t from)
+{
+    return QString(reinterpret_cast<const QChar *>(out.data() + from),
+                   qsizetype(out.size() - from));
+}
 
 int MeterFitter::Reach::min() const
 {
@@ -98,6 +104,7 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
                     c.signatures.append({w.morae, inner, productOf(inner, Poly{1.0}, kCap), {}});
                     sig = c.signatures.end() - 1;
                 }
+                w.place = sig->words.size();
                 sig->words << i;
                 w.signature = int(sig - c.signatures.begin());
             }
@@ -191,7 +198,11 @@ MeterFitter::Poly MeterFitter::productOf(const QList<int> &categories, const Pol
 class MeterFitter::Song
 {
 public:
-    Song(const MeterFitter &fitter, SongState &state) : m_fitter(fitter), m_state(state) {}
+    Song(const MeterFitter &fitter, SongState &state) : m_fitter(fitter), m_state(state)
+    {
+        for (int k = 0; k < 5; ++k)
+            catchUp(k);
+    }
 
     const QString *held(int k, int digit) const { return m_state.held(k, digit); }
     // The held word's count; -1 when unknown.
@@ -207,7 +218,6 @@ public:
         m_fitter.m_notes.held[size_t(k * 10 + digit)] = {text, morae};
     }
     qsizetype usedCount(int k) const { return m_state.usedCount(k); }
-    bool isUsed(int k, qsizetype i) const { return m_state.isUsed(k, i); }
     qsizetype nthUnused(int k, qsizetype n) const
     {
         return m_state.nthUnused(k, n, m_fitter.m_lists[k].Words.size());
@@ -216,30 +226,54 @@ public:
     {
         if (m_state.isUsed(k, i))
             return;
-        std::vector<qsizetype> &by = bySignature(k);
+        Notes &notes = m_fitter.m_notes;
         m_state.markUsed(k, i, m_fitter.m_lists[k].Words.size());
+        std::vector<qsizetype> &used = notes.used[size_t(k)];
+        used.insert(std::lower_bound(used.begin(), used.end(), i), i);
         if (const int g = m_fitter.m_categories[k].words[i].signature; g >= 0)
-            ++by[size_t(g)];
-        m_fitter.m_notes.seen[size_t(k)] = m_state.usedCount(k);
+            ++notes.bySignature[size_t(k)][size_t(g)];
+        notes.seen[size_t(k)] = m_state.usedCount(k);
     }
-    qsizetype usedIn(int k, int signature) { return bySignature(k)[size_t(signature)]; }
+    qsizetype usedIn(int k, int signature) const
+    {
+        return m_fitter.m_notes.bySignature[size_t(k)][size_t(signature)];
+    }
+    // The pick-th word of a signature not yet used, -1 when there is none.
+    qsizetype unusedOf(int k, int signature, qsizetype pick) const
+    {
+        const Category &c = m_fitter.m_categories[k];
+        for (const qsizetype i : m_fitter.m_notes.used[size_t(k)])
+            if (c.words[i].signature == signature && c.words[i].place <= pick)
+                ++pick;
+        const QList<qsizetype> &words = c.signatures[signature].words;
+        return pick < words.size() ? words[pick] : -1;
+    }
 
 private:
-    std::vector<qsizetype> &bySignature(int k)
+    // Notes kept from an earlier fill stand while every word they list is
+    // still used and the song has used no others.
+    void catchUp(int k)
     {
         Notes &notes = m_fitter.m_notes;
+        std::vector<qsizetype> &used = notes.used[size_t(k)];
         std::vector<qsizetype> &by = notes.bySignature[size_t(k)];
         const Category &c = m_fitter.m_categories[k];
-        if (notes.seen[size_t(k)] != m_state.usedCount(k) ||
-            by.size() != size_t(c.signatures.size())) {
-            by.assign(size_t(c.signatures.size()), 0);
-            if (m_state.usedCount(k) > 0)
-                for (qsizetype i = 0; i < c.words.size(); ++i)
-                    if (c.words[i].signature >= 0 && m_state.isUsed(k, i))
+        const qsizetype count = m_state.usedCount(k);
+        if (notes.seen[size_t(k)] == count && qsizetype(used.size()) == count &&
+            by.size() == size_t(c.signatures.size()) &&
+            std::all_of(used.begin(), used.end(),
+                        [&](qsizetype i) { return m_state.isUsed(k, i); }))
+            return;
+        by.assign(size_t(c.signatures.size()), 0);
+        used.clear();
+        if (count > 0)
+            for (qsizetype i = 0; i < c.words.size(); ++i)
+                if (m_state.isUsed(k, i)) {
+                    used.push_back(i);
+                    if (c.words[i].signature >= 0)
                         ++by[size_t(c.words[i].signature)];
-            notes.seen[size_t(k)] = m_state.usedCount(k);
-        }
-        return by;
+                }
+        notes.seen[size_t(k)] = count;
     }
 
     const MeterFitter &m_fitter;
@@ -299,14 +333,14 @@ QString MeterFitter::heldOrDraw(const Slot &slot, int &morae, Song &song,
     return *song.held(slot.category, slot.digit);
 }
 
-QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
-                                RandomSource &random) const
+void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
+                             RandomSource &random, Text &out, std::vector<double> *memo) const
 {
     const Category &c = m_categories[k];
     used = 0;
     int unknown = -1;
     if (!c.measurable)
-        return expand(k, plainIndex(k, song, random), unknown, song, random);
+        return put(out, expand(k, plainIndex(k, song, random), unknown, song, random));
     auto completions = [&](const Signature &g) {
         double sum = 0.0;
         for (int u = 0; g.morae + u <= target; ++u) {
@@ -321,6 +355,13 @@ QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, 
         return std::max<qsizetype>(0, c.signatures[g].words.size() -
                                           (avoid ? song.usedIn(k, int(g)) : 0));
     };
+    // The completions depend on the target and the rest only: a line's plan
+    // keeps them.
+    if (memo && memo->empty()) {
+        memo->reserve(size_t(c.signatures.size()));
+        for (const Signature &g : c.signatures)
+            memo->push_back(completions(g));
+    }
     QVarLengthArray<double, 64> weights(c.signatures.size());
     double total = 0.0;
     for (int pass = 0; pass < 2 && total == 0.0; ++pass) {
@@ -328,7 +369,7 @@ QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, 
             avoid = false; // the target before no repeats
         total = 0.0;
         for (qsizetype g = 0; g < c.signatures.size(); ++g) {
-            const double w = completions(c.signatures[g]);
+            const double w = memo ? (*memo)[size_t(g)] : completions(c.signatures[g]);
             weights[g] = w > 0.0 ? w * double(available(g)) : 0.0;
             total += weights[g];
         }
@@ -336,7 +377,7 @@ QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, 
             break;
     }
     if (total <= 0.0)
-        return expand(k, plainIndex(k, song, random), unknown, song, random);
+        return put(out, expand(k, plainIndex(k, song, random), unknown, song, random));
 
     // One draw picks the signature, and what is left of it the word.
     const double x = random.next() * total;
@@ -351,25 +392,18 @@ QString MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, 
     const Signature &sig = c.signatures[g];
     qsizetype pick =
         FrameFiller::pickIndex(std::clamp((x - before) / weights[g], 0.0, 1.0), available(g));
-    qsizetype index = -1;
-    for (const qsizetype i : sig.words)
-        if ((!avoid || !song.isUsed(k, i)) && pick-- == 0) {
-            index = i;
-            break;
-        }
+    qsizetype index = !avoid ? sig.words.value(pick, -1) : song.unusedOf(k, int(g), pick);
     if (index < 0) // notes out of step with the song: any word of the signature
         index = sig.words[FrameFiller::pickIndex((x - before) / weights[g], sig.words.size())];
     markUsed(k, index, song);
     used = sig.morae;
     const QList<Slot> &inner = c.words[index].inner;
     if (inner.isEmpty())
-        return m_lists[k].Words[index];
+        return put(out, m_lists[k].Words[index]);
     int innerUsed = 0;
-    const QString text =
-        fillSlotsTo(m_lists[k].Words[index], inner, target - sig.morae,
-                    suffixes(inner, target - sig.morae, rest), innerUsed, song, random);
+    fillSlotsTo(m_lists[k].Words[index], inner, target - sig.morae,
+                suffixes(inner, target - sig.morae, rest), innerUsed, song, random, out);
     used += innerUsed;
-    return text;
 }
 
 // suffix[i]: what the plain tags from i on, then `rest`, can make.
@@ -386,43 +420,60 @@ std::vector<MeterFitter::Poly> MeterFitter::suffixes(const QList<Slot> &tags, in
     return suffix;
 }
 
-QString MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
-                                 const std::vector<Poly> &suffix, int &used, Song &song,
-                                 RandomSource &random) const
+void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
+                              const std::vector<Poly> &suffix, int &used, Song &song,
+                              RandomSource &random, Text &out, Memo *memo) const
 {
-    QString out;
+    if (memo && memo->empty())
+        memo->resize(size_t(tags.size()) * size_t(target + 1));
     qsizetype from = 0;
     int left = target;
     for (qsizetype i = 0; i < tags.size(); ++i) {
         const Slot &s = tags[i];
-        out += text.sliced(from, s.pos - from);
+        if (s.pos > from)
+            put(out, text.sliced(from, s.pos - from));
         from = s.pos + (s.digit ? 3 : 2);
         if (s.digit > 0) {
             int m = -1;
-            out += heldOrDraw(s, m, song, random);
+            put(out, heldOrDraw(s, m, song, random));
             continue;
         }
         // A negative digit: a held tag first met here, counted as a plain one.
         if (s.digit < 0 && song.held(s.category, -s.digit)) {
-            out += *song.held(s.category, -s.digit);
+            put(out, *song.held(s.category, -s.digit));
             left -= std::max(song.heldMorae(s.category, -s.digit), 0);
             continue;
         }
         int u = 0;
-        const QString piece = fittedFill(s.category, left, suffix[size_t(i) + 1], u, song, random);
+        const size_t start = out.size();
+        fittedFill(s.category, left, suffix[size_t(i) + 1], u, song, random, out,
+                   memo && left >= 0 ? &(*memo)[size_t(i) * size_t(target + 1) + size_t(left)]
+                                     : nullptr);
         if (s.digit < 0)
-            song.hold(s.category, -s.digit, piece, m_categories[s.category].measurable ? u : -1);
-        out += piece;
+            song.hold(s.category, -s.digit, textOf(out, start),
+                      m_categories[s.category].measurable ? u : -1);
         left -= u;
     }
     used = target - left;
-    out += text.sliced(from);
-    return out;
+    put(out, text.sliced(from));
 }
 
-QString MeterFitter::fillLine(QStringView text, const Line &line, Song &song,
-                              RandomSource &random) const
+// The plan depends on the song only through the line's held tags: which are
+// settled, and their counts.
+MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
 {
+    QVarLengthArray<int, 16> settled;
+    for (const Slot &s : line.tags)
+        if (s.digit)
+            settled.append(song.held(s.category, s.digit) ? song.heldMorae(s.category, s.digit)
+                                                          : -2);
+    for (LinePlan &p : line.plans)
+        if (std::equal(p.settled.begin(), p.settled.end(), settled.begin(), settled.end()))
+            return p;
+    if (line.plans.size() >= 64)
+        line.plans.clear();
+    LinePlan &plan = line.plans.emplace_back();
+    plan.settled.assign(settled.begin(), settled.end());
     int target = line.target - line.fixed;
     QList<int> plain;
     for (const Slot &s : line.tags) {
@@ -435,50 +486,65 @@ QString MeterFitter::fillLine(QStringView text, const Line &line, Song &song,
         else
             plain << s.category; // drawn on this line as a plain tag
     }
-    const bool measured = line.target > 0 && line.fixed >= 0 &&
-                          std::all_of(line.tags.begin(), line.tags.end(), [&](const Slot &s) {
-                              return !s.digit || !song.held(s.category, s.digit) ||
-                                     song.heldMorae(s.category, s.digit) >= 0;
-                          });
-    QString out;
-    if (!measured) {
-        qsizetype from = 0;
-        for (const Slot &s : line.tags) {
-            out += text.sliced(from, s.pos - from);
-            int m = -1;
-            out += heldOrDraw(s, m, song, random);
-            from = s.pos + (s.digit ? 3 : 2);
-        }
-        out += text.sliced(from);
-        return out;
-    }
+    plan.measured = line.target > 0 && line.fixed >= 0 &&
+                    std::all_of(line.tags.begin(), line.tags.end(), [&](const Slot &s) {
+                        return !s.digit || !song.held(s.category, s.digit) ||
+                               song.heldMorae(s.category, s.digit) >= 0;
+                    });
+    if (!plan.measured)
+        return plan;
     // A held tag first met on this line is drawn like a plain one and then held.
-    QList<Slot> tags = line.tags;
-    for (Slot &s : tags)
+    plan.tags = line.tags;
+    for (Slot &s : plan.tags)
         if (s.digit && !song.held(s.category, s.digit))
             s.digit = -s.digit;
-    std::vector<Poly> suffix;
     if (target >= 0)
-        suffix = suffixes(tags, target, Poly{1.0});
-    if (target < 0 || suffix.front()[size_t(target)] == 0.0) {
+        plan.suffix = suffixes(plan.tags, target, Poly{1.0});
+    if (target < 0 || plan.suffix.front()[size_t(target)] == 0.0) {
         const Poly all = productOf(plain, Poly{1.0}, kCap);
         int best = -1;
         for (int t = 0; t <= kCap; ++t)
             if (all[t] > 0.0 && (best < 0 || std::abs(t - target) < std::abs(best - target)))
                 best = t;
-        if (best < 0)
-            return fillLine(text, Line{0, -1, line.tags}, song, random);
         target = best;
-        suffix = suffixes(tags, target, Poly{1.0});
+        plan.suffix = best < 0 ? std::vector<Poly>() : suffixes(plan.tags, target, Poly{1.0});
     }
-    int used = 0;
-    return fillSlotsTo(text, tags, target, suffix, used, song, random);
+    plan.target = target;
+    return plan;
 }
 
-void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &random) const
+void MeterFitter::fillPlainly(QStringView text, const QList<Slot> &tags, Song &song,
+                              RandomSource &random, Text &out) const
 {
+    qsizetype from = 0;
+    for (const Slot &s : tags) {
+        if (s.pos > from)
+            put(out, text.sliced(from, s.pos - from));
+        int m = -1;
+        put(out, heldOrDraw(s, m, song, random));
+        from = s.pos + (s.digit ? 3 : 2);
+    }
+    put(out, text.sliced(from));
+}
+
+void MeterFitter::fillLine(QStringView text, Line &line, Song &song, RandomSource &random,
+                           Text &out) const
+{
+    if (line.target <= 0 || line.fixed < 0)
+        return fillPlainly(text, line.tags, song, random, out);
+    LinePlan &plan = linePlanFor(line, song);
+    if (!plan.measured || plan.target < 0)
+        return fillPlainly(text, line.tags, song, random, out);
+    int used = 0;
+    fillSlotsTo(text, plan.tags, plan.target, plan.suffix, used, song, random, out,
+                &plan.completions);
+}
+
+MeterFitter::HeldPlan MeterFitter::planHeld(const QList<Line> &lines, Song &song) const
+{
+    HeldPlan plan;
     // The held tags not yet drawn that stand in lines with targets.
-    QList<HeldTag> held;
+    QList<HeldTag> &held = plan.held;
     for (const Line &line : lines) {
         if (line.target <= 0 || line.fixed < 0)
             continue;
@@ -497,7 +563,7 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
         }
     }
     if (held.isEmpty())
-        return;
+        return plan;
     // A count that overshoots a line by more than kSlack is never weighed:
     // fewer combinations, and only lines far off their target lose choice.
     constexpr int kSlack = 8;
@@ -603,7 +669,6 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
                     group[root(h)] = first;
             }
     }
-    QList<int> value(held.size(), 0);
     for (int g = 0; g < int(held.size()); ++g) {
         if (root(g) != g)
             continue;
@@ -618,13 +683,94 @@ void MeterFitter::chooseHeld(QList<Line> &lines, Song &song, RandomSource &rando
         for (const LineFit &f : fits)
             if (std::any_of(members.begin(), members.end(), [&](int h) { return f.copies[h] > 0; }))
                 tied << &f;
-        chooseCounts(held, members, combinations, tied, value, random);
+        plan.groups.emplace_back();
+        weighCounts(held, members, combinations, tied, plan.groups.back());
+    }
+    return plan;
+}
+
+void MeterFitter::chooseHeld(const HeldPlan &plan, Song &song, RandomSource &random) const
+{
+    const QList<HeldTag> &held = plan.held;
+    QList<int> value(held.size(), 0);
+    for (const HeldPlan::Group &group : plan.groups) {
+        // The first combination whose running sum passes the draw.
+        const double x = random.next() * group.total;
+        const auto combinations = qsizetype(group.weights.size());
+        qsizetype chosen = std::min<qsizetype>(
+            std::upper_bound(group.ends.begin(), group.ends.end(), x) - group.ends.begin(),
+            combinations - 1);
+        while (chosen > 0 && group.weights[size_t(chosen)] == 0.0)
+            --chosen;
+        for (const int h : group.members) {
+            value[h] = held[h].counts[chosen % held[h].counts.size()];
+            chosen /= held[h].counts.size();
+        }
     }
     for (int h = 0; h < int(held.size()); ++h) {
         int used = 0;
-        const QString text = fittedFill(held[h].category, value[h], Poly{1.0}, used, song, random);
-        song.hold(held[h].category, held[h].digit, text, used);
+        Text text;
+        fittedFill(held[h].category, value[h], Poly{1.0}, used, song, random, text);
+        song.hold(held[h].category, held[h].digit, textOf(text, 0), used);
     }
+}
+
+MeterFitter::FramePlan &MeterFitter::planFor(const QString &frame, const QStringList &lineReadings,
+                                             const QList<int> &targets) const
+{
+    // Shared copies of what the plan keeps are equal without comparing.
+    const auto same = [](const auto &a, const auto &b) {
+        return (a.size() == b.size() && a.constData() == b.constData()) || a == b;
+    };
+    std::unique_ptr<FramePlan> &slot = m_plans[frame.constData()];
+    if (slot && same(slot->frame, frame) && same(slot->targets, targets) &&
+        same(slot->readings, lineReadings))
+        return *slot;
+    if (m_plans.size() > 4096) { // data that keeps changing: start afresh
+        m_plans.clear();
+        return planFor(frame, lineReadings, targets);
+    }
+    slot = std::make_unique<FramePlan>();
+    FramePlan &plan = *slot;
+    plan.frame = frame;
+    plan.readings = lineReadings;
+    plan.targets = targets;
+    plan.pieces = QStringView(plan.frame).split(u"\r\n");
+    for (qsizetype i = 0; i < plan.pieces.size(); ++i) {
+        Line line;
+        line.tags = tagsIn(plan.pieces[i], -1);
+        // Piece 0 comes before the frame's first line break: no line of its own.
+        line.target = i > 0 ? targets.value(i - 1) : 0;
+        if (line.target > 0) {
+            if (lineReadings.isEmpty())
+                line.fixed = fixedMorae(plan.pieces[i]);
+            else if (!lineReadings.value(i - 1).isNull())
+                line.fixed = fixedMorae(lineReadings[i - 1]);
+        }
+        if (line.target > 0 && line.fixed >= 0)
+            for (const Slot &s : line.tags)
+                if (s.digit && !plan.heldSlots.contains(std::pair(s.category, s.digit)))
+                    plan.heldSlots << std::pair(s.category, s.digit);
+        plan.lines << line;
+    }
+    return plan;
+}
+
+// The held plan depends on the song only through which of the frame's held
+// tags are settled, and their counts.
+const MeterFitter::HeldPlan &MeterFitter::heldPlanFor(FramePlan &plan, Song &song) const
+{
+    std::vector<int> key;
+    key.reserve(size_t(plan.heldSlots.size()));
+    for (const auto &[k, digit] : plan.heldSlots)
+        key.push_back(song.held(k, digit) ? song.heldMorae(k, digit) : -2);
+    for (const auto &[settled, held] : plan.heldPlans)
+        if (settled == key)
+            return held;
+    if (plan.heldPlans.size() >= 64)
+        plan.heldPlans.clear();
+    plan.heldPlans.emplace_back(std::move(key), planHeld(plan.lines, song));
+    return plan.heldPlans.back().second;
 }
 
 QString MeterFitter::fill(const QString &frame, const QStringList &lineReadings,
@@ -633,30 +779,16 @@ QString MeterFitter::fill(const QString &frame, const QStringList &lineReadings,
     if (!m_usable)
         return m_plain.fill(frame, random, state);
     Song song(*this, state);
-    const QList<QStringView> pieces = QStringView(frame).split(u"\r\n");
-    QList<Line> lines;
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        Line line;
-        line.tags = tagsIn(pieces[i], -1);
-        // Piece 0 comes before the frame's first line break: no line of its own.
-        line.target = i > 0 ? targets.value(i - 1) : 0;
-        if (line.target > 0) {
-            if (lineReadings.isEmpty())
-                line.fixed = fixedMorae(pieces[i]);
-            else if (!lineReadings.value(i - 1).isNull())
-                line.fixed = fixedMorae(lineReadings[i - 1]);
-        }
-        lines << line;
-    }
-    chooseHeld(lines, song, random);
-    QString out;
-    out.reserve(frame.size() * 2);
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
+    FramePlan &plan = planFor(frame, lineReadings, targets);
+    chooseHeld(heldPlanFor(plan, song), song, random);
+    Text &out = m_text;
+    out.clear();
+    for (qsizetype i = 0; i < plan.pieces.size(); ++i) {
         if (i > 0)
-            out += u"\r\n";
-        out += fillLine(pieces[i], lines[i], song, random);
+            put(out, QStringView(u"\r\n"));
+        fillLine(plan.pieces[i], plan.lines[i], song, random, out);
     }
-    return out;
+    return textOf(out, 0);
 }
 
 MeterFitter::Reach MeterFitter::reach(const QString &line, const QString &reading,
@@ -693,16 +825,18 @@ MeterFitter::Reach MeterFitter::reach(const QString &line, const QString &readin
     return r;
 }
 
-void MeterFitter::chooseCounts(const QList<HeldTag> &held, const QList<int> &members,
-                               qsizetype combinations, const QList<const LineFit *> &fits,
-                               QList<int> &value, RandomSource &random) const
+void MeterFitter::weighCounts(const QList<HeldTag> &held, const QList<int> &members,
+                              qsizetype combinations, const QList<const LineFit *> &fits,
+                              HeldPlan::Group &group) const
 {
+    QList<int> value(held.size(), 0);
     // Every combination of counts: the least missing first (a line that
     // cannot fit counts its distance to the nearest count it can reach, and
     // reaching above it a little more, as for one line), then by chance.
     // The lines' other tags are followed up to kCap only when some
     // combination must miss.
-    std::vector<double> weights(size_t(combinations), 0.0);
+    std::vector<double> &weights = group.weights;
+    weights.assign(size_t(combinations), 0.0);
     std::vector<int> misses(size_t(combinations), 0);
     std::vector<Poly> far(size_t(fits.size()));
     std::vector<std::vector<int>> nearest(size_t(fits.size()));
@@ -768,20 +902,14 @@ void MeterFitter::chooseCounts(const QList<HeldTag> &held, const QList<int> &mem
         weigh(true);
     }
     const int least = *std::min_element(misses.begin(), misses.end());
+    group.members = members;
+    group.ends.resize(size_t(combinations));
     double total = 0.0;
-    for (qsizetype c = 0; c < combinations; ++c)
+    for (qsizetype c = 0; c < combinations; ++c) {
         if (misses[size_t(c)] != least)
             weights[size_t(c)] = 0.0;
-        else
-            total += weights[size_t(c)];
-    const double x = random.next() * total;
-    qsizetype chosen = 0;
-    for (double before = 0.0; chosen + 1 < combinations; ++chosen) {
-        if (weights[size_t(chosen)] > 0.0 && before + weights[size_t(chosen)] > x)
-            break;
-        before += weights[size_t(chosen)];
+        total += weights[size_t(c)];
+        group.ends[size_t(c)] = total;
     }
-    while (chosen > 0 && weights[size_t(chosen)] == 0.0)
-        --chosen;
-    decode(chosen);
+    group.total = total;
 }

@@ -7,7 +7,10 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <memory>
 #include <optional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 class RandomSource;
@@ -83,6 +86,11 @@ public:
 
 private:
     using Poly = std::vector<double>;
+    using Text = std::u16string;
+    static void put(Text &out, QStringView piece);
+    static QString textOf(const Text &out, size_t from);
+    // Per tag and morae left, a chance per signature; empty until needed.
+    using Memo = std::vector<std::vector<double>>;
     struct Slot {
         qsizetype pos;
         int category;
@@ -92,6 +100,7 @@ private:
         int morae = -1; // own morae; -1 when unknown (or holding a held tag)
         QList<Slot> inner;
         int signature = -1;
+        qsizetype place = -1; // in its signature's words
     };
     struct Signature {
         int morae;
@@ -105,7 +114,21 @@ private:
         bool measurable = false;
         Poly poly; // P, up to kCap
     };
-    struct Line;
+    // How a line with a target fills, for one state of its held tags.
+    struct LinePlan {
+        std::vector<int> settled; // per held tag: its count, -2 while not held
+        bool measured = false;
+        QList<Slot> tags; // held tags first met on the line: digit negated
+        int target = -1;  // -1: no count reachable
+        std::vector<Poly> suffix;
+        Memo completions; // by tag and morae left, of each signature
+    };
+    struct Line {
+        int target = 0; // 0: none
+        int fixed = -1; // morae of the fixed text; -1 when unknown
+        QList<Slot> tags;
+        std::vector<LinePlan> plans;
+    };
     class Song;
     // What the fitter noted about the song it last filled (see Song).
     struct Notes {
@@ -115,6 +138,7 @@ private:
         };
         std::array<Held, 50> held;
         std::array<std::vector<qsizetype>, 5> bySignature;
+        std::array<std::vector<qsizetype>, 5> used; // indices, ascending
         std::array<qsizetype, 5> seen{};
     };
     struct HeldTag {
@@ -129,23 +153,52 @@ private:
         Poly others;           // what they can make, up to rest
     };
 
+    // The weighed combinations of held counts for one frame and one state of
+    // the song's held words: the same whatever the draws.
+    struct HeldPlan {
+        struct Group {
+            QList<int> members;
+            std::vector<double> weights; // by combination, zero unless least missing
+            std::vector<double> ends;    // running sums of weights
+            double total = 0.0;
+        };
+        QList<HeldTag> held;
+        std::vector<Group> groups;
+    };
+    // What a frame's text, readings and targets settle, worked out once.
+    struct FramePlan {
+        QString frame;
+        QStringList readings;
+        QList<int> targets;
+        QList<QStringView> pieces; // of frame
+        QList<Line> lines;
+        QList<std::pair<int, int>> heldSlots; // (category, digit) in lines with targets
+        std::vector<std::pair<std::vector<int>, HeldPlan>> heldPlans;
+    };
+
     QList<Slot> tagsIn(QStringView text, int after) const;
+    FramePlan &planFor(const QString &frame, const QStringList &lineReadings,
+                       const QList<int> &targets) const;
+    const HeldPlan &heldPlanFor(FramePlan &plan, Song &song) const;
+    HeldPlan planHeld(const QList<Line> &lines, Song &song) const;
+    void weighCounts(const QList<HeldTag> &held, const QList<int> &members, qsizetype combinations,
+                     const QList<const LineFit *> &fits, HeldPlan::Group &group) const;
     static Poly times(const Poly &a, const Poly &b, int upTo);
     Poly productOf(const QList<int> &categories, const Poly &rest, int upTo) const;
     qsizetype plainIndex(int k, Song &song, RandomSource &random) const;
     QString expand(int k, qsizetype index, int &morae, Song &song, RandomSource &random) const;
-    QString fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
-                       RandomSource &random) const;
+    void fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
+                    RandomSource &random, Text &out, std::vector<double> *memo = nullptr) const;
     std::vector<Poly> suffixes(const QList<Slot> &tags, int target, const Poly &rest) const;
-    QString fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
-                        const std::vector<Poly> &suffix, int &used, Song &song,
-                        RandomSource &random) const;
+    void fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
+                     const std::vector<Poly> &suffix, int &used, Song &song, RandomSource &random,
+                     Text &out, Memo *memo = nullptr) const;
     void markUsed(int k, qsizetype index, Song &song) const;
-    void chooseHeld(QList<Line> &lines, Song &song, RandomSource &random) const;
-    void chooseCounts(const QList<HeldTag> &held, const QList<int> &members, qsizetype combinations,
-                      const QList<const LineFit *> &fits, QList<int> &value,
-                      RandomSource &random) const;
-    QString fillLine(QStringView text, const Line &line, Song &song, RandomSource &random) const;
+    void chooseHeld(const HeldPlan &plan, Song &song, RandomSource &random) const;
+    LinePlan &linePlanFor(Line &line, Song &song) const;
+    void fillLine(QStringView text, Line &line, Song &song, RandomSource &random, Text &out) const;
+    void fillPlainly(QStringView text, const QList<Slot> &tags, Song &song, RandomSource &random,
+                     Text &out) const;
     QString heldOrDraw(const Slot &slot, int &morae, Song &song, RandomSource &random) const;
 
     const std::array<WordList, 5> &m_lists;
@@ -154,4 +207,8 @@ private:
     bool m_usable = false;
     std::array<Category, 5> m_categories;
     mutable Notes m_notes;
+    mutable Text m_text; // the frame being filled; keeps its room
+    // By the frame text's address; each plan keeps its text, so an address
+    // stands for one text while its plan lives.
+    mutable std::unordered_map<const QChar *, std::unique_ptr<FramePlan>> m_plans;
 };

@@ -46,6 +46,7 @@ class tst_MeterFitter : public QObject
 private slots:
     void fillsToTarget_data();
     void fillsToTarget();
+    void sameFrameAgain();
     void matchesRejection_data();
     void matchesRejection();
     void uncountedWordsStayOut();
@@ -105,6 +106,27 @@ void tst_MeterFitter::fillsToTarget()
         for (qsizetype i = 0; i < lines.size(); ++i)
             if (expected[i] >= 0)
                 QVERIFY2(Morae::count(out[i]) == expected[i], qPrintable(out[i]));
+    }
+}
+
+// One fitter fills one frame again and again: what it worked out for one
+// set of targets, or before the held word was settled, must not carry over.
+void tst_MeterFitter::sameFrameAgain()
+{
+    const LyricData d = kanaData();
+    const MeterFitter fitter(d.WordLists, Rules::Refrains);
+    const QString frame = frameOf({"No1を　Vtいる", "ああ　No1"});
+    const QList<QList<int>> targetSets{{9, 4}, {10, 5}, {8, 4}};
+    for (int seed = 0; seed < 100; ++seed) {
+        FakeRandom random(seed);
+        for (const QList<int> &targets : targetSets) {
+            SongState song;
+            for (int again = 0; again < 2; ++again) { // the second time No1 is settled
+                const QStringList out = linesOf(fitter.fill(frame, {}, targets, song, random));
+                QCOMPARE(Morae::count(out[0]), targets[0]);
+                QCOMPARE(Morae::count(out[1]), targets[1]);
+            }
+        }
     }
 }
 
