@@ -14,10 +14,10 @@ cmake --preset default >/dev/null
 cmake --build --preset default
 ctest --preset default
 
-echo "== ファジング (libFuzzer, ASan+UBSan, 各ターゲット約1分)"
+echo "== ファジング (libFuzzer, ASan+UBSan, 各ターゲット約40秒)"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
-fuzz_seconds="${LYRMAK_FUZZ_SECONDS:-60}"
+fuzz_seconds="${LYRMAK_FUZZ_SECONDS:-40}"
 for target in words frames filling htmlshape midi musicxml; do
     work="build-fuzz/corpus/${target}"
     mkdir -p "${work}" build-fuzz/artifacts
