@@ -140,39 +140,13 @@ void InfoDialog::centreOnScreen()
     QRect r(QPoint(0, 0), size());
     r.moveCenter(screen->availableGeometry().center());
     setGeometry(r);
-    m_screenArea = screen->availableGeometry();
-    m_placedAt = r.topLeft();
-    m_frameCentred = false;
+    m_centring.placed(r.topLeft(), screen->availableGeometry());
 }
 
 bool InfoDialog::event(QEvent *event)
 {
+    const QEvent::Type type = event->type();
     const bool done = QDialog::event(event);
-    // The window manager reports its frame only after it has framed the
-    // shown window, with a move or a resize.
-    const QEvent::Type t = event->type();
-    if ((t == QEvent::Move || t == QEvent::Resize || t == QEvent::Show ||
-         t == QEvent::WindowActivate) &&
-        !m_frameCentred && isVisible())
-        centreFrame();
+    m_centring.afterEvent(*this, type);
     return done;
-}
-
-void InfoDialog::centreFrame()
-{
-    const QRect frame = frameGeometry();
-    if (frame.size() == size())
-        return;
-    m_frameCentred = true;
-    // A dialog the user has already dragged elsewhere stays where it is.
-    const QPoint shift = geometry().topLeft() - m_placedAt;
-    const QPoint margins = geometry().topLeft() - frame.topLeft();
-    if (shift.manhattanLength() > margins.manhattanLength() + 2)
-        return;
-    QRect centred =
-        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frame.size(), m_screenArea);
-    centred.moveTopLeft(QPoint(std::max(centred.left(), m_screenArea.left()),
-                               std::max(centred.top(), m_screenArea.top())));
-    if (centred.topLeft() != frame.topLeft())
-        move(centred.topLeft());
 }

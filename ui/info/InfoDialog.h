@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FrameCentring.h"
 #include "Twips.h"
 
 #include <QDialog>
@@ -43,11 +44,6 @@ private:
     // order is set on its own and stays.
     void readInScreenOrder();
     void centreOnScreen();
-    // Once the window manager has framed the dialog: the whole frame, title
-    // bar included, in the middle of the screen.
-    void centreFrame();
 
-    QRect m_screenArea;
-    QPoint m_placedAt;
-    bool m_frameCentred = true;
+    FrameCentring m_centring;
 };

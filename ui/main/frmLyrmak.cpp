@@ -64,46 +64,19 @@ void frmLyrmak::applyDesign()
     layout()->activate();
 
     // Centred as far as can be known before the window manager adds its
-    // frame; centreFrame() corrects this once the frame's size is known.
+    // frame; m_centring corrects this once the frame's size is known.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
                                         screen->availableGeometry()));
-    m_placedAt = geometry().topLeft();
+    m_centring.placed(geometry().topLeft());
 }
 
 bool frmLyrmak::event(QEvent *event)
 {
+    const QEvent::Type type = event->type();
     const bool done = QMainWindow::event(event);
-    // The window manager reports its frame only after it has framed the
-    // shown window, with a move or a resize.
-    const QEvent::Type t = event->type();
-    if ((t == QEvent::Move || t == QEvent::Resize || t == QEvent::Show ||
-         t == QEvent::WindowActivate) &&
-        !m_frameCentred && isVisible())
-        centreFrame();
+    m_centring.afterEvent(*this, type);
     return done;
-}
-
-void frmLyrmak::centreFrame()
-{
-    const QRect frame = frameGeometry();
-    if (frame.size() == size() || !screen())
-        return;
-    m_frameCentred = true;
-    // A window the user has already dragged elsewhere stays where it is. The
-    // window manager itself may have shifted it by its frame.
-    const QPoint shift = geometry().topLeft() - m_placedAt;
-    const QPoint margins = geometry().topLeft() - frame.topLeft();
-    if (shift.manhattanLength() > margins.manhattanLength() + 2)
-        return;
-    // The whole window, title bar included, in the middle; its top-left
-    // corner stays on the screen when the screen is smaller.
-    const QRect free = screen()->availableGeometry();
-    QRect centred = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frame.size(), free);
-    centred.moveTopLeft(
-        QPoint(std::max(centred.left(), free.left()), std::max(centred.top(), free.top())));
-    if (centred.topLeft() != frame.topLeft())
-        move(centred.topLeft());
 }
 
 void frmLyrmak::connectMenu()

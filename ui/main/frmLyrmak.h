@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FrameCentring.h"
 #include "LyricEngine.h"
 #include "LyricWindow.h"
 #include "MainMenu.h"
@@ -68,12 +69,10 @@ protected:
 
 private:
     void applyDesign();
-    void centreFrame();
     void connectMenu();
 
     // First: event() reads them while the members below are being built.
-    bool m_frameCentred = false;
-    QPoint m_placedAt;
+    FrameCentring m_centring;
     FileSystem &m_files;
     Clipboard &m_clipboard;
     LyricEngine m_engine;
