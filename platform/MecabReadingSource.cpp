@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <mecab.h>
 
+#include <cstring>
+
 MecabReadingSource::MecabReadingSource(QString dictionary) : m_dictionary(std::move(dictionary)) {}
 
 MecabReadingSource::~MecabReadingSource() = default;
@@ -50,8 +52,16 @@ QStringList MecabReadingSource::read(const QStringList &texts)
     QStringList out;
     out.reserve(texts.size());
     const bool ready = open();
-    for (const QString &t : texts)
-        out << (ready ? readOne(t.toUtf8()) : QString());
+    QByteArray utf8;
+    QByteArray reading;
+    for (const QString &t : texts) {
+        if (!ready) {
+            out << QString();
+            continue;
+        }
+        utf8 = t.toUtf8();
+        out << readOne(utf8, reading);
+    }
     // Loading asks once: give the dictionary's memory back for the rest of
     // the program's life.
     m_lattice.reset();
@@ -60,12 +70,34 @@ QStringList MecabReadingSource::read(const QStringList &texts)
     return out;
 }
 
-QString MecabReadingSource::readOne(const QByteArray &utf8)
+namespace
+{
+
+// Field `n` (from 0) of a comma-separated feature string, or null when it
+// has fewer fields.
+QByteArrayView field(const char *feature, int n)
+{
+    const char *p = feature;
+    for (; n > 0; --n) {
+        p = std::strchr(p, ',');
+        if (!p)
+            return {};
+        ++p;
+    }
+    const char *end = std::strchr(p, ',');
+    return QByteArrayView(p, end ? end - p : qsizetype(std::strlen(p)));
+}
+
+} // namespace
+
+// The readings are gathered as UTF-8 and decoded once: MeCab cuts its
+// morphemes at character boundaries, so no character is split.
+QString MecabReadingSource::readOne(const QByteArray &utf8, QByteArray &reading)
 {
     m_lattice->set_sentence(utf8.constData(), size_t(utf8.size()));
     if (!m_tagger->parse(m_lattice.get()))
         return QString();
-    QString reading;
+    reading.clear();
     const char *end = utf8.constData(); // where the last morpheme ended
     for (const MeCab::Node *node = m_lattice->bos_node(); node; node = node->next) {
         if (node->stat == MECAB_BOS_NODE || node->stat == MECAB_EOS_NODE)
@@ -75,17 +107,18 @@ QString MecabReadingSource::readOne(const QByteArray &utf8)
         // where the words part.
         const int spaces = node->rlength - node->length;
         if (spaces > 0)
-            reading += QString::fromUtf8(node->surface - spaces, spaces);
+            reading.append(node->surface - spaces, spaces);
         // IPA features: POS x4, conjugation x2, base form, reading, pronunciation.
-        const QList<QByteArray> f = QByteArray(node->feature).split(',');
-        QByteArray sound = f.size() > 8 && f[8] != "*"   ? f[8]
-                           : f.size() > 7 && f[7] != "*" ? f[7]
-                                                         : QByteArray();
-        if (sound.isEmpty())
-            sound = QByteArray(node->surface, node->length);
-        reading += QString::fromUtf8(sound);
+        const QByteArrayView pronunciation = field(node->feature, 8);
+        const QByteArrayView kana = pronunciation.isNull() || pronunciation == "*"
+                                        ? field(node->feature, 7)
+                                        : pronunciation;
+        if (!kana.isEmpty() && kana != "*")
+            reading.append(kana);
+        else
+            reading.append(node->surface, node->length);
     }
     // Spaces after the last morpheme too.
-    reading += QString::fromUtf8(end, utf8.constData() + utf8.size() - end);
-    return reading.isNull() ? QStringLiteral("") : reading;
+    reading.append(end, utf8.constData() + utf8.size() - end);
+    return reading.isEmpty() ? QStringLiteral("") : QString::fromUtf8(reading);
 }

@@ -30,7 +30,7 @@ public:
 
 private:
     bool open();
-    QString readOne(const QByteArray &utf8);
+    QString readOne(const QByteArray &utf8, QByteArray &reading);
 
     QString m_dictionary;
     QString m_failure;
