@@ -4,6 +4,7 @@
 #include "ReadingSource.h"
 
 #include <QHash>
+#include <algorithm>
 
 namespace ReadingMaker
 {
@@ -62,12 +63,6 @@ Kind kindOf(QStringView text)
     return kind;
 }
 
-// Where one text's reading goes.
-struct Todo {
-    QString *out;
-    QStringView text;
-};
-
 // A given reading serves when it is kana, spaces and punctuation around
 // exactly the text's own tags; otherwise the text is read as if none were
 // given (lyrmak-tool check says what is wrong with it).
@@ -97,102 +92,176 @@ QList<Part> split(QStringView text, bool heldDigits)
     return parts;
 }
 
+namespace
+{
+
+bool isHalfWidthKana(char16_t c)
+{
+    return c >= u'ｦ' && c <= u'ﾟ';
+}
+
+// katakana(), appended to `out`. Written in place: one allocation at most.
+void appendKatakana(QString &out, QStringView text)
+{
+    qsizetype at = out.size();
+    out.resize(at + text.size());
+    QChar *d = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if ((c >= u'ぁ' && c <= u'ゖ') || c == u'ゝ' || c == u'ゞ') {
+            d[at++] = QChar(char16_t(c + 0x60));
+        } else if (isHalfWidthKana(c)) {
+            // Half-width kana with their voicing marks, composed.
+            qsizetype j = i + 1;
+            while (j < text.size() && isHalfWidthKana(text[j].unicode()))
+                ++j;
+            const QString composed =
+                text.sliced(i, j - i).toString().normalized(QString::NormalizationForm_KC);
+            if (const qsizetype need = at + composed.size() + text.size() - j; need > out.size()) {
+                out.resize(need);
+                d = out.data();
+            }
+            std::copy(composed.cbegin(), composed.cend(), d + at);
+            at += composed.size();
+            i = j - 1;
+        } else {
+            d[at++] = QChar(c);
+        }
+    }
+    out.resize(at);
+}
+
+} // namespace
+
 QString katakana(QStringView text)
 {
     if (text.isNull())
         return QString();
     QString out;
     out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if ((c >= u'ぁ' && c <= u'ゖ') || c == u'ゝ' || c == u'ゞ') {
-            out += QChar(char16_t(c + 0x60));
-        } else if (c >= u'ｦ' && c <= u'ﾟ') {
-            // Half-width kana with their voicing marks, composed.
-            qsizetype j = i + 1;
-            while (j < text.size() && text[j] >= u'ｦ' && text[j] <= u'ﾟ')
-                ++j;
-            out += text.sliced(i, j - i).toString().normalized(QString::NormalizationForm_KC);
-            i = j - 1;
-        } else {
-            out += QChar(c);
-        }
-    }
+    appendKatakana(out, text);
     return out;
 }
 
 QList<QStringView> frameLines(const QString &frame)
 {
-    QList<QStringView> lines = QStringView(frame).split(kCrLf);
-    if (!lines.isEmpty())
-        lines.removeFirst();
+    // The pieces of frame.split(CR LF) after the first.
+    QList<QStringView> lines;
+    const QStringView s(frame);
+    const qsizetype n = s.size();
+    qsizetype from = -1; // where the current line starts, once the first CR LF is past
+    for (qsizetype i = 0; i + 1 < n; ++i) {
+        if (s[i] != u'\r' || s[i + 1] != u'\n')
+            continue;
+        if (from >= 0)
+            lines.append(s.sliced(from, i - from));
+        from = i + 2;
+        ++i;
+    }
+    if (from >= 0)
+        lines.append(s.sliced(from));
     return lines;
 }
 
 void workOut(LyricData &data, ReadingSource *source)
 {
-    QList<Todo> todo;
+    const bool held = data.Refrains;
     for (WordList &list : data.WordLists)
         list.Readings.resize(list.Words.size());
+    QList<QList<QStringView>> lines(data.Frames.size());
     data.FrameReadings.resize(data.Frames.size());
-    for (qsizetype f = 0; f < data.Frames.size(); ++f)
-        data.FrameReadings[f].resize(frameLines(data.Frames[f]).size());
+    for (qsizetype f = 0; f < data.Frames.size(); ++f) {
+        lines[f] = frameLines(data.Frames[f]);
+        data.FrameReadings[f].resize(lines[f].size());
+    }
 
-    const bool held = data.Refrains;
+    // Each text still to read is split once into its parts, kept with what
+    // is known of them; texts for the analyser are asked once each.
+    struct Piece {
+        QStringView text;
+        Kind kind = Kind::AsWritten;
+        bool slot = false;
+        qsizetype answer = -1; // for Kind::Analyse
+    };
+    struct Todo {
+        QString *out;
+        qsizetype first, end; // its pieces
+    };
+    QList<Todo> todo;
+    QList<Piece> pieces;
+    QHash<QStringView, qsizetype> asked;
+    QStringList questions;
     const auto add = [&](QString &reading, QStringView text) {
-        if (!reading.isNull() && fits(reading, text, held))
+        if (!reading.isNull() && fits(reading, text, held)) {
             reading = katakana(reading);
-        else
-            todo.append({&reading, text});
+            return;
+        }
+        const qsizetype first = pieces.size();
+        forEachPart(text, held, [&](const Part &p) {
+            Piece piece{p.text, Kind::AsWritten, p.slot};
+            if (!p.slot)
+                piece.kind = kindOf(p.text);
+            if (piece.kind == Kind::Analyse) {
+                const auto it = asked.constFind(p.text);
+                if (it != asked.cend()) {
+                    piece.answer = *it;
+                } else {
+                    piece.answer = questions.size();
+                    asked.insert(p.text, piece.answer);
+                    questions << p.text.toString();
+                }
+            }
+            pieces.append(piece);
+        });
+        todo.append({&reading, first, pieces.size()});
     };
     for (WordList &list : data.WordLists)
         for (qsizetype i = 0; i < list.Words.size(); ++i)
             add(list.Readings[i], list.Words[i]);
     for (qsizetype f = 0; f < data.Frames.size(); ++f) {
-        const QList<QStringView> lines = frameLines(data.Frames[f]);
         QStringList &readings = data.FrameReadings[f];
-        for (qsizetype i = 0; i < lines.size(); ++i)
-            add(readings[i], lines[i]);
+        for (qsizetype i = 0; i < lines[f].size(); ++i)
+            add(readings[i], lines[f][i]);
     }
 
-    // Every text the analyser must read, once each, in one call.
-    QHash<QStringView, qsizetype> asked;
-    QStringList questions;
-    for (const Todo &t : todo)
-        forEachPart(t.text, held, [&](const Part &p) {
-            if (p.slot || kindOf(p.text) != Kind::Analyse || asked.contains(p.text))
-                return;
-            asked.insert(p.text, questions.size());
-            questions << p.text.toString();
-        });
     QStringList answers;
     if (source && !questions.isEmpty())
         answers = source->read(questions);
     for (QString &a : answers) {
-        a = katakana(a);
+        if (std::any_of(a.cbegin(), a.cend(), [](QChar c) { return isHalfWidthKana(c.unicode()); }))
+            a = katakana(a);
+        else
+            for (QChar &c : a) // no change in length: in place
+                if (const char16_t u = c.unicode();
+                    (u >= u'ぁ' && u <= u'ゖ') || u == u'ゝ' || u == u'ゞ')
+                    c = QChar(char16_t(u + 0x60));
         // What the analyser left in kanji or letters is not a reading.
         if (Morae::count(a) < 0)
             a = QString();
     }
 
+    // Each reading is put together in `scratch` and then copied out at its
+    // size: one allocation per text.
+    const QString unknown;
+    QString scratch;
     for (const Todo &t : todo) {
-        QString reading = QStringLiteral("");
+        scratch.resize(0);
         bool known = true;
-        forEachPart(t.text, held, [&](const Part &p) {
-            if (!known)
-                return;
+        for (qsizetype i = t.first; known && i < t.end; ++i) {
+            const Piece &p = pieces.at(i);
             if (p.slot) {
-                reading += p.text;
-            } else if (const Kind k = kindOf(p.text); k == Kind::AsWritten) {
-                reading += katakana(p.text);
+                scratch += p.text;
+            } else if (p.kind == Kind::AsWritten) {
+                appendKatakana(scratch, p.text);
             } else {
-                const QString &a =
-                    k == Kind::Analyse ? answers.value(asked.value(p.text, -1)) : QString();
+                const QString &a = p.kind == Kind::Analyse && p.answer < answers.size()
+                                       ? answers.at(p.answer)
+                                       : unknown;
                 known = !a.isNull();
-                reading += a;
+                scratch += a;
             }
-        });
-        *t.out = known ? std::move(reading) : QString();
+        }
+        *t.out = known ? QString(scratch.constData(), scratch.size()) : QString();
     }
 }
 
