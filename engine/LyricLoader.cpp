@@ -11,6 +11,14 @@ namespace
 {
 
 const QString kCrLf = QStringLiteral("\r\n");
+constexpr QStringView kMeterHead(LyricData::kMeterLine);
+constexpr QStringView kRefrains(LyricData::kRefrainsLine);
+
+// The line that ends a frame.
+bool isAtLine(QStringView line)
+{
+    return line.size() == 1 && line[0] == u'@';
+}
 
 QString promptFor(const QString &path, bool words, const QString &why)
 {
@@ -87,14 +95,16 @@ QString LyricLoader::readingIn(QStringView line)
 
 int LyricLoader::meterIn(QStringView line)
 {
-    const QStringView head(LyricData::kMeterLine);
-    if (!line.startsWith(head))
+    // A cheap test first: most lines are no such comment.
+    if (line.size() <= kMeterHead.size() || line[0] != kMeterHead[0] ||
+        !line.startsWith(kMeterHead))
         return 0;
-    const QStringView n = line.sliced(head.size());
+    const QStringView n = line.sliced(kMeterHead.size());
     if (n.isEmpty() || n.size() > 2 || n[0] < u'1' || n[0] > u'9' ||
         (n.size() == 2 && (n[1] < u'0' || n[1] > u'9')))
         return 0;
-    return n.toInt();
+    return n.size() == 1 ? n[0].unicode() - u'0'
+                         : (n[0].unicode() - u'0') * 10 + n[1].unicode() - u'0';
 }
 
 bool LyricLoader::WordRead()
@@ -201,20 +211,21 @@ LyricLoader::Outcome LyricLoader::readFrameFile()
                 return Outcome::Cancelled;
             ++lineNo;
             if (!line.startsWith(QLatin1Char('\''))) {
-                frame += kCrLf + line;
-                afterLine = line != QLatin1String("@");
+                frame += kCrLf;
+                frame += line;
+                afterLine = !isAtLine(line);
                 readings.append(QString());
                 meters.append(afterLine ? meter : 0);
                 meter = 0;
                 continue;
             }
-            if (line == QStringView(LyricData::kRefrainsLine))
+            if (line == kRefrains)
                 m_data.Refrains = true;
             else if (afterLine && isReadingLine(line))
                 readings.last() = readingIn(line);
             meter = meterIn(line);
             afterLine = false;
-        } while (line != QLatin1String("@"));
+        } while (!isAtLine(line));
         const qsizetype at = frame.indexOf(QLatin1Char('@'));
         if (at >= 0)
             frame.truncate(at);
