@@ -27,7 +27,7 @@ bool isCategory(const std::array<WordList, 5> &lists, int k, QStringView text, q
 // Small pieces go faster into a plain buffer than into a QString.
 void MeterFitter::put(Text &out, QStringView piece)
 {
-    out.append(reinterpret_cast<const char16_t *>(piece.data()), size_t(piece.size()));
+    out.append(piece.utf16(), size_t(piece.size()));
 }
 
 QString MeterFitter::textOf(const Text &out, size_t from)
@@ -192,30 +192,24 @@ MeterFitter::Poly MeterFitter::productOf(const QList<int> &categories, const Pol
 }
 
 // The song as the fitter sees it: the engine's SongState, and what the
-// fitter noted beside it (held words' counts, used words by signature).
-// Notes that no longer match the song (it was cleared, or another filler
-// added to it) are worked out again.
+// fitter noted beside it (used words by signature). Notes that no longer
+// match the song (it was cleared, or another filler added to it) are worked
+// out again.
 class MeterFitter::Song
 {
 public:
     Song(const MeterFitter &fitter, SongState &state) : m_fitter(fitter), m_state(state)
     {
-        for (int k = 0; k < 5; ++k)
-            catchUp(k);
+        if (m_fitter.m_notes.stamp != m_state.stamp())
+            catchUp();
     }
 
     const QString *held(int k, int digit) const { return m_state.held(k, digit); }
     // The held word's count; -1 when unknown.
-    int heldMorae(int k, int digit) const
-    {
-        const QString *text = m_state.held(k, digit);
-        const Notes::Held &n = m_fitter.m_notes.held[size_t(k * 10 + digit)];
-        return text && n.text == *text ? n.morae : -1;
-    }
+    int heldMorae(int k, int digit) const { return m_state.heldMorae(k, digit); }
     void hold(int k, int digit, const QString &text, int morae)
     {
-        m_state.hold(k, digit, text);
-        m_fitter.m_notes.held[size_t(k * 10 + digit)] = {text, morae};
+        m_state.hold(k, digit, text, morae);
     }
     qsizetype usedCount(int k) const { return m_state.usedCount(k); }
     qsizetype nthUnused(int k, qsizetype n) const
@@ -228,52 +222,46 @@ public:
             return;
         Notes &notes = m_fitter.m_notes;
         m_state.markUsed(k, i, m_fitter.m_lists[k].Words.size());
-        std::vector<qsizetype> &used = notes.used[size_t(k)];
-        used.insert(std::lower_bound(used.begin(), used.end(), i), i);
-        if (const int g = m_fitter.m_categories[k].words[i].signature; g >= 0)
-            ++notes.bySignature[size_t(k)][size_t(g)];
-        notes.seen[size_t(k)] = m_state.usedCount(k);
+        const Word &w = m_fitter.m_categories[k].words[i];
+        if (w.signature >= 0) {
+            std::vector<qsizetype> &places = notes.used[size_t(k)][size_t(w.signature)];
+            places.insert(std::lower_bound(places.begin(), places.end(), w.place), w.place);
+        }
+        notes.stamp = m_state.stamp();
     }
-    qsizetype usedIn(int k, int signature) const
+    // Per signature, the places of its used words.
+    const std::vector<std::vector<qsizetype>> &usedBy(int k) const
     {
-        return m_fitter.m_notes.bySignature[size_t(k)][size_t(signature)];
+        return m_fitter.m_notes.used[size_t(k)];
     }
     // The pick-th word of a signature not yet used, -1 when there is none.
     qsizetype unusedOf(int k, int signature, qsizetype pick) const
     {
-        const Category &c = m_fitter.m_categories[k];
-        for (const qsizetype i : m_fitter.m_notes.used[size_t(k)])
-            if (c.words[i].signature == signature && c.words[i].place <= pick)
-                ++pick;
-        const QList<qsizetype> &words = c.signatures[signature].words;
+        for (const qsizetype place : usedBy(k)[size_t(signature)]) {
+            if (place > pick)
+                break;
+            ++pick;
+        }
+        const QList<qsizetype> &words = m_fitter.m_categories[k].signatures[signature].words;
         return pick < words.size() ? words[pick] : -1;
     }
 
 private:
-    // Notes kept from an earlier fill stand while every word they list is
-    // still used and the song has used no others.
-    void catchUp(int k)
+    void catchUp()
     {
         Notes &notes = m_fitter.m_notes;
-        std::vector<qsizetype> &used = notes.used[size_t(k)];
-        std::vector<qsizetype> &by = notes.bySignature[size_t(k)];
-        const Category &c = m_fitter.m_categories[k];
-        const qsizetype count = m_state.usedCount(k);
-        if (notes.seen[size_t(k)] == count && qsizetype(used.size()) == count &&
-            by.size() == size_t(c.signatures.size()) &&
-            std::all_of(used.begin(), used.end(),
-                        [&](qsizetype i) { return m_state.isUsed(k, i); }))
-            return;
-        by.assign(size_t(c.signatures.size()), 0);
-        used.clear();
-        if (count > 0)
-            for (qsizetype i = 0; i < c.words.size(); ++i)
-                if (m_state.isUsed(k, i)) {
-                    used.push_back(i);
-                    if (c.words[i].signature >= 0)
-                        ++by[size_t(c.words[i].signature)];
-                }
-        notes.seen[size_t(k)] = count;
+        for (int k = 0; k < 5; ++k) {
+            const Category &c = m_fitter.m_categories[k];
+            std::vector<std::vector<qsizetype>> &used = notes.used[size_t(k)];
+            used.resize(size_t(c.signatures.size()));
+            for (std::vector<qsizetype> &places : used)
+                places.clear();
+            if (m_state.usedCount(k) > 0)
+                for (qsizetype i = 0; i < c.words.size(); ++i)
+                    if (c.words[i].signature >= 0 && m_state.isUsed(k, i))
+                        used[size_t(c.words[i].signature)].push_back(c.words[i].place);
+        }
+        notes.stamp = m_state.stamp();
     }
 
     const MeterFitter &m_fitter;
@@ -350,35 +338,39 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
         }
         return sum;
     };
-    bool avoid = m_refrains && song.usedCount(k) < m_lists[k].Words.size();
-    auto available = [&](qsizetype g) {
-        return std::max<qsizetype>(0, c.signatures[g].words.size() -
-                                          (avoid ? song.usedIn(k, int(g)) : 0));
-    };
     // The completions depend on the target and the rest only: a line's plan
     // keeps them.
+    const qsizetype signatures = c.signatures.size();
+    QVarLengthArray<double, 64> own;
     if (memo && memo->empty()) {
-        memo->reserve(size_t(c.signatures.size()));
+        memo->reserve(size_t(signatures));
         for (const Signature &g : c.signatures)
             memo->push_back(completions(g));
+    } else if (!memo) {
+        for (const Signature &g : c.signatures)
+            own.append(completions(g));
     }
-    QVarLengthArray<double, 64> weights(c.signatures.size());
+    const double *const chance = memo ? memo->data() : own.data();
+    bool avoid = m_refrains && song.usedCount(k) > 0 && song.usedCount(k) < m_lists[k].Words.size();
+    const std::vector<std::vector<qsizetype>> &usedBy = song.usedBy(k);
+    auto available = [&](qsizetype g) {
+        const qsizetype words = c.signatures[g].words.size();
+        return avoid ? std::max<qsizetype>(0, words - qsizetype(usedBy[size_t(g)].size())) : words;
+    };
+    QVarLengthArray<double, 64> weights(signatures);
     double total = 0.0;
     for (int pass = 0; pass < 2 && total == 0.0; ++pass) {
         if (pass == 1)
             avoid = false; // the target before no repeats
         total = 0.0;
-        for (qsizetype g = 0; g < c.signatures.size(); ++g) {
-            const double w = memo ? (*memo)[size_t(g)] : completions(c.signatures[g]);
+        for (qsizetype g = 0; g < signatures; ++g) {
+            const double w = chance[g];
             weights[g] = w > 0.0 ? w * double(available(g)) : 0.0;
             total += weights[g];
         }
         if (!avoid)
             break;
     }
-    if (total <= 0.0)
-        return put(out, expand(k, plainIndex(k, song, random), unknown, song, random));
-
     // One draw picks the signature, and what is left of it the word.
     const double x = random.next() * total;
     qsizetype g = 0;
@@ -462,6 +454,8 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
 // settled, and their counts.
 MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
 {
+    if (!line.held && !line.plans.empty())
+        return line.plans.front();
     QVarLengthArray<int, 16> settled;
     for (const Slot &s : line.tags)
         if (s.digit)
@@ -692,7 +686,7 @@ MeterFitter::HeldPlan MeterFitter::planHeld(const QList<Line> &lines, Song &song
 void MeterFitter::chooseHeld(const HeldPlan &plan, Song &song, RandomSource &random) const
 {
     const QList<HeldTag> &held = plan.held;
-    QList<int> value(held.size(), 0);
+    QVarLengthArray<int, 16> value(held.size(), 0);
     for (const HeldPlan::Group &group : plan.groups) {
         // The first combination whose running sum passes the draw.
         const double x = random.next() * group.total;
@@ -707,11 +701,17 @@ void MeterFitter::chooseHeld(const HeldPlan &plan, Song &song, RandomSource &ran
             chosen /= held[h].counts.size();
         }
     }
+    static const Poly one{1.0};
+    Text &text = m_heldText;
     for (int h = 0; h < int(held.size()); ++h) {
+        const int k = held[h].category;
+        std::vector<std::vector<double>> &weights = m_heldWeights[size_t(k)];
+        if (weights.size() <= size_t(value[h]))
+            weights.resize(size_t(value[h]) + 1);
         int used = 0;
-        Text text;
-        fittedFill(held[h].category, value[h], Poly{1.0}, used, song, random, text);
-        song.hold(held[h].category, held[h].digit, textOf(text, 0), used);
+        text.clear();
+        fittedFill(k, value[h], one, used, song, random, text, &weights[size_t(value[h])]);
+        song.hold(k, held[h].digit, textOf(text, 0), used);
     }
 }
 
@@ -747,6 +747,8 @@ MeterFitter::FramePlan &MeterFitter::planFor(const QString &frame, const QString
             else if (!lineReadings.value(i - 1).isNull())
                 line.fixed = fixedMorae(lineReadings[i - 1]);
         }
+        line.held = std::any_of(line.tags.begin(), line.tags.end(),
+                                [](const Slot &s) { return s.digit != 0; });
         if (line.target > 0 && line.fixed >= 0)
             for (const Slot &s : line.tags)
                 if (s.digit && !plan.heldSlots.contains(std::pair(s.category, s.digit)))
@@ -760,16 +762,16 @@ MeterFitter::FramePlan &MeterFitter::planFor(const QString &frame, const QString
 // tags are settled, and their counts.
 const MeterFitter::HeldPlan &MeterFitter::heldPlanFor(FramePlan &plan, Song &song) const
 {
-    std::vector<int> key;
-    key.reserve(size_t(plan.heldSlots.size()));
+    QVarLengthArray<int, 32> key;
     for (const auto &[k, digit] : plan.heldSlots)
-        key.push_back(song.held(k, digit) ? song.heldMorae(k, digit) : -2);
+        key.append(song.held(k, digit) ? song.heldMorae(k, digit) : -2);
     for (const auto &[settled, held] : plan.heldPlans)
-        if (settled == key)
+        if (std::equal(settled.begin(), settled.end(), key.begin(), key.end()))
             return held;
     if (plan.heldPlans.size() >= 64)
         plan.heldPlans.clear();
-    plan.heldPlans.emplace_back(std::move(key), planHeld(plan.lines, song));
+    plan.heldPlans.emplace_back(std::vector<int>(key.begin(), key.end()),
+                                planHeld(plan.lines, song));
     return plan.heldPlans.back().second;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
@@ -86,7 +87,28 @@ public:
 
 private:
     using Poly = std::vector<double>;
-    using Text = std::u16string;
+    // The text being filled: pieces are short, and a plain copy into room
+    // kept from frame to frame costs less than a string's append.
+    class Text
+    {
+    public:
+        void append(const char16_t *p, size_t n)
+        {
+            if (m_size + n > m_room.size())
+                m_room.resize(std::max(2 * m_room.size(), m_size + n + 256));
+            char16_t *o = m_room.data() + m_size;
+            for (size_t i = 0; i < n; ++i)
+                o[i] = p[i];
+            m_size += n;
+        }
+        const char16_t *data() const { return m_room.data(); }
+        size_t size() const { return m_size; }
+        void clear() { m_size = 0; }
+
+    private:
+        std::vector<char16_t> m_room;
+        size_t m_size = 0;
+    };
     static void put(Text &out, QStringView piece);
     static QString textOf(const Text &out, size_t from);
     // Per tag and morae left, a chance per signature; empty until needed.
@@ -127,19 +149,16 @@ private:
         int target = 0; // 0: none
         int fixed = -1; // morae of the fixed text; -1 when unknown
         QList<Slot> tags;
+        bool held = false; // some tag is held: plans by the held words' counts
         std::vector<LinePlan> plans;
     };
     class Song;
-    // What the fitter noted about the song it last filled (see Song).
+    // What the fitter noted about the song it last filled (see Song): per
+    // category and signature, the places (in the signature's words) of the
+    // used words, ascending.
     struct Notes {
-        struct Held {
-            QString text;
-            int morae = -1;
-        };
-        std::array<Held, 50> held;
-        std::array<std::vector<qsizetype>, 5> bySignature;
-        std::array<std::vector<qsizetype>, 5> used; // indices, ascending
-        std::array<qsizetype, 5> seen{};
+        SongState::Stamp stamp;
+        std::array<std::vector<std::vector<qsizetype>>, 5> used;
     };
     struct HeldTag {
         int category, digit;
@@ -207,7 +226,10 @@ private:
     bool m_usable = false;
     std::array<Category, 5> m_categories;
     mutable Notes m_notes;
-    mutable Text m_text; // the frame being filled; keeps its room
+    mutable Text m_text;     // the frame being filled; keeps its room
+    mutable Text m_heldText; // a held word being chosen
+    // For held words chosen on their own: each signature's weight by count.
+    mutable std::array<std::vector<std::vector<double>>, 5> m_heldWeights;
     // By the frame text's address; each plan keeps its text, so an address
     // stands for one text while its plan lives.
     mutable std::unordered_map<const QChar *, std::unique_ptr<FramePlan>> m_plans;

@@ -1,9 +1,16 @@
 #include "SongState.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace
 {
+
+quint64 newEpoch()
+{
+    static std::atomic<quint64> epochs{0};
+    return epochs.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 void add(std::vector<qsizetype> &tree, qsizetype index)
 {
@@ -12,6 +19,25 @@ void add(std::vector<qsizetype> &tree, qsizetype index)
 }
 
 } // namespace
+
+SongState::SongState() : m_epoch(newEpoch()) {}
+
+SongState::SongState(const SongState &other)
+    : m_held(other.m_held), m_used(other.m_used), m_heldAny(other.m_heldAny), m_epoch(newEpoch())
+{
+}
+
+SongState &SongState::operator=(const SongState &other)
+{
+    if (this != &other) {
+        m_held = other.m_held;
+        m_used = other.m_used;
+        m_heldAny = other.m_heldAny;
+        m_epoch = newEpoch();
+        m_changes = 0;
+    }
+    return *this;
+}
 
 bool SongState::isUsed(int category, qsizetype index) const
 {
@@ -33,6 +59,7 @@ void SongState::markUsed(int category, qsizetype index, qsizetype listSize)
     if (isUsed(category, index))
         return;
     ++u.count;
+    ++m_changes;
     setBit(u, index, listSize);
     if (!u.tree.empty()) {
         add(u.tree, index);
@@ -91,12 +118,15 @@ qsizetype SongState::takeUnused(int category, qsizetype n, qsizetype listSize)
         ++n;
     u.sorted.insert(u.sorted.begin() + j, n);
     ++u.count;
+    ++m_changes;
     setBit(u, n, listSize);
     return n;
 }
 
 void SongState::clear()
 {
+    m_epoch = newEpoch();
+    m_changes = 0;
     if (m_heldAny)
         for (Held &h : m_held)
             if (h.set)
