@@ -218,14 +218,13 @@ public:
     }
     void markUsed(int k, qsizetype i)
     {
-        if (m_state.isUsed(k, i))
+        if (!m_state.markUsed(k, i, m_fitter.m_lists[k].Words.size()))
             return;
         Notes &notes = m_fitter.m_notes;
-        m_state.markUsed(k, i, m_fitter.m_lists[k].Words.size());
         const Word &w = m_fitter.m_categories[k].words[i];
         if (w.signature >= 0) {
             std::vector<qsizetype> &places = notes.used[size_t(k)][size_t(w.signature)];
-            places.insert(std::lower_bound(places.begin(), places.end(), w.place), w.place);
+            places.insert(std::upper_bound(places.begin(), places.end(), w.place), w.place);
         }
         notes.stamp = m_state.stamp();
     }

@@ -94,12 +94,16 @@ private:
     public:
         void append(const char16_t *p, size_t n)
         {
-            if (m_size + n > m_room.size())
+            if (size_t(m_room.size()) - m_size < n)
                 m_room.resize(std::max(2 * m_room.size(), m_size + n + 256));
             char16_t *o = m_room.data() + m_size;
-            for (size_t i = 0; i < n; ++i)
-                o[i] = p[i];
             m_size += n;
+            if (n > 8) {
+                std::copy(p, p + n, o);
+                return;
+            }
+            while (n--)
+                *o++ = *p++;
         }
         const char16_t *data() const { return m_room.data(); }
         size_t size() const { return m_size; }

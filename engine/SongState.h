@@ -25,7 +25,7 @@ public:
     void hold(int category, int digit, const QString &text, int morae = -1)
     {
         m_held[slot(category, digit)] = {text, morae, true};
-        m_heldAny = true;
+        m_heldSet |= quint64(1) << slot(category, digit);
     }
     // The count given with the held text; -1 when unknown or not held.
     int heldMorae(int category, int digit) const
@@ -36,8 +36,9 @@ public:
 
     qsizetype usedCount(int category) const { return m_used[size_t(category)].count; }
     bool isUsed(int category, qsizetype index) const;
-    // Marks word `index` of a list of `listSize` words as used (once only).
-    void markUsed(int category, qsizetype index, qsizetype listSize);
+    // Marks word `index` of a list of `listSize` words as used (once only);
+    // false when it already was.
+    bool markUsed(int category, qsizetype index, qsizetype listSize);
     // The index of the n-th word not yet used, counting in file order from
     // 0: n < listSize - usedCount(category).
     qsizetype nthUnused(int category, qsizetype n, qsizetype listSize) const;
@@ -80,10 +81,11 @@ private:
     };
     static constexpr qsizetype kFewUsed = 128;
     static void setBit(Used &u, qsizetype index, qsizetype listSize);
+    static void insertSorted(std::vector<qsizetype> &sorted, size_t from, qsizetype index);
 
     std::array<Held, kCategories * 10> m_held;
     std::array<Used, kCategories> m_used;
-    bool m_heldAny = false;
+    quint64 m_heldSet = 0; // by slot()
     quint64 m_epoch;
     quint64 m_changes = 0;
 };
