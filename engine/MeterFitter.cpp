@@ -106,6 +106,7 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
                 }
                 w.place = sig->words.size();
                 sig->words << i;
+                sig->count = double(sig->words.size());
                 w.signature = int(sig - c.signatures.begin());
             }
             c.words << w;
@@ -225,18 +226,16 @@ public:
         if (w.signature >= 0) {
             std::vector<qsizetype> &places = notes.used[size_t(k)][size_t(w.signature)];
             places.insert(std::upper_bound(places.begin(), places.end(), w.place), w.place);
+            ++notes.usedCounts[size_t(k)][size_t(w.signature)];
         }
         notes.stamp = m_state.stamp();
     }
-    // Per signature, the places of its used words.
-    const std::vector<std::vector<qsizetype>> &usedBy(int k) const
-    {
-        return m_fitter.m_notes.used[size_t(k)];
-    }
+    // Per signature, the number of its used words.
+    const qsizetype *usedBy(int k) const { return m_fitter.m_notes.usedCounts[size_t(k)].data(); }
     // The pick-th word of a signature not yet used, -1 when there is none.
     qsizetype unusedOf(int k, int signature, qsizetype pick) const
     {
-        for (const qsizetype place : usedBy(k)[size_t(signature)]) {
+        for (const qsizetype place : m_fitter.m_notes.used[size_t(k)][size_t(signature)]) {
             if (place > pick)
                 break;
             ++pick;
@@ -252,13 +251,17 @@ private:
         for (int k = 0; k < 5; ++k) {
             const Category &c = m_fitter.m_categories[k];
             std::vector<std::vector<qsizetype>> &used = notes.used[size_t(k)];
+            std::vector<qsizetype> &counts = notes.usedCounts[size_t(k)];
             used.resize(size_t(c.signatures.size()));
+            counts.assign(size_t(c.signatures.size()), 0);
             for (std::vector<qsizetype> &places : used)
                 places.clear();
             if (m_state.usedCount(k) > 0)
                 for (qsizetype i = 0; i < c.words.size(); ++i)
-                    if (c.words[i].signature >= 0 && m_state.isUsed(k, i))
+                    if (c.words[i].signature >= 0 && m_state.isUsed(k, i)) {
                         used[size_t(c.words[i].signature)].push_back(c.words[i].place);
+                        ++counts[size_t(c.words[i].signature)];
+                    }
         }
         notes.stamp = m_state.stamp();
     }
@@ -320,72 +323,101 @@ QString MeterFitter::heldOrDraw(const Slot &slot, int &morae, Song &song,
     return *song.held(slot.category, slot.digit);
 }
 
+void MeterFitter::makeChoice(int k, int target, const Poly &rest, Choice &choice) const
+{
+    const Category &c = m_categories[k];
+    choice = Choice();
+    choice.ready = true;
+    for (qsizetype g = 0; g < c.signatures.size(); ++g) {
+        const Signature &sig = c.signatures[g];
+        double chance = 0.0;
+        for (int u = 0; sig.morae + u <= target; ++u) {
+            const int r = target - sig.morae - u;
+            if (r < int(rest.size()) && u < int(sig.innerPoly.size()))
+                chance += sig.innerPoly[u] * rest[r];
+        }
+        // A signature without a chance adds nothing to any running sum.
+        if (!(chance > 0.0))
+            continue;
+        choice.signatures.push_back(int(g));
+        choice.chances.push_back(chance);
+        choice.total += chance * sig.count;
+        choice.ends.push_back(choice.total);
+    }
+}
+
 void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
-                             RandomSource &random, Text &out, std::vector<double> *memo) const
+                             RandomSource &random, Text &out, Choice *memo) const
 {
     const Category &c = m_categories[k];
     used = 0;
     int unknown = -1;
     if (!c.measurable)
         return put(out, expand(k, plainIndex(k, song, random), unknown, song, random));
-    auto completions = [&](const Signature &g) {
-        double sum = 0.0;
-        for (int u = 0; g.morae + u <= target; ++u) {
-            const int r = target - g.morae - u;
-            if (r < int(rest.size()) && u < int(g.innerPoly.size()))
-                sum += g.innerPoly[u] * rest[r];
-        }
-        return sum;
-    };
-    // The completions depend on the target and the rest only: a line's plan
+    // The chances depend on the target and the rest only: a line's plan
     // keeps them.
-    const qsizetype signatures = c.signatures.size();
-    QVarLengthArray<double, 64> own;
-    if (memo && memo->empty()) {
-        memo->reserve(size_t(signatures));
-        for (const Signature &g : c.signatures)
-            memo->push_back(completions(g));
-    } else if (!memo) {
-        for (const Signature &g : c.signatures)
-            own.append(completions(g));
-    }
-    const double *const chance = memo ? memo->data() : own.data();
-    bool avoid = m_refrains && song.usedCount(k) > 0 && song.usedCount(k) < m_lists[k].Words.size();
-    const std::vector<std::vector<qsizetype>> &usedBy = song.usedBy(k);
-    auto available = [&](qsizetype g) {
-        const qsizetype words = c.signatures[g].words.size();
-        return avoid ? std::max<qsizetype>(0, words - qsizetype(usedBy[size_t(g)].size())) : words;
-    };
-    QVarLengthArray<double, 64> weights(signatures);
+    Choice own;
+    Choice &choice = memo ? *memo : own;
+    if (!choice.ready)
+        makeChoice(k, target, rest, choice);
+    const qsizetype n = qsizetype(choice.signatures.size());
+    const int *const signatures = choice.signatures.data();
+
+    // Words already used in the song are left out while unused ones can
+    // fit; the target comes before no repeats.
+    const bool avoid =
+        m_refrains && song.usedCount(k) > 0 && song.usedCount(k) < m_lists[k].Words.size();
+    QVarLengthArray<double, 32> left(avoid ? n : 0);
     double total = 0.0;
-    for (int pass = 0; pass < 2 && total == 0.0; ++pass) {
-        if (pass == 1)
-            avoid = false; // the target before no repeats
-        total = 0.0;
-        for (qsizetype g = 0; g < signatures; ++g) {
-            const double w = chance[g];
-            weights[g] = w > 0.0 ? w * double(available(g)) : 0.0;
-            total += weights[g];
+    if (avoid) {
+        const qsizetype *usedBy = song.usedBy(k);
+        for (qsizetype j = 0; j < n; ++j) {
+            const Signature &sig = c.signatures[signatures[j]];
+            const qsizetype words = std::max<qsizetype>(0, sig.words.size() - usedBy[signatures[j]]);
+            left[j] = choice.chances[size_t(j)] * double(words);
+            total += left[j];
         }
-        if (!avoid)
-            break;
     }
-    // One draw picks the signature, and what is left of it the word.
+    const bool unused = total > 0.0;
+    if (!unused)
+        total = choice.total;
+    if (total <= 0.0)
+        return put(out, expand(k, plainIndex(k, song, random), unknown, song, random));
+
+    // One draw picks the signature, and what is left of it the word. The
+    // sums run in the order, and to the end, of the whole list of signatures
+    // (those without a chance add nothing), so that a draw at the very top
+    // lands where it always has.
     const double x = random.next() * total;
-    qsizetype g = 0;
+    const bool last = n > 0 && signatures[n - 1] == c.signatures.size() - 1;
+    qsizetype j = 0;
     double before = 0.0;
-    while (g + 1 < c.signatures.size() && (weights[g] == 0.0 || before + weights[g] <= x)) {
-        before += weights[g];
-        ++g;
+    if (unused) {
+        while (j + 1 < n && (left[j] == 0.0 || before + left[j] <= x)) {
+            before += left[j];
+            ++j;
+        }
+        if (!last && (left[j] == 0.0 || before + left[j] <= x))
+            before += left[j];
+        while (left[j] == 0.0) // rounding at the top end
+            --j;
+    } else {
+        const double *ends = choice.ends.data();
+        while (j + 1 < n && ends[j] <= x)
+            ++j;
+        before = !last && ends[j] <= x ? ends[j] : j > 0 ? ends[j - 1] : 0.0;
     }
-    while (weights[g] == 0.0) // rounding at the top end
-        --g;
+    const double weight =
+        unused ? left[j] : choice.chances[size_t(j)] * c.signatures[signatures[j]].count;
+    const int g = signatures[j];
     const Signature &sig = c.signatures[g];
-    qsizetype pick =
-        FrameFiller::pickIndex(std::clamp((x - before) / weights[g], 0.0, 1.0), available(g));
-    qsizetype index = !avoid ? sig.words.value(pick, -1) : song.unusedOf(k, int(g), pick);
+    const qsizetype available =
+        unused ? std::max<qsizetype>(0, sig.words.size() - song.usedBy(k)[g]) : sig.words.size();
+    const qsizetype pick =
+        FrameFiller::pickIndex(std::clamp((x - before) / weight, 0.0, 1.0), available);
+    qsizetype index = !unused ? sig.words.value(pick, -1) : song.unusedOf(k, g, pick);
     if (index < 0) // notes out of step with the song: any word of the signature
-        index = sig.words[FrameFiller::pickIndex((x - before) / weights[g], sig.words.size())];
+        index = sig.words[FrameFiller::pickIndex((x - before) / weight, sig.words.size())];
     markUsed(k, index, song);
     used = sig.morae;
     const QList<Slot> &inner = c.words[index].inner;
@@ -704,12 +736,12 @@ void MeterFitter::chooseHeld(const HeldPlan &plan, Song &song, RandomSource &ran
     Text &text = m_heldText;
     for (int h = 0; h < int(held.size()); ++h) {
         const int k = held[h].category;
-        std::vector<std::vector<double>> &weights = m_heldWeights[size_t(k)];
-        if (weights.size() <= size_t(value[h]))
-            weights.resize(size_t(value[h]) + 1);
+        std::vector<Choice> &choices = m_heldChoices[size_t(k)];
+        if (choices.size() <= size_t(value[h]))
+            choices.resize(size_t(value[h]) + 1);
         int used = 0;
         text.clear();
-        fittedFill(k, value[h], one, used, song, random, text, &weights[size_t(value[h])]);
+        fittedFill(k, value[h], one, used, song, random, text, &choices[size_t(value[h])]);
         song.hold(k, held[h].digit, textOf(text, 0), used);
     }
 }

@@ -115,8 +115,19 @@ private:
     };
     static void put(Text &out, QStringView piece);
     static QString textOf(const Text &out, size_t from);
-    // Per tag and morae left, a chance per signature; empty until needed.
-    using Memo = std::vector<std::vector<double>>;
+    // How one tag draws with a number of morae left, worked out once: the
+    // signatures that can still make the line fit, each with its chance of
+    // doing so, and the running sums of chance * words that a draw from the
+    // whole list (no word used yet) reads.
+    struct Choice {
+        bool ready = false;
+        std::vector<int> signatures;
+        std::vector<double> chances;
+        std::vector<double> ends;
+        double total = 0.0;
+    };
+    // Per tag and morae left; each Choice made when first needed.
+    using Memo = std::vector<Choice>;
     struct Slot {
         qsizetype pos;
         int category;
@@ -133,6 +144,7 @@ private:
         QList<int> inner; // categories of the held tags, in order
         Poly innerPoly;   // product of their P
         QList<qsizetype> words;
+        double count = 0.0; // of words
     };
     struct Category {
         QList<Word> words;
@@ -163,6 +175,7 @@ private:
     struct Notes {
         SongState::Stamp stamp;
         std::array<std::vector<std::vector<qsizetype>>, 5> used;
+        std::array<std::vector<qsizetype>, 5> usedCounts; // by signature
     };
     struct HeldTag {
         int category, digit;
@@ -211,7 +224,8 @@ private:
     qsizetype plainIndex(int k, Song &song, RandomSource &random) const;
     QString expand(int k, qsizetype index, int &morae, Song &song, RandomSource &random) const;
     void fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
-                    RandomSource &random, Text &out, std::vector<double> *memo = nullptr) const;
+                    RandomSource &random, Text &out, Choice *memo = nullptr) const;
+    void makeChoice(int k, int target, const Poly &rest, Choice &choice) const;
     std::vector<Poly> suffixes(const QList<Slot> &tags, int target, const Poly &rest) const;
     void fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
                      const std::vector<Poly> &suffix, int &used, Song &song, RandomSource &random,
@@ -232,8 +246,8 @@ private:
     mutable Notes m_notes;
     mutable Text m_text;     // the frame being filled; keeps its room
     mutable Text m_heldText; // a held word being chosen
-    // For held words chosen on their own: each signature's weight by count.
-    mutable std::array<std::vector<std::vector<double>>, 5> m_heldWeights;
+    // For held words chosen on their own, by count.
+    mutable std::array<std::vector<Choice>, 5> m_heldChoices;
     // By the frame text's address; each plan keeps its text, so an address
     // stands for one text while its plan lives.
     mutable std::unordered_map<const QChar *, std::unique_ptr<FramePlan>> m_plans;
