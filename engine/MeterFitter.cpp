@@ -27,7 +27,7 @@ bool isCategory(const std::array<WordList, 5> &lists, int k, QStringView text, q
 // Small pieces go faster into a plain buffer than into a QString.
 void MeterFitter::put(Text &out, QStringView piece)
 {
-    out.append(reinterpret_cast<const char16_t *>(piece.data()), size_t(piece.size()));
+    out.append(piece.utf16(), size_t(piece.size()));
 }
 
 QString MeterFitter::textOf(const Text &out, size_t from)
@@ -106,6 +106,7 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
                 }
                 w.place = sig->words.size();
                 sig->words << i;
+                sig->count = double(sig->words.size());
                 w.signature = int(sig - c.signatures.begin());
             }
             c.words << w;
@@ -192,30 +193,24 @@ MeterFitter::Poly MeterFitter::productOf(const QList<int> &categories, const Pol
 }
 
 // The song as the fitter sees it: the engine's SongState, and what the
-// fitter noted beside it (held words' counts, used words by signature).
-// Notes that no longer match the song (it was cleared, or another filler
-// added to it) are worked out again.
+// fitter noted beside it (used words by signature). Notes that no longer
+// match the song (it was cleared, or another filler added to it) are worked
+// out again.
 class MeterFitter::Song
 {
 public:
     Song(const MeterFitter &fitter, SongState &state) : m_fitter(fitter), m_state(state)
     {
-        for (int k = 0; k < 5; ++k)
-            catchUp(k);
+        if (m_fitter.m_notes.stamp != m_state.stamp())
+            catchUp();
     }
 
     const QString *held(int k, int digit) const { return m_state.held(k, digit); }
     // The held word's count; -1 when unknown.
-    int heldMorae(int k, int digit) const
-    {
-        const QString *text = m_state.held(k, digit);
-        const Notes::Held &n = m_fitter.m_notes.held[size_t(k * 10 + digit)];
-        return text && n.text == *text ? n.morae : -1;
-    }
+    int heldMorae(int k, int digit) const { return m_state.heldMorae(k, digit); }
     void hold(int k, int digit, const QString &text, int morae)
     {
-        m_state.hold(k, digit, text);
-        m_fitter.m_notes.held[size_t(k * 10 + digit)] = {text, morae};
+        m_state.hold(k, digit, text, morae);
     }
     qsizetype usedCount(int k) const { return m_state.usedCount(k); }
     qsizetype nthUnused(int k, qsizetype n) const
@@ -224,56 +219,51 @@ public:
     }
     void markUsed(int k, qsizetype i)
     {
-        if (m_state.isUsed(k, i))
+        if (!m_state.markUsed(k, i, m_fitter.m_lists[k].Words.size()))
             return;
         Notes &notes = m_fitter.m_notes;
-        m_state.markUsed(k, i, m_fitter.m_lists[k].Words.size());
-        std::vector<qsizetype> &used = notes.used[size_t(k)];
-        used.insert(std::lower_bound(used.begin(), used.end(), i), i);
-        if (const int g = m_fitter.m_categories[k].words[i].signature; g >= 0)
-            ++notes.bySignature[size_t(k)][size_t(g)];
-        notes.seen[size_t(k)] = m_state.usedCount(k);
+        const Word &w = m_fitter.m_categories[k].words[i];
+        if (w.signature >= 0) {
+            std::vector<qsizetype> &places = notes.used[size_t(k)][size_t(w.signature)];
+            places.insert(std::upper_bound(places.begin(), places.end(), w.place), w.place);
+            ++notes.usedCounts[size_t(k)][size_t(w.signature)];
+        }
+        notes.stamp = m_state.stamp();
     }
-    qsizetype usedIn(int k, int signature) const
-    {
-        return m_fitter.m_notes.bySignature[size_t(k)][size_t(signature)];
-    }
+    // Per signature, the number of its used words.
+    const qsizetype *usedBy(int k) const { return m_fitter.m_notes.usedCounts[size_t(k)].data(); }
     // The pick-th word of a signature not yet used, -1 when there is none.
     qsizetype unusedOf(int k, int signature, qsizetype pick) const
     {
-        const Category &c = m_fitter.m_categories[k];
-        for (const qsizetype i : m_fitter.m_notes.used[size_t(k)])
-            if (c.words[i].signature == signature && c.words[i].place <= pick)
-                ++pick;
-        const QList<qsizetype> &words = c.signatures[signature].words;
+        for (const qsizetype place : m_fitter.m_notes.used[size_t(k)][size_t(signature)]) {
+            if (place > pick)
+                break;
+            ++pick;
+        }
+        const QList<qsizetype> &words = m_fitter.m_categories[k].signatures[signature].words;
         return pick < words.size() ? words[pick] : -1;
     }
 
 private:
-    // Notes kept from an earlier fill stand while every word they list is
-    // still used and the song has used no others.
-    void catchUp(int k)
+    void catchUp()
     {
         Notes &notes = m_fitter.m_notes;
-        std::vector<qsizetype> &used = notes.used[size_t(k)];
-        std::vector<qsizetype> &by = notes.bySignature[size_t(k)];
-        const Category &c = m_fitter.m_categories[k];
-        const qsizetype count = m_state.usedCount(k);
-        if (notes.seen[size_t(k)] == count && qsizetype(used.size()) == count &&
-            by.size() == size_t(c.signatures.size()) &&
-            std::all_of(used.begin(), used.end(),
-                        [&](qsizetype i) { return m_state.isUsed(k, i); }))
-            return;
-        by.assign(size_t(c.signatures.size()), 0);
-        used.clear();
-        if (count > 0)
-            for (qsizetype i = 0; i < c.words.size(); ++i)
-                if (m_state.isUsed(k, i)) {
-                    used.push_back(i);
-                    if (c.words[i].signature >= 0)
-                        ++by[size_t(c.words[i].signature)];
-                }
-        notes.seen[size_t(k)] = count;
+        for (int k = 0; k < 5; ++k) {
+            const Category &c = m_fitter.m_categories[k];
+            std::vector<std::vector<qsizetype>> &used = notes.used[size_t(k)];
+            std::vector<qsizetype> &counts = notes.usedCounts[size_t(k)];
+            used.resize(size_t(c.signatures.size()));
+            counts.assign(size_t(c.signatures.size()), 0);
+            for (std::vector<qsizetype> &places : used)
+                places.clear();
+            if (m_state.usedCount(k) > 0)
+                for (qsizetype i = 0; i < c.words.size(); ++i)
+                    if (c.words[i].signature >= 0 && m_state.isUsed(k, i)) {
+                        used[size_t(c.words[i].signature)].push_back(c.words[i].place);
+                        ++counts[size_t(c.words[i].signature)];
+                    }
+        }
+        notes.stamp = m_state.stamp();
     }
 
     const MeterFitter &m_fitter;
@@ -333,68 +323,101 @@ QString MeterFitter::heldOrDraw(const Slot &slot, int &morae, Song &song,
     return *song.held(slot.category, slot.digit);
 }
 
+void MeterFitter::makeChoice(int k, int target, const Poly &rest, Choice &choice) const
+{
+    const Category &c = m_categories[k];
+    choice = Choice();
+    choice.ready = true;
+    for (qsizetype g = 0; g < c.signatures.size(); ++g) {
+        const Signature &sig = c.signatures[g];
+        double chance = 0.0;
+        for (int u = 0; sig.morae + u <= target; ++u) {
+            const int r = target - sig.morae - u;
+            if (r < int(rest.size()) && u < int(sig.innerPoly.size()))
+                chance += sig.innerPoly[u] * rest[r];
+        }
+        // A signature without a chance adds nothing to any running sum.
+        if (!(chance > 0.0))
+            continue;
+        choice.signatures.push_back(int(g));
+        choice.chances.push_back(chance);
+        choice.total += chance * sig.count;
+        choice.ends.push_back(choice.total);
+    }
+}
+
 void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
-                             RandomSource &random, Text &out, std::vector<double> *memo) const
+                             RandomSource &random, Text &out, Choice *memo) const
 {
     const Category &c = m_categories[k];
     used = 0;
     int unknown = -1;
     if (!c.measurable)
         return put(out, expand(k, plainIndex(k, song, random), unknown, song, random));
-    auto completions = [&](const Signature &g) {
-        double sum = 0.0;
-        for (int u = 0; g.morae + u <= target; ++u) {
-            const int r = target - g.morae - u;
-            if (r < int(rest.size()) && u < int(g.innerPoly.size()))
-                sum += g.innerPoly[u] * rest[r];
-        }
-        return sum;
-    };
-    bool avoid = m_refrains && song.usedCount(k) < m_lists[k].Words.size();
-    auto available = [&](qsizetype g) {
-        return std::max<qsizetype>(0, c.signatures[g].words.size() -
-                                          (avoid ? song.usedIn(k, int(g)) : 0));
-    };
-    // The completions depend on the target and the rest only: a line's plan
+    // The chances depend on the target and the rest only: a line's plan
     // keeps them.
-    if (memo && memo->empty()) {
-        memo->reserve(size_t(c.signatures.size()));
-        for (const Signature &g : c.signatures)
-            memo->push_back(completions(g));
-    }
-    QVarLengthArray<double, 64> weights(c.signatures.size());
+    Choice own;
+    Choice &choice = memo ? *memo : own;
+    if (!choice.ready)
+        makeChoice(k, target, rest, choice);
+    const qsizetype n = qsizetype(choice.signatures.size());
+    const int *const signatures = choice.signatures.data();
+
+    // Words already used in the song are left out while unused ones can
+    // fit; the target comes before no repeats.
+    const bool avoid =
+        m_refrains && song.usedCount(k) > 0 && song.usedCount(k) < m_lists[k].Words.size();
+    QVarLengthArray<double, 32> left(avoid ? n : 0);
     double total = 0.0;
-    for (int pass = 0; pass < 2 && total == 0.0; ++pass) {
-        if (pass == 1)
-            avoid = false; // the target before no repeats
-        total = 0.0;
-        for (qsizetype g = 0; g < c.signatures.size(); ++g) {
-            const double w = memo ? (*memo)[size_t(g)] : completions(c.signatures[g]);
-            weights[g] = w > 0.0 ? w * double(available(g)) : 0.0;
-            total += weights[g];
+    if (avoid) {
+        const qsizetype *usedBy = song.usedBy(k);
+        for (qsizetype j = 0; j < n; ++j) {
+            const Signature &sig = c.signatures[signatures[j]];
+            const qsizetype words = std::max<qsizetype>(0, sig.words.size() - usedBy[signatures[j]]);
+            left[j] = choice.chances[size_t(j)] * double(words);
+            total += left[j];
         }
-        if (!avoid)
-            break;
     }
+    const bool unused = total > 0.0;
+    if (!unused)
+        total = choice.total;
     if (total <= 0.0)
         return put(out, expand(k, plainIndex(k, song, random), unknown, song, random));
 
-    // One draw picks the signature, and what is left of it the word.
+    // One draw picks the signature, and what is left of it the word. The
+    // sums run in the order, and to the end, of the whole list of signatures
+    // (those without a chance add nothing), so that a draw at the very top
+    // lands where it always has.
     const double x = random.next() * total;
-    qsizetype g = 0;
+    const bool last = n > 0 && signatures[n - 1] == c.signatures.size() - 1;
+    qsizetype j = 0;
     double before = 0.0;
-    while (g + 1 < c.signatures.size() && (weights[g] == 0.0 || before + weights[g] <= x)) {
-        before += weights[g];
-        ++g;
+    if (unused) {
+        while (j + 1 < n && (left[j] == 0.0 || before + left[j] <= x)) {
+            before += left[j];
+            ++j;
+        }
+        if (!last && (left[j] == 0.0 || before + left[j] <= x))
+            before += left[j];
+        while (left[j] == 0.0) // rounding at the top end
+            --j;
+    } else {
+        const double *ends = choice.ends.data();
+        while (j + 1 < n && ends[j] <= x)
+            ++j;
+        before = !last && ends[j] <= x ? ends[j] : j > 0 ? ends[j - 1] : 0.0;
     }
-    while (weights[g] == 0.0) // rounding at the top end
-        --g;
+    const double weight =
+        unused ? left[j] : choice.chances[size_t(j)] * c.signatures[signatures[j]].count;
+    const int g = signatures[j];
     const Signature &sig = c.signatures[g];
-    qsizetype pick =
-        FrameFiller::pickIndex(std::clamp((x - before) / weights[g], 0.0, 1.0), available(g));
-    qsizetype index = !avoid ? sig.words.value(pick, -1) : song.unusedOf(k, int(g), pick);
+    const qsizetype available =
+        unused ? std::max<qsizetype>(0, sig.words.size() - song.usedBy(k)[g]) : sig.words.size();
+    const qsizetype pick =
+        FrameFiller::pickIndex(std::clamp((x - before) / weight, 0.0, 1.0), available);
+    qsizetype index = !unused ? sig.words.value(pick, -1) : song.unusedOf(k, g, pick);
     if (index < 0) // notes out of step with the song: any word of the signature
-        index = sig.words[FrameFiller::pickIndex((x - before) / weights[g], sig.words.size())];
+        index = sig.words[FrameFiller::pickIndex((x - before) / weight, sig.words.size())];
     markUsed(k, index, song);
     used = sig.morae;
     const QList<Slot> &inner = c.words[index].inner;
@@ -462,6 +485,8 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
 // settled, and their counts.
 MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
 {
+    if (!line.held && !line.plans.empty())
+        return line.plans.front();
     QVarLengthArray<int, 16> settled;
     for (const Slot &s : line.tags)
         if (s.digit)
@@ -692,7 +717,7 @@ MeterFitter::HeldPlan MeterFitter::planHeld(const QList<Line> &lines, Song &song
 void MeterFitter::chooseHeld(const HeldPlan &plan, Song &song, RandomSource &random) const
 {
     const QList<HeldTag> &held = plan.held;
-    QList<int> value(held.size(), 0);
+    QVarLengthArray<int, 16> value(held.size(), 0);
     for (const HeldPlan::Group &group : plan.groups) {
         // The first combination whose running sum passes the draw.
         const double x = random.next() * group.total;
@@ -707,11 +732,17 @@ void MeterFitter::chooseHeld(const HeldPlan &plan, Song &song, RandomSource &ran
             chosen /= held[h].counts.size();
         }
     }
+    static const Poly one{1.0};
+    Text &text = m_heldText;
     for (int h = 0; h < int(held.size()); ++h) {
+        const int k = held[h].category;
+        std::vector<Choice> &choices = m_heldChoices[size_t(k)];
+        if (choices.size() <= size_t(value[h]))
+            choices.resize(size_t(value[h]) + 1);
         int used = 0;
-        Text text;
-        fittedFill(held[h].category, value[h], Poly{1.0}, used, song, random, text);
-        song.hold(held[h].category, held[h].digit, textOf(text, 0), used);
+        text.clear();
+        fittedFill(k, value[h], one, used, song, random, text, &choices[size_t(value[h])]);
+        song.hold(k, held[h].digit, textOf(text, 0), used);
     }
 }
 
@@ -747,6 +778,8 @@ MeterFitter::FramePlan &MeterFitter::planFor(const QString &frame, const QString
             else if (!lineReadings.value(i - 1).isNull())
                 line.fixed = fixedMorae(lineReadings[i - 1]);
         }
+        line.held = std::any_of(line.tags.begin(), line.tags.end(),
+                                [](const Slot &s) { return s.digit != 0; });
         if (line.target > 0 && line.fixed >= 0)
             for (const Slot &s : line.tags)
                 if (s.digit && !plan.heldSlots.contains(std::pair(s.category, s.digit)))
@@ -760,16 +793,16 @@ MeterFitter::FramePlan &MeterFitter::planFor(const QString &frame, const QString
 // tags are settled, and their counts.
 const MeterFitter::HeldPlan &MeterFitter::heldPlanFor(FramePlan &plan, Song &song) const
 {
-    std::vector<int> key;
-    key.reserve(size_t(plan.heldSlots.size()));
+    QVarLengthArray<int, 32> key;
     for (const auto &[k, digit] : plan.heldSlots)
-        key.push_back(song.held(k, digit) ? song.heldMorae(k, digit) : -2);
+        key.append(song.held(k, digit) ? song.heldMorae(k, digit) : -2);
     for (const auto &[settled, held] : plan.heldPlans)
-        if (settled == key)
+        if (std::equal(settled.begin(), settled.end(), key.begin(), key.end()))
             return held;
     if (plan.heldPlans.size() >= 64)
         plan.heldPlans.clear();
-    plan.heldPlans.emplace_back(std::move(key), planHeld(plan.lines, song));
+    plan.heldPlans.emplace_back(std::vector<int>(key.begin(), key.end()),
+                                planHeld(plan.lines, song));
     return plan.heldPlans.back().second;
 }
 

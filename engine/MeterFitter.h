@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
@@ -86,11 +87,47 @@ public:
 
 private:
     using Poly = std::vector<double>;
-    using Text = std::u16string;
+    // The text being filled: pieces are short, and a plain copy into room
+    // kept from frame to frame costs less than a string's append.
+    class Text
+    {
+    public:
+        void append(const char16_t *p, size_t n)
+        {
+            if (size_t(m_room.size()) - m_size < n)
+                m_room.resize(std::max(2 * m_room.size(), m_size + n + 256));
+            char16_t *o = m_room.data() + m_size;
+            m_size += n;
+            if (n > 8) {
+                std::copy(p, p + n, o);
+                return;
+            }
+            while (n--)
+                *o++ = *p++;
+        }
+        const char16_t *data() const { return m_room.data(); }
+        size_t size() const { return m_size; }
+        void clear() { m_size = 0; }
+
+    private:
+        std::vector<char16_t> m_room;
+        size_t m_size = 0;
+    };
     static void put(Text &out, QStringView piece);
     static QString textOf(const Text &out, size_t from);
-    // Per tag and morae left, a chance per signature; empty until needed.
-    using Memo = std::vector<std::vector<double>>;
+    // How one tag draws with a number of morae left, worked out once: the
+    // signatures that can still make the line fit, each with its chance of
+    // doing so, and the running sums of chance * words that a draw from the
+    // whole list (no word used yet) reads.
+    struct Choice {
+        bool ready = false;
+        std::vector<int> signatures;
+        std::vector<double> chances;
+        std::vector<double> ends;
+        double total = 0.0;
+    };
+    // Per tag and morae left; each Choice made when first needed.
+    using Memo = std::vector<Choice>;
     struct Slot {
         qsizetype pos;
         int category;
@@ -107,6 +144,7 @@ private:
         QList<int> inner; // categories of the held tags, in order
         Poly innerPoly;   // product of their P
         QList<qsizetype> words;
+        double count = 0.0; // of words
     };
     struct Category {
         QList<Word> words;
@@ -127,19 +165,17 @@ private:
         int target = 0; // 0: none
         int fixed = -1; // morae of the fixed text; -1 when unknown
         QList<Slot> tags;
+        bool held = false; // some tag is held: plans by the held words' counts
         std::vector<LinePlan> plans;
     };
     class Song;
-    // What the fitter noted about the song it last filled (see Song).
+    // What the fitter noted about the song it last filled (see Song): per
+    // category and signature, the places (in the signature's words) of the
+    // used words, ascending.
     struct Notes {
-        struct Held {
-            QString text;
-            int morae = -1;
-        };
-        std::array<Held, 50> held;
-        std::array<std::vector<qsizetype>, 5> bySignature;
-        std::array<std::vector<qsizetype>, 5> used; // indices, ascending
-        std::array<qsizetype, 5> seen{};
+        SongState::Stamp stamp;
+        std::array<std::vector<std::vector<qsizetype>>, 5> used;
+        std::array<std::vector<qsizetype>, 5> usedCounts; // by signature
     };
     struct HeldTag {
         int category, digit;
@@ -188,7 +224,8 @@ private:
     qsizetype plainIndex(int k, Song &song, RandomSource &random) const;
     QString expand(int k, qsizetype index, int &morae, Song &song, RandomSource &random) const;
     void fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
-                    RandomSource &random, Text &out, std::vector<double> *memo = nullptr) const;
+                    RandomSource &random, Text &out, Choice *memo = nullptr) const;
+    void makeChoice(int k, int target, const Poly &rest, Choice &choice) const;
     std::vector<Poly> suffixes(const QList<Slot> &tags, int target, const Poly &rest) const;
     void fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
                      const std::vector<Poly> &suffix, int &used, Song &song, RandomSource &random,
@@ -207,7 +244,10 @@ private:
     bool m_usable = false;
     std::array<Category, 5> m_categories;
     mutable Notes m_notes;
-    mutable Text m_text; // the frame being filled; keeps its room
+    mutable Text m_text;     // the frame being filled; keeps its room
+    mutable Text m_heldText; // a held word being chosen
+    // For held words chosen on their own, by count.
+    mutable std::array<std::vector<Choice>, 5> m_heldChoices;
     // By the frame text's address; each plan keeps its text, so an address
     // stands for one text while its plan lives.
     mutable std::unordered_map<const QChar *, std::unique_ptr<FramePlan>> m_plans;
