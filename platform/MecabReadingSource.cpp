@@ -4,6 +4,7 @@
 #include <mecab.h>
 
 #include <cstring>
+#include <string_view>
 
 MecabReadingSource::MecabReadingSource(QString dictionary) : m_dictionary(std::move(dictionary)) {}
 
@@ -53,7 +54,7 @@ QStringList MecabReadingSource::read(const QStringList &texts)
     out.reserve(texts.size());
     const bool ready = open();
     QByteArray utf8;
-    QByteArray reading;
+    std::string reading;
     for (const QString &t : texts) {
         if (!ready) {
             out << QString();
@@ -74,25 +75,25 @@ namespace
 {
 
 // Field `n` (from 0) of a comma-separated feature string, or null when it
-// has fewer fields.
-QByteArrayView field(const char *feature, int n)
+// has fewer fields: no copy, no split.
+std::string_view field(const char *feature, int n)
 {
     const char *p = feature;
     for (; n > 0; --n) {
         p = std::strchr(p, ',');
         if (!p)
-            return {};
+            return {nullptr, 0};
         ++p;
     }
     const char *end = std::strchr(p, ',');
-    return QByteArrayView(p, end ? end - p : qsizetype(std::strlen(p)));
+    return end ? std::string_view(p, size_t(end - p)) : std::string_view(p);
 }
 
 } // namespace
 
 // The readings are gathered as UTF-8 and decoded once: MeCab cuts its
 // morphemes at character boundaries, so no character is split.
-QString MecabReadingSource::readOne(const QByteArray &utf8, QByteArray &reading)
+QString MecabReadingSource::readOne(const QByteArray &utf8, std::string &reading)
 {
     m_lattice->set_sentence(utf8.constData(), size_t(utf8.size()));
     if (!m_tagger->parse(m_lattice.get()))
@@ -107,18 +108,20 @@ QString MecabReadingSource::readOne(const QByteArray &utf8, QByteArray &reading)
         // where the words part.
         const int spaces = node->rlength - node->length;
         if (spaces > 0)
-            reading.append(node->surface - spaces, spaces);
+            reading.append(node->surface - spaces, size_t(spaces));
         // IPA features: POS x4, conjugation x2, base form, reading, pronunciation.
-        const QByteArrayView pronunciation = field(node->feature, 8);
-        const QByteArrayView kana = pronunciation.isNull() || pronunciation == "*"
-                                        ? field(node->feature, 7)
-                                        : pronunciation;
-        if (!kana.isEmpty() && kana != "*")
+        const std::string_view readingField = field(node->feature, 7);
+        const std::string_view pronunciation =
+            readingField.data() ? field(readingField.data(), 1) : std::string_view(nullptr, 0);
+        const std::string_view kana =
+            !pronunciation.data() || pronunciation == "*" ? readingField : pronunciation;
+        if (!kana.empty() && kana != "*")
             reading.append(kana);
         else
             reading.append(node->surface, node->length);
     }
     // Spaces after the last morpheme too.
-    reading.append(end, utf8.constData() + utf8.size() - end);
-    return reading.isEmpty() ? QStringLiteral("") : QString::fromUtf8(reading);
+    reading.append(end, utf8.constData() + utf8.size());
+    return reading.empty() ? QStringLiteral("")
+                           : QString::fromUtf8(reading.data(), qsizetype(reading.size()));
 }

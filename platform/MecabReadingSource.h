@@ -3,6 +3,7 @@
 #include "ReadingSource.h"
 
 #include <memory>
+#include <string>
 
 namespace MeCab
 {
@@ -30,7 +31,7 @@ public:
 
 private:
     bool open();
-    QString readOne(const QByteArray &utf8, QByteArray &reading);
+    QString readOne(const QByteArray &utf8, std::string &reading);
 
     QString m_dictionary;
     QString m_failure;
