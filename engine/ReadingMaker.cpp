@@ -228,6 +228,8 @@ void workOut(LyricData &data, ReadingSource *source)
     if (source && !questions.isEmpty())
         answers = source->read(questions);
     for (QString &a : answers) {
+        if (a.isNull()) // not read; null it stays
+            continue;
         if (std::any_of(a.cbegin(), a.cend(), [](QChar c) { return isHalfWidthKana(c.unicode()); }))
             a = katakana(a);
         else

@@ -4,7 +4,9 @@
 #include <mecab.h>
 
 #include <cstring>
+#include <exception>
 #include <string_view>
+#include <thread>
 
 MecabReadingSource::MecabReadingSource(QString dictionary) : m_dictionary(std::move(dictionary)) {}
 
@@ -48,29 +50,6 @@ bool MecabReadingSource::open()
     return true;
 }
 
-QStringList MecabReadingSource::read(const QStringList &texts)
-{
-    QStringList out;
-    out.reserve(texts.size());
-    const bool ready = open();
-    QByteArray utf8;
-    std::string reading;
-    for (const QString &t : texts) {
-        if (!ready) {
-            out << QString();
-            continue;
-        }
-        utf8 = t.toUtf8();
-        out << readOne(utf8, reading);
-    }
-    // Loading asks once: give the dictionary's memory back for the rest of
-    // the program's life.
-    m_lattice.reset();
-    m_tagger.reset();
-    m_model.reset();
-    return out;
-}
-
 namespace
 {
 
@@ -89,18 +68,17 @@ std::string_view field(const char *feature, int n)
     return end ? std::string_view(p, size_t(end - p)) : std::string_view(p);
 }
 
-} // namespace
-
-// The readings are gathered as UTF-8 and decoded once: MeCab cuts its
-// morphemes at character boundaries, so no character is split.
-QString MecabReadingSource::readOne(const QByteArray &utf8, std::string &reading)
+// The reading of one text. It is gathered as UTF-8 and decoded once: MeCab
+// cuts its morphemes at character boundaries, so no character is split.
+QString readOne(MeCab::Tagger &tagger, MeCab::Lattice &lattice, const QByteArray &utf8,
+                std::string &reading)
 {
-    m_lattice->set_sentence(utf8.constData(), size_t(utf8.size()));
-    if (!m_tagger->parse(m_lattice.get()))
+    lattice.set_sentence(utf8.constData(), size_t(utf8.size()));
+    if (!tagger.parse(&lattice))
         return QString();
     reading.clear();
     const char *end = utf8.constData(); // where the last morpheme ended
-    for (const MeCab::Node *node = m_lattice->bos_node(); node; node = node->next) {
+    for (const MeCab::Node *node = lattice.bos_node(); node; node = node->next) {
         if (node->stat == MECAB_BOS_NODE || node->stat == MECAB_EOS_NODE)
             continue;
         end = node->surface + node->length;
@@ -124,4 +102,66 @@ QString MecabReadingSource::readOne(const QByteArray &utf8, std::string &reading
     reading.append(end, utf8.constData() + utf8.size());
     return reading.empty() ? QStringLiteral("")
                            : QString::fromUtf8(reading.data(), qsizetype(reading.size()));
+}
+
+// Reads texts[from, to) into out[from, to).
+void readRange(MeCab::Tagger &tagger, MeCab::Lattice &lattice, const QStringList &texts,
+               qsizetype from, qsizetype to, QString *out)
+{
+    std::string reading;
+    for (qsizetype i = from; i < to; ++i)
+        out[i] = readOne(tagger, lattice, texts[i].toUtf8(), reading);
+}
+
+} // namespace
+
+QStringList MecabReadingSource::read(const QStringList &texts)
+{
+    QStringList out(texts.size());
+    if (open()) {
+        QString *answers = out.data();
+        // A long list is read in two halves at once, the second by a thread
+        // with a tagger and lattice of its own (one model serves both). Each
+        // text is analysed alone either way, so the readings are the same.
+        qsizetype half = texts.size();
+        std::unique_ptr<MeCab::Tagger> tagger;
+        std::unique_ptr<MeCab::Lattice> lattice;
+        std::thread helper;
+        std::exception_ptr failed;
+        if (texts.size() >= kTwoThreadsFrom && std::thread::hardware_concurrency() > 1) {
+            tagger.reset(m_model->createTagger());
+            lattice.reset(m_model->createLattice());
+            if (tagger && lattice) {
+                half = texts.size() / 2;
+                try {
+                    helper = std::thread([&, from = half] {
+                        try {
+                            readRange(*tagger, *lattice, texts, from, texts.size(), answers);
+                        } catch (...) {
+                            failed = std::current_exception();
+                        }
+                    });
+                } catch (const std::exception &) {
+                    half = texts.size(); // no thread to be had: read on alone
+                }
+            }
+        }
+        try {
+            readRange(*m_tagger, *m_lattice, texts, 0, half, answers);
+        } catch (...) {
+            if (helper.joinable())
+                helper.join();
+            throw;
+        }
+        if (helper.joinable())
+            helper.join();
+        if (failed)
+            std::rethrow_exception(failed);
+    }
+    // Loading asks once: give the dictionary's memory back for the rest of
+    // the program's life.
+    m_lattice.reset();
+    m_tagger.reset();
+    m_model.reset();
+    return out;
 }

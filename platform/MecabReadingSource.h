@@ -3,7 +3,6 @@
 #include "ReadingSource.h"
 
 #include <memory>
-#include <string>
 
 namespace MeCab
 {
@@ -30,8 +29,10 @@ public:
     QString failure() const override { return m_failure; }
 
 private:
+    // From this many texts on, two threads read.
+    static constexpr qsizetype kTwoThreadsFrom = 256;
+
     bool open();
-    QString readOne(const QByteArray &utf8, std::string &reading);
 
     QString m_dictionary;
     QString m_failure;
