@@ -130,7 +130,13 @@ FileError PosixTextReader::readLine(QString &line)
     if (m_next < m_content.text.size()) {
         qsizetype length = 0;
         const qsizetype next = TextCodec::nextLine(m_content.text, m_next, length);
-        line = m_content.text.sliced(m_next, length);
+        // A caller that reads into the same string each time keeps its buffer.
+        if (line.isDetached() && line.capacity() >= length) {
+            line.resize(length);
+            std::copy_n(m_content.text.constData() + m_next, length, line.data());
+        } else {
+            line = m_content.text.sliced(m_next, length);
+        }
         m_next = next;
         ++m_linesRead;
         return {};
