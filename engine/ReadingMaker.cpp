@@ -57,7 +57,7 @@ Kind kindOf(QStringView text)
         const char16_t c = q.unicode();
         if (isLatinOrDigit(c))
             return Kind::Unreadable;
-        if (Morae::weight(c) < 0)
+        if (kind != Kind::Analyse && Morae::weight(c) < 0)
             kind = Kind::Analyse;
     }
     return kind;
@@ -187,9 +187,17 @@ void workOut(LyricData &data, ReadingSource *source)
         QString *out;
         qsizetype first, end; // its pieces
     };
+    qsizetype texts = 0;
+    for (const WordList &list : data.WordLists)
+        texts += list.Words.size();
+    for (const QList<QStringView> &l : lines)
+        texts += l.size();
     QList<Todo> todo;
+    todo.reserve(texts);
     QList<Piece> pieces;
+    pieces.reserve(texts * 2);
     QHash<QStringView, qsizetype> asked;
+    asked.reserve(texts / 2);
     QStringList questions;
     const auto add = [&](QString &reading, QStringView text) {
         if (!reading.isNull() && fits(reading, text, held)) {
