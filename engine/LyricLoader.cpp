@@ -20,6 +20,18 @@ bool isAtLine(QStringView line)
     return line.size() == 1 && line[0] == u'@';
 }
 
+// ReadingMaker::frameLines(frame).size(), without making the list.
+qsizetype frameLineCount(QStringView frame)
+{
+    qsizetype n = 0;
+    for (qsizetype i = 0; i + 1 < frame.size(); ++i)
+        if (frame[i] == u'\r' && frame[i + 1] == u'\n') {
+            ++n;
+            ++i;
+        }
+    return n;
+}
+
 QString promptFor(const QString &path, bool words, const QString &why)
 {
     const QString head = words ? QStringLiteral("単語ファイル") : QStringLiteral("歌詞フレーム");
@@ -188,6 +200,7 @@ LyricLoader::Outcome LyricLoader::readFrameFile()
     if (!guard(path, false, nullptr, [&] { return reader->open(path); }))
         return Outcome::Cancelled;
     int lineNo = 0;
+    QString line; // one buffer for every line read
     for (;;) {
         bool end = false;
         if (!guard(path, false, reader.get(), [&] { return reader->atEnd(end); }))
@@ -196,11 +209,10 @@ LyricLoader::Outcome LyricLoader::readFrameFile()
             break;
         m_frameStart = lineNo + 1;
         QString frame;
-        QString line;
-        // Per line of the frame text, the "@" line included: its given
-        // reading and its target. A "'!拍 N" line gives the next line its
-        // target, a "'=" line the line before its reading.
-        QStringList readings;
+        // Per line of the frame text, the "@" line included: its target;
+        // and the few readings given, by line. A "'!拍 N" line gives the
+        // next line its target, a "'=" line the line before its reading.
+        QList<std::pair<qsizetype, QString>> given;
         QList<int> meters;
         int meter = 0;
         bool afterLine = false;
@@ -214,7 +226,6 @@ LyricLoader::Outcome LyricLoader::readFrameFile()
                 frame += kCrLf;
                 frame += line;
                 afterLine = !isAtLine(line);
-                readings.append(QString());
                 meters.append(afterLine ? meter : 0);
                 meter = 0;
                 continue;
@@ -222,7 +233,7 @@ LyricLoader::Outcome LyricLoader::readFrameFile()
             if (line == kRefrains)
                 m_data.Refrains = true;
             else if (afterLine && isReadingLine(line))
-                readings.last() = readingIn(line);
+                given.append({meters.size() - 1, readingIn(line)});
             meter = meterIn(line);
             afterLine = false;
         } while (!isAtLine(line));
@@ -230,8 +241,11 @@ LyricLoader::Outcome LyricLoader::readFrameFile()
         if (at >= 0)
             frame.truncate(at);
         // Lines cut off by an "@" take their readings and targets along.
-        const qsizetype kept = ReadingMaker::frameLines(frame).size();
-        readings.resize(kept);
+        const qsizetype kept = frameLineCount(frame);
+        QStringList readings(kept);
+        for (auto &[i, reading] : given)
+            if (i < kept)
+                readings[i] = std::move(reading);
         meters.resize(kept);
         m_data.Meters = m_data.Meters || meters.count(0) < kept;
         m_data.Frames.append(std::move(frame));
