@@ -210,14 +210,12 @@ void workOut(LyricData &data, ReadingSource *source)
             if (!p.slot)
                 piece.kind = kindOf(p.text);
             if (piece.kind == Kind::Analyse) {
-                const auto it = asked.constFind(p.text);
-                if (it != asked.cend()) {
-                    piece.answer = *it;
-                } else {
-                    piece.answer = questions.size();
-                    asked.insert(p.text, piece.answer);
+                qsizetype &number = asked[p.text]; // from 1; 0 when new
+                if (number == 0) {
                     questions << p.text.toString();
+                    number = questions.size();
                 }
+                piece.answer = number - 1;
             }
             pieces.append(piece);
         });
