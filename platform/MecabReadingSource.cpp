@@ -113,6 +113,18 @@ void readRange(MeCab::Tagger &tagger, MeCab::Lattice &lattice, const QStringList
         out[i] = readOne(tagger, lattice, texts[i].toUtf8(), reading);
 }
 
+// Where `texts` parts in two of about the same length of text.
+qsizetype middleOf(const QStringList &texts)
+{
+    qsizetype total = 0;
+    for (const QString &t : texts)
+        total += t.size();
+    qsizetype middle = 0;
+    for (qsizetype before = 0; middle < texts.size() && 2 * before < total; ++middle)
+        before += texts[middle].size();
+    return middle;
+}
+
 } // namespace
 
 QStringList MecabReadingSource::read(const QStringList &texts)
@@ -132,7 +144,7 @@ QStringList MecabReadingSource::read(const QStringList &texts)
             tagger.reset(m_model->createTagger());
             lattice.reset(m_model->createLattice());
             if (tagger && lattice) {
-                half = texts.size() / 2;
+                half = middleOf(texts);
                 try {
                     helper = std::thread([&, from = half] {
                         try {
