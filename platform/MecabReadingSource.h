@@ -21,6 +21,8 @@ class MecabReadingSource : public ReadingSource
 public:
     // Debian's place for the UTF-8 IPA dictionary.
     static constexpr const char *kDictionary = "/var/lib/mecab/dic/ipadic-utf8";
+    // From this many texts on, two threads read.
+    static constexpr qsizetype kTwoThreadsFrom = 256;
 
     explicit MecabReadingSource(QString dictionary = QString::fromLatin1(kDictionary));
     ~MecabReadingSource() override;
@@ -29,9 +31,6 @@ public:
     QString failure() const override { return m_failure; }
 
 private:
-    // From this many texts on, two threads read.
-    static constexpr qsizetype kTwoThreadsFrom = 256;
-
     bool open();
 
     QString m_dictionary;

@@ -38,6 +38,7 @@ private slots:
     void missingDictionary_data();
     void missingDictionary();
     void bundledDataReadsWhole();
+    void longListReadsAsAlone();
 };
 
 // Read by the real MeCab, as a word and as a frame line alike. `given` is
@@ -215,6 +216,22 @@ void tst_Readings::bundledDataReadsWhole()
     const QStringList &nouns = d.WordLists[4].Words;
     QCOMPARE(d.WordLists[4].Readings[nouns.indexOf(QStringLiteral("隕石"))], "インセキ");
     QCOMPARE(d.WordLists[4].Readings[nouns.indexOf(QStringLiteral("ペンギン"))], "ペンギン");
+}
+
+// A long list is read by two threads at once: each text still reads as it
+// does alone, in its place.
+void tst_Readings::longListReadsAsAlone()
+{
+    const QStringList words = {"旅行", "君は", "東京タワー", "切手", "三つ",      "夜の街",
+                               "花火", "心",   "愛してる",   "雨",   "「空」　海"};
+    QStringList texts;
+    for (qsizetype i = 0; i <= MecabReadingSource::kTwoThreadsFrom; ++i)
+        texts << words[i % words.size()] + words[i * 7 % words.size()].repeated(1 + i % 5);
+    MecabReadingSource mecab;
+    const QStringList all = mecab.read(texts);
+    QCOMPARE(all.size(), texts.size());
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        QCOMPARE(all[i], mecab.read({texts[i]}).value(0));
 }
 
 QTEST_GUILESS_MAIN(tst_Readings)
