@@ -100,6 +100,12 @@ bool isHalfWidthKana(char16_t c)
     return c >= u'ｦ' && c <= u'ﾟ';
 }
 
+// Hiragana (and its iteration marks) as katakana; anything else as it is.
+char16_t shifted(char16_t c)
+{
+    return (c >= u'ぁ' && c <= u'ゖ') || c == u'ゝ' || c == u'ゞ' ? char16_t(c + 0x60) : c;
+}
+
 // katakana(), appended to `out`. Written in place: one allocation at most.
 void appendKatakana(QString &out, QStringView text)
 {
@@ -108,9 +114,7 @@ void appendKatakana(QString &out, QStringView text)
     QChar *d = out.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        if ((c >= u'ぁ' && c <= u'ゖ') || c == u'ゝ' || c == u'ゞ') {
-            d[at++] = QChar(char16_t(c + 0x60));
-        } else if (isHalfWidthKana(c)) {
+        if (isHalfWidthKana(c)) {
             // Half-width kana with their voicing marks, composed.
             qsizetype j = i + 1;
             while (j < text.size() && isHalfWidthKana(text[j].unicode()))
@@ -125,7 +129,7 @@ void appendKatakana(QString &out, QStringView text)
             at += composed.size();
             i = j - 1;
         } else {
-            d[at++] = QChar(c);
+            d[at++] = QChar(shifted(c));
         }
     }
     out.resize(at);
@@ -239,10 +243,8 @@ void workOut(LyricData &data, ReadingSource *source)
         if (std::any_of(a.cbegin(), a.cend(), [](QChar c) { return isHalfWidthKana(c.unicode()); }))
             a = katakana(a);
         else
-            for (QChar &c : a) // no change in length: in place
-                if (const char16_t u = c.unicode();
-                    (u >= u'ぁ' && u <= u'ゖ') || u == u'ゝ' || u == u'ゞ')
-                    c = QChar(char16_t(u + 0x60));
+            for (QChar &c : a) // the length stays: in place
+                c = QChar(shifted(c.unicode()));
         // What the analyser left in kanji or letters is not a reading.
         if (Morae::count(a) < 0)
             a = QString();
