@@ -179,8 +179,9 @@ void workOut(LyricData &data, ReadingSource *source)
         data.FrameReadings[f].resize(lines[f].size());
     }
 
-    // Each text still to read is split once into its parts, kept with what
-    // is known of them; texts for the analyser are asked once each.
+    // Each text still to read is split once into its parts. A text that
+    // needs no analyser is read at once; the others keep their parts until
+    // the answers are in. Texts for the analyser are asked once each.
     struct Piece {
         QStringView text;
         Kind kind = Kind::AsWritten;
@@ -191,24 +192,43 @@ void workOut(LyricData &data, ReadingSource *source)
         QString *out;
         qsizetype first, end; // its pieces
     };
-    qsizetype texts = 0;
-    for (const WordList &list : data.WordLists)
-        texts += list.Words.size();
-    for (const QList<QStringView> &l : lines)
-        texts += l.size();
     QList<Todo> todo;
-    todo.reserve(texts);
     QList<Piece> pieces;
-    pieces.reserve(texts * 2);
     QHash<QStringView, qsizetype> asked;
-    asked.reserve(texts / 2);
     QStringList questions;
+    QStringList answers;
+
+    // The reading of pieces [first, end), null when a part has none. It is
+    // put together in `scratch` and copied out at its size: one allocation.
+    QString scratch;
+    const QString unknown;
+    const auto assemble = [&](qsizetype first, qsizetype end) {
+        scratch.resize(0);
+        for (qsizetype i = first; i < end; ++i) {
+            const Piece &p = pieces.at(i);
+            if (p.slot) {
+                scratch += p.text;
+            } else if (p.kind == Kind::AsWritten) {
+                appendKatakana(scratch, p.text);
+            } else {
+                const QString &a = p.kind == Kind::Analyse && p.answer < answers.size()
+                                       ? answers.at(p.answer)
+                                       : unknown;
+                if (a.isNull())
+                    return QString();
+                scratch += a;
+            }
+        }
+        return QString(scratch.constData(), scratch.size());
+    };
+
     const auto add = [&](QString &reading, QStringView text) {
         if (!reading.isNull() && fits(reading, text, held)) {
             reading = katakana(reading);
             return;
         }
         const qsizetype first = pieces.size();
+        bool analyse = false;
         forEachPart(text, held, [&](const Part &p) {
             Piece piece{p.text, Kind::AsWritten, p.slot};
             if (!p.slot)
@@ -220,10 +240,16 @@ void workOut(LyricData &data, ReadingSource *source)
                     number = questions.size();
                 }
                 piece.answer = number - 1;
+                analyse = true;
             }
             pieces.append(piece);
         });
-        todo.append({&reading, first, pieces.size()});
+        if (analyse) {
+            todo.append({&reading, first, pieces.size()});
+        } else {
+            reading = assemble(first, pieces.size());
+            pieces.resize(first);
+        }
     };
     for (WordList &list : data.WordLists)
         for (qsizetype i = 0; i < list.Words.size(); ++i)
@@ -234,7 +260,6 @@ void workOut(LyricData &data, ReadingSource *source)
             add(readings[i], lines[f][i]);
     }
 
-    QStringList answers;
     if (source && !questions.isEmpty())
         answers = source->read(questions);
     for (QString &a : answers) {
@@ -249,30 +274,8 @@ void workOut(LyricData &data, ReadingSource *source)
         if (Morae::count(a) < 0)
             a = QString();
     }
-
-    // Each reading is put together in `scratch` and then copied out at its
-    // size: one allocation per text.
-    const QString unknown;
-    QString scratch;
-    for (const Todo &t : todo) {
-        scratch.resize(0);
-        bool known = true;
-        for (qsizetype i = t.first; known && i < t.end; ++i) {
-            const Piece &p = pieces.at(i);
-            if (p.slot) {
-                scratch += p.text;
-            } else if (p.kind == Kind::AsWritten) {
-                appendKatakana(scratch, p.text);
-            } else {
-                const QString &a = p.kind == Kind::Analyse && p.answer < answers.size()
-                                       ? answers.at(p.answer)
-                                       : unknown;
-                known = !a.isNull();
-                scratch += a;
-            }
-        }
-        *t.out = known ? QString(scratch.constData(), scratch.size()) : QString();
-    }
+    for (const Todo &t : todo)
+        *t.out = assemble(t.first, t.end);
 }
 
 LyricData soundTwin(const LyricData &data)
