@@ -339,11 +339,39 @@ void MeterFitter::makeChoice(int k, int target, const Poly &rest, Choice &choice
         // A signature without a chance adds nothing to any running sum.
         if (!(chance > 0.0))
             continue;
-        choice.signatures.push_back(int(g));
-        choice.chances.push_back(chance);
         choice.total += chance * sig.count;
-        choice.ends.push_back(choice.total);
+        choice.entries.push_back({int(g), chance, choice.total});
     }
+}
+
+int MeterFitter::restOf(const QList<int> &categories) const
+{
+    std::string key;
+    for (const int k : categories)
+        key += char('0' + k);
+    const auto [it, added] = m_restIds.try_emplace(key, int(m_rests.size()));
+    if (added) {
+        // Built from the end, as the tags' suffixes are: the same sums in
+        // the same order.
+        Poly p(kCap + 1, 0.0);
+        p[0] = 1.0;
+        for (qsizetype i = categories.size() - 1; i >= 0; --i)
+            p = times(m_categories[categories[i]].poly, p, kCap);
+        m_rests.push_back(std::move(p));
+        m_choices.resize(m_rests.size() * 5);
+    }
+    return it->second;
+}
+
+MeterFitter::Choice &MeterFitter::choiceFor(int k, int rest, int left) const
+{
+    std::vector<Choice> &byLeft = m_choices[size_t(rest) * 5 + size_t(k)];
+    if (byLeft.size() <= size_t(left))
+        byLeft.resize(size_t(left) + 1);
+    Choice &choice = byLeft[size_t(left)];
+    if (!choice.ready)
+        makeChoice(k, left, m_rests[size_t(rest)], choice);
+    return choice;
 }
 
 void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
@@ -360,8 +388,8 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
     Choice &choice = memo ? *memo : own;
     if (!choice.ready)
         makeChoice(k, target, rest, choice);
-    const qsizetype n = qsizetype(choice.signatures.size());
-    const int *const signatures = choice.signatures.data();
+    const qsizetype n = qsizetype(choice.entries.size());
+    const Choice::Entry *const entries = choice.entries.data();
 
     // Words already used in the song are left out while unused ones can
     // fit; the target comes before no repeats.
@@ -372,9 +400,9 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
     if (avoid) {
         const qsizetype *usedBy = song.usedBy(k);
         for (qsizetype j = 0; j < n; ++j) {
-            const Signature &sig = c.signatures[signatures[j]];
-            const qsizetype words = std::max<qsizetype>(0, sig.words.size() - usedBy[signatures[j]]);
-            left[j] = choice.chances[size_t(j)] * double(words);
+            const int g = entries[j].signature;
+            const qsizetype words = std::max<qsizetype>(0, c.signatures[g].words.size() - usedBy[g]);
+            left[j] = entries[j].chance * double(words);
             total += left[j];
         }
     }
@@ -389,7 +417,7 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
     // (those without a chance add nothing), so that a draw at the very top
     // lands where it always has.
     const double x = random.next() * total;
-    const bool last = n > 0 && signatures[n - 1] == c.signatures.size() - 1;
+    const bool last = n > 0 && entries[n - 1].signature == c.signatures.size() - 1;
     qsizetype j = 0;
     double before = 0.0;
     if (unused) {
@@ -402,14 +430,15 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
         while (left[j] == 0.0) // rounding at the top end
             --j;
     } else {
-        const double *ends = choice.ends.data();
-        while (j + 1 < n && ends[j] <= x)
+        while (j + 1 < n && entries[j].end <= x)
             ++j;
-        before = !last && ends[j] <= x ? ends[j] : j > 0 ? ends[j - 1] : 0.0;
+        before = !last && entries[j].end <= x ? entries[j].end
+                 : j > 0                      ? entries[j - 1].end
+                                              : 0.0;
     }
     const double weight =
-        unused ? left[j] : choice.chances[size_t(j)] * c.signatures[signatures[j]].count;
-    const int g = signatures[j];
+        unused ? left[j] : entries[j].chance * c.signatures[entries[j].signature].count;
+    const int g = entries[j].signature;
     const Signature &sig = c.signatures[g];
     const qsizetype available =
         unused ? std::max<qsizetype>(0, sig.words.size() - song.usedBy(k)[g]) : sig.words.size();
@@ -424,8 +453,9 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
     if (inner.isEmpty())
         return put(out, m_lists[k].Words[index]);
     int innerUsed = 0;
-    fillSlotsTo(m_lists[k].Words[index], inner, target - sig.morae,
-                suffixes(inner, target - sig.morae, rest), innerUsed, song, random, out);
+    const std::vector<Poly> suffix = suffixes(inner, target - sig.morae, rest);
+    fillSlotsTo(m_lists[k].Words[index], inner, target - sig.morae, &suffix, nullptr, innerUsed,
+                song, random, out);
     used += innerUsed;
 }
 
@@ -444,11 +474,9 @@ std::vector<MeterFitter::Poly> MeterFitter::suffixes(const QList<Slot> &tags, in
 }
 
 void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
-                              const std::vector<Poly> &suffix, int &used, Song &song,
-                              RandomSource &random, Text &out, Memo *memo) const
+                              const std::vector<Poly> *suffix, const int *rests, int &used,
+                              Song &song, RandomSource &random, Text &out) const
 {
-    if (memo && memo->empty())
-        memo->resize(size_t(tags.size()) * size_t(target + 1));
     qsizetype from = 0;
     int left = target;
     for (qsizetype i = 0; i < tags.size(); ++i) {
@@ -469,9 +497,14 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
         }
         int u = 0;
         const size_t start = out.size();
-        fittedFill(s.category, left, suffix[size_t(i) + 1], u, song, random, out,
-                   memo && left >= 0 ? &(*memo)[size_t(i) * size_t(target + 1) + size_t(left)]
-                                     : nullptr);
+        if (rests && left >= 0) {
+            const int rest = rests[i];
+            fittedFill(s.category, left, m_rests[size_t(rest)], u, song, random, out,
+                       &choiceFor(s.category, rest, left));
+        } else {
+            fittedFill(s.category, left, rests ? m_rests[size_t(rests[i])] : (*suffix)[size_t(i) + 1],
+                       u, song, random, out);
+        }
         if (s.digit < 0)
             song.hold(s.category, -s.digit, textOf(out, start),
                       m_categories[s.category].measurable ? u : -1);
@@ -523,16 +556,22 @@ MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
     for (Slot &s : plan.tags)
         if (s.digit && !song.held(s.category, s.digit))
             s.digit = -s.digit;
-    if (target >= 0)
-        plan.suffix = suffixes(plan.tags, target, Poly{1.0});
-    if (target < 0 || plan.suffix.front()[size_t(target)] == 0.0) {
-        const Poly all = productOf(plain, Poly{1.0}, kCap);
+    // What the plain tags after each tag can make.
+    QList<int> after;
+    plan.rests.resize(size_t(plan.tags.size()));
+    for (qsizetype i = plan.tags.size() - 1; i >= 0; --i) {
+        plan.rests[size_t(i)] = restOf(after);
+        if (plan.tags[i].digit <= 0)
+            after.prepend(plan.tags[i].category);
+    }
+    const Poly &all = m_rests[size_t(restOf(after))];
+    if (target < 0 || target > kCap || all[size_t(target)] == 0.0) {
+        const Poly whole = productOf(plain, Poly{1.0}, kCap);
         int best = -1;
         for (int t = 0; t <= kCap; ++t)
-            if (all[t] > 0.0 && (best < 0 || std::abs(t - target) < std::abs(best - target)))
+            if (whole[t] > 0.0 && (best < 0 || std::abs(t - target) < std::abs(best - target)))
                 best = t;
         target = best;
-        plan.suffix = best < 0 ? std::vector<Poly>() : suffixes(plan.tags, target, Poly{1.0});
     }
     plan.target = target;
     return plan;
@@ -561,8 +600,7 @@ void MeterFitter::fillLine(QStringView text, Line &line, Song &song, RandomSourc
     if (!plan.measured || plan.target < 0)
         return fillPlainly(text, line.tags, song, random, out);
     int used = 0;
-    fillSlotsTo(text, plan.tags, plan.target, plan.suffix, used, song, random, out,
-                &plan.completions);
+    fillSlotsTo(text, plan.tags, plan.target, nullptr, plan.rests.data(), used, song, random, out);
 }
 
 MeterFitter::HeldPlan MeterFitter::planHeld(const QList<Line> &lines, Song &song) const
@@ -732,16 +770,14 @@ void MeterFitter::chooseHeld(const HeldPlan &plan, Song &song, RandomSource &ran
             chosen /= held[h].counts.size();
         }
     }
-    static const Poly one{1.0};
+    const int alone = restOf({});
     Text &text = m_heldText;
     for (int h = 0; h < int(held.size()); ++h) {
         const int k = held[h].category;
-        std::vector<Choice> &choices = m_heldChoices[size_t(k)];
-        if (choices.size() <= size_t(value[h]))
-            choices.resize(size_t(value[h]) + 1);
         int used = 0;
         text.clear();
-        fittedFill(k, value[h], one, used, song, random, text, &choices[size_t(value[h])]);
+        fittedFill(k, value[h], m_rests[size_t(alone)], used, song, random, text,
+                   &choiceFor(k, alone, value[h]));
         song.hold(k, held[h].digit, textOf(text, 0), used);
     }
 }

@@ -118,16 +118,18 @@ private:
     // How one tag draws with a number of morae left, worked out once: the
     // signatures that can still make the line fit, each with its chance of
     // doing so, and the running sums of chance * words that a draw from the
-    // whole list (no word used yet) reads.
+    // whole list (no word used yet) reads. Shared by every line whose tags
+    // after this one are the same (see restOf()).
     struct Choice {
+        struct Entry {
+            int signature;
+            double chance;
+            double end;
+        };
         bool ready = false;
-        std::vector<int> signatures;
-        std::vector<double> chances;
-        std::vector<double> ends;
         double total = 0.0;
+        std::vector<Entry> entries;
     };
-    // Per tag and morae left; each Choice made when first needed.
-    using Memo = std::vector<Choice>;
     struct Slot {
         qsizetype pos;
         int category;
@@ -157,9 +159,8 @@ private:
         std::vector<int> settled; // per held tag: its count, -2 while not held
         bool measured = false;
         QList<Slot> tags; // held tags first met on the line: digit negated
-        int target = -1;  // -1: no count reachable
-        std::vector<Poly> suffix;
-        Memo completions; // by tag and morae left, of each signature
+        int target = -1;    // -1: no count reachable
+        std::vector<int> rests; // per tag: restOf() the plain tags after it
     };
     struct Line {
         int target = 0; // 0: none
@@ -227,9 +228,15 @@ private:
                     RandomSource &random, Text &out, Choice *memo = nullptr) const;
     void makeChoice(int k, int target, const Poly &rest, Choice &choice) const;
     std::vector<Poly> suffixes(const QList<Slot> &tags, int target, const Poly &rest) const;
+    // What the tags of `categories` (in line order) can make, up to kCap,
+    // as an index into m_rests; worked out once per sequence.
+    int restOf(const QList<int> &categories) const;
+    Choice &choiceFor(int k, int rest, int left) const;
+    // Either suffix (what the tags from i on can make) or rests (a line's
+    // plan) says what is left after each tag.
     void fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
-                     const std::vector<Poly> &suffix, int &used, Song &song, RandomSource &random,
-                     Text &out, Memo *memo = nullptr) const;
+                     const std::vector<Poly> *suffix, const int *rests, int &used, Song &song,
+                     RandomSource &random, Text &out) const;
     void markUsed(int k, qsizetype index, Song &song) const;
     void chooseHeld(const HeldPlan &plan, Song &song, RandomSource &random) const;
     LinePlan &linePlanFor(Line &line, Song &song) const;
@@ -246,8 +253,11 @@ private:
     mutable Notes m_notes;
     mutable Text m_text;     // the frame being filled; keeps its room
     mutable Text m_heldText; // a held word being chosen
-    // For held words chosen on their own, by count.
-    mutable std::array<std::vector<Choice>, 5> m_heldChoices;
+    // What sequences of plain tags can make: restOf() keys, polynomials,
+    // and the choices by category and morae left of each.
+    mutable std::unordered_map<std::string, int> m_restIds;
+    mutable std::vector<Poly> m_rests;
+    mutable std::vector<std::vector<Choice>> m_choices; // by rest * 5 + category, then left
     // By the frame text's address; each plan keeps its text, so an address
     // stands for one text while its plan lives.
     mutable std::unordered_map<const QChar *, std::unique_ptr<FramePlan>> m_plans;
