@@ -109,6 +109,10 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
                 sig->count = double(sig->words.size());
                 w.signature = int(sig - c.signatures.begin());
             }
+            c.brief.push_back({w.signature, int(w.place), int(c.text.size()),
+                               int(list.Words[i].size()), !w.inner.isEmpty()});
+            c.text += std::u16string_view(QStringView(list.Words[i]).utf16(),
+                                          size_t(list.Words[i].size()));
             c.words << w;
         }
         c.measurable = !c.signatures.isEmpty();
@@ -201,7 +205,16 @@ class MeterFitter::Song
 public:
     Song(const MeterFitter &fitter, SongState &state) : m_fitter(fitter), m_state(state)
     {
-        if (m_fitter.m_notes.stamp != m_state.stamp())
+        Notes &notes = m_fitter.m_notes;
+        if (notes.stamp == m_state.stamp())
+            return;
+        // A new song over notes of none: nothing to work out.
+        qsizetype used = 0;
+        for (int k = 0; k < 5; ++k)
+            used += m_state.usedCount(k);
+        if (used == 0 && notes.marked == 0 && notes.used[0].size() > 0)
+            notes.stamp = m_state.stamp();
+        else
             catchUp();
     }
 
@@ -222,11 +235,12 @@ public:
         if (!m_state.markUsed(k, i, m_fitter.m_lists[k].Words.size()))
             return;
         Notes &notes = m_fitter.m_notes;
-        const Word &w = m_fitter.m_categories[k].words[i];
+        const Category::Brief &w = m_fitter.m_categories[k].brief[size_t(i)];
         if (w.signature >= 0) {
             std::vector<qsizetype> &places = notes.used[size_t(k)][size_t(w.signature)];
             places.insert(std::upper_bound(places.begin(), places.end(), w.place), w.place);
             ++notes.usedCounts[size_t(k)][size_t(w.signature)];
+            ++notes.marked;
         }
         notes.stamp = m_state.stamp();
     }
@@ -248,6 +262,7 @@ private:
     void catchUp()
     {
         Notes &notes = m_fitter.m_notes;
+        qsizetype marked = 0;
         for (int k = 0; k < 5; ++k) {
             const Category &c = m_fitter.m_categories[k];
             std::vector<std::vector<qsizetype>> &used = notes.used[size_t(k)];
@@ -261,8 +276,10 @@ private:
                     if (c.words[i].signature >= 0 && m_state.isUsed(k, i)) {
                         used[size_t(c.words[i].signature)].push_back(c.words[i].place);
                         ++counts[size_t(c.words[i].signature)];
+                        ++marked;
                     }
         }
+        notes.marked = marked;
         notes.stamp = m_state.stamp();
     }
 
@@ -449,9 +466,10 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
         index = sig.words[FrameFiller::pickIndex((x - before) / weight, sig.words.size())];
     markUsed(k, index, song);
     used = sig.morae;
+    const Category::Brief &b = c.brief[size_t(index)];
+    if (!b.inner)
+        return out.append(c.text.data() + b.from, size_t(b.length));
     const QList<Slot> &inner = c.words[index].inner;
-    if (inner.isEmpty())
-        return put(out, m_lists[k].Words[index]);
     int innerUsed = 0;
     const std::vector<Poly> suffix = suffixes(inner, target - sig.morae, rest);
     fillSlotsTo(m_lists[k].Words[index], inner, target - sig.morae, &suffix, nullptr, innerUsed,

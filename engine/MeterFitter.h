@@ -150,6 +150,16 @@ private:
     };
     struct Category {
         QList<Word> words;
+        // What a draw reads of each word, packed: the words' own records,
+        // texts and lists lie all over the heap.
+        struct Brief {
+            int signature;
+            int place;
+            int from, length; // in text
+            bool inner;
+        };
+        std::vector<Brief> brief;
+        std::u16string text; // every word, one after another
         QList<Signature> signatures; // counted words only
         bool measurable = false;
         Poly poly; // P, up to kCap
@@ -177,6 +187,7 @@ private:
         SongState::Stamp stamp;
         std::array<std::vector<std::vector<qsizetype>>, 5> used;
         std::array<std::vector<qsizetype>, 5> usedCounts; // by signature
+        qsizetype marked = 0;                             // in all
     };
     struct HeldTag {
         int category, digit;
