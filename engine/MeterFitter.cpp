@@ -24,12 +24,6 @@ bool isCategory(const std::array<WordList, 5> &lists, int k, QStringView text, q
 
 } // namespace
 
-// Small pieces go faster into a plain buffer than into a QString.
-void MeterFitter::put(Text &out, QStringView piece)
-{
-    out.append(piece.utf16(), size_t(piece.size()));
-}
-
 QString MeterFitter::textOf(const Text &out, size_t from)
 {
     return QString(reinterpret_cast<const QChar *>(out.data() + from),
@@ -126,6 +120,7 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
             for (int u = 0; g.morae + u <= kCap; ++u)
                 c.poly[g.morae + u] += double(g.words.size()) / n * g.innerPoly[u];
     }
+    m_alone = restOf({});
 }
 
 QList<MeterFitter::Slot> MeterFitter::tagsIn(QStringView text, int after) const
@@ -237,8 +232,11 @@ public:
         Notes &notes = m_fitter.m_notes;
         const Category::Brief &w = m_fitter.m_categories[k].brief[size_t(i)];
         if (w.signature >= 0) {
+            // Few words of a signature are used in a song: shift from the end.
             std::vector<qsizetype> &places = notes.used[size_t(k)][size_t(w.signature)];
-            places.insert(std::upper_bound(places.begin(), places.end(), w.place), w.place);
+            places.push_back(w.place);
+            for (size_t j = places.size() - 1; j > 0 && places[j - 1] > w.place; --j)
+                std::swap(places[j - 1], places[j]);
             ++notes.usedCounts[size_t(k)][size_t(w.signature)];
             ++notes.marked;
         }
@@ -504,7 +502,10 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
         from = s.pos + (s.digit ? 3 : 2);
         if (s.digit > 0) {
             int m = -1;
-            put(out, heldOrDraw(s, m, song, random));
+            if (const QString *held = song.held(s.category, s.digit))
+                put(out, *held);
+            else
+                put(out, heldOrDraw(s, m, song, random));
             continue;
         }
         // A negative digit: a held tag first met here, counted as a plain one.
@@ -788,7 +789,7 @@ void MeterFitter::chooseHeld(const HeldPlan &plan, Song &song, RandomSource &ran
             chosen /= held[h].counts.size();
         }
     }
-    const int alone = restOf({});
+    const int alone = m_alone;
     Text &text = m_heldText;
     for (int h = 0; h < int(held.size()); ++h) {
         const int k = held[h].category;

@@ -113,7 +113,7 @@ private:
         std::vector<char16_t> m_room;
         size_t m_size = 0;
     };
-    static void put(Text &out, QStringView piece);
+    static void put(Text &out, QStringView piece) { out.append(piece.utf16(), size_t(piece.size())); }
     static QString textOf(const Text &out, size_t from);
     // How one tag draws with a number of morae left, worked out once: the
     // signatures that can still make the line fit, each with its chance of
@@ -269,6 +269,7 @@ private:
     mutable std::unordered_map<std::string, int> m_restIds;
     mutable std::vector<Poly> m_rests;
     mutable std::vector<std::vector<Choice>> m_choices; // by rest * 5 + category, then left
+    int m_alone = 0; // restOf() no tags: a held word chosen on its own
     // By the frame text's address; each plan keeps its text, so an address
     // stands for one text while its plan lives.
     mutable std::unordered_map<const QChar *, std::unique_ptr<FramePlan>> m_plans;
