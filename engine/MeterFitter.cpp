@@ -207,8 +207,8 @@ public:
         qsizetype used = 0;
         for (int k = 0; k < 5; ++k)
             used += m_state.usedCount(k);
-        if (used == 0 && notes.marked == 0 && notes.used[0].size() > 0)
-            notes.stamp = m_state.stamp();
+        if (used == 0 && notes.used[0].size() > 0)
+            forgetAll();
         else
             catchUp();
     }
@@ -257,6 +257,21 @@ public:
     }
 
 private:
+    // A new song: only the signatures with used words have notes to clear.
+    void forgetAll()
+    {
+        Notes &notes = m_fitter.m_notes;
+        for (size_t k = 0; k < 5 && notes.marked > 0; ++k) {
+            std::vector<qsizetype> &counts = notes.usedCounts[k];
+            for (size_t g = 0; g < counts.size(); ++g)
+                if (counts[g] > 0) {
+                    notes.marked -= counts[g];
+                    counts[g] = 0;
+                    notes.used[k][g].clear();
+                }
+        }
+        notes.stamp = m_state.stamp();
+    }
     void catchUp()
     {
         Notes &notes = m_fitter.m_notes;

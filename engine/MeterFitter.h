@@ -8,6 +8,7 @@
 #include <QString>
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -96,14 +97,8 @@ private:
         {
             if (size_t(m_room.size()) - m_size < n)
                 m_room.resize(std::max(2 * m_room.size(), m_size + n + 256));
-            char16_t *o = m_room.data() + m_size;
+            std::memcpy(m_room.data() + m_size, p, n * sizeof(char16_t));
             m_size += n;
-            if (n > 8) {
-                std::copy(p, p + n, o);
-                return;
-            }
-            while (n--)
-                *o++ = *p++;
         }
         const char16_t *data() const { return m_room.data(); }
         size_t size() const { return m_size; }
