@@ -84,7 +84,7 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
             w.inner = tagsIn(list.Words[i], k);
             bool counted = !readings || !list.Readings.value(i).isNull();
             for (const Slot &s : w.inner)
-                counted = counted && s.digit == 0 && m_categories[s.category].measurable;
+                counted = counted && s.digit == 0 && m_counts.measurable(s.category);
             if (counted)
                 w.morae = fixedMorae(readings ? list.Readings[i] : list.Words[i]);
             if (w.morae >= 0) {
@@ -95,7 +95,8 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
                     return g.morae == w.morae && g.inner == inner;
                 });
                 if (sig == c.signatures.end()) {
-                    c.signatures.append({w.morae, inner, productOf(inner, Poly{1.0}, kCap), {}});
+                    c.signatures.append(
+                        {w.morae, inner, m_counts.productOf(inner, Poly{1.0}, kCap), {}});
                     sig = c.signatures.end() - 1;
                 }
                 w.place = sig->words.size();
@@ -109,16 +110,17 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
                                           size_t(list.Words[i].size()));
             c.words << w;
         }
-        c.measurable = !c.signatures.isEmpty();
-        c.poly.assign(kCap + 1, 0.0);
-        if (!c.measurable) {
-            c.poly[0] = 1.0; // no word has a count: the tag counts as none
-            continue;
+        const bool measurable = !c.signatures.isEmpty();
+        Poly poly(kCap + 1, 0.0);
+        if (!measurable) {
+            poly[0] = 1.0; // no word has a count: the tag counts as none
+        } else {
+            const double n = double(list.Words.size());
+            for (const Signature &g : c.signatures)
+                for (int u = 0; g.morae + u <= kCap; ++u)
+                    poly[g.morae + u] += double(g.words.size()) / n * g.innerPoly[u];
         }
-        const double n = double(list.Words.size());
-        for (const Signature &g : c.signatures)
-            for (int u = 0; g.morae + u <= kCap; ++u)
-                c.poly[g.morae + u] += double(g.words.size()) / n * g.innerPoly[u];
+        m_counts.set(k, std::move(poly), measurable);
     }
     m_alone = restOf({});
 }
@@ -169,28 +171,6 @@ int MeterFitter::wordMorae(int category, qsizetype index) const
     return m_categories[category].words.value(index).morae;
 }
 
-MeterFitter::Poly MeterFitter::times(const Poly &a, const Poly &b, int upTo)
-{
-    Poly c(size_t(upTo) + 1, 0.0);
-    for (int i = 0; i < int(a.size()) && i <= upTo; ++i) {
-        if (a[i] == 0.0)
-            continue;
-        for (int j = 0; j < int(b.size()) && i + j <= upTo; ++j)
-            c[i + j] += a[i] * b[j];
-    }
-    return c;
-}
-
-MeterFitter::Poly MeterFitter::productOf(const QList<int> &categories, const Poly &rest,
-                                         int upTo) const
-{
-    Poly p = rest;
-    p.resize(size_t(upTo) + 1, 0.0);
-    for (const int k : categories)
-        p = times(m_categories[k].poly, p, upTo);
-    return p;
-}
-
 // The song as the fitter sees it: the engine's SongState, and what the
 // fitter noted beside it (used words by signature). Notes that no longer
 // match the song (it was cleared, or another filler added to it) are worked
@@ -213,6 +193,7 @@ public:
             catchUp();
     }
 
+    const SongState &state() const { return m_state; }
     const QString *held(int k, int digit) const { return m_state.held(k, digit); }
     // The held word's count; -1 when unknown.
     int heldMorae(int k, int digit) const { return m_state.heldMorae(k, digit); }
@@ -386,7 +367,7 @@ int MeterFitter::restOf(const QList<int> &categories) const
         Poly p(kCap + 1, 0.0);
         p[0] = 1.0;
         for (qsizetype i = categories.size() - 1; i >= 0; --i)
-            p = times(m_categories[categories[i]].poly, p, kCap);
+            p = TagCounts::times(m_counts.poly(categories[i]), p, kCap);
         m_rests.push_back(std::move(p));
         m_choices.resize(m_rests.size() * 5);
     }
@@ -410,7 +391,7 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
     const Category &c = m_categories[k];
     used = 0;
     int unknown = -1;
-    if (!c.measurable)
+    if (!m_counts.measurable(k))
         return put(out, expand(k, plainIndex(k, song, random), unknown, song, random));
     // The chances depend on the target and the rest only: a line's plan
     // keeps them.
@@ -431,7 +412,8 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
         const qsizetype *usedBy = song.usedBy(k);
         for (qsizetype j = 0; j < n; ++j) {
             const int g = entries[j].signature;
-            const qsizetype words = std::max<qsizetype>(0, c.signatures[g].words.size() - usedBy[g]);
+            const qsizetype words =
+                std::max<qsizetype>(0, c.signatures[g].words.size() - usedBy[g]);
             left[j] = entries[j].chance * double(words);
             total += left[j];
         }
@@ -462,9 +444,7 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
     } else {
         while (j + 1 < n && entries[j].end <= x)
             ++j;
-        before = !last && entries[j].end <= x ? entries[j].end
-                 : j > 0                      ? entries[j - 1].end
-                                              : 0.0;
+        before = !last && entries[j].end <= x ? entries[j].end : j > 0 ? entries[j - 1].end : 0.0;
     }
     const double weight =
         unused ? left[j] : entries[j].chance * c.signatures[entries[j].signature].count;
@@ -499,8 +479,8 @@ std::vector<MeterFitter::Poly> MeterFitter::suffixes(const QList<Slot> &tags, in
     suffix.back().resize(size_t(target) + 1, 0.0);
     for (qsizetype i = tags.size() - 1; i >= 0; --i)
         suffix[size_t(i)] = tags[i].digit > 0 ? suffix[size_t(i) + 1]
-                                              : times(m_categories[tags[i].category].poly,
-                                                      suffix[size_t(i) + 1], target);
+                                              : TagCounts::times(m_counts.poly(tags[i].category),
+                                                                 suffix[size_t(i) + 1], target);
     return suffix;
 }
 
@@ -536,12 +516,13 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
             fittedFill(s.category, left, m_rests[size_t(rest)], u, song, random, out,
                        &choiceFor(s.category, rest, left));
         } else {
-            fittedFill(s.category, left, rests ? m_rests[size_t(rests[i])] : (*suffix)[size_t(i) + 1],
-                       u, song, random, out);
+            fittedFill(s.category, left,
+                       rests ? m_rests[size_t(rests[i])] : (*suffix)[size_t(i) + 1], u, song,
+                       random, out);
         }
         if (s.digit < 0)
             song.hold(s.category, -s.digit, textOf(out, start),
-                      m_categories[s.category].measurable ? u : -1);
+                      m_counts.measurable(s.category) ? u : -1);
         left -= u;
     }
     used = target - left;
@@ -600,7 +581,7 @@ MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
     }
     const Poly &all = m_rests[size_t(restOf(after))];
     if (target < 0 || target > kCap || all[size_t(target)] == 0.0) {
-        const Poly whole = productOf(plain, Poly{1.0}, kCap);
+        const Poly whole = m_counts.productOf(plain, Poly{1.0}, kCap);
         int best = -1;
         for (int t = 0; t <= kCap; ++t)
             if (whole[t] > 0.0 && (best < 0 || std::abs(t - target) < std::abs(best - target)))
@@ -637,182 +618,18 @@ void MeterFitter::fillLine(QStringView text, Line &line, Song &song, RandomSourc
     fillSlotsTo(text, plan.tags, plan.target, nullptr, plan.rests.data(), used, song, random, out);
 }
 
-MeterFitter::HeldPlan MeterFitter::planHeld(const QList<Line> &lines, Song &song) const
+void MeterFitter::chooseHeld(const HeldPlanner::Plan &plan, Song &song, RandomSource &random) const
 {
-    HeldPlan plan;
-    // The held tags not yet drawn that stand in lines with targets.
-    QList<HeldTag> &held = plan.held;
-    for (const Line &line : lines) {
-        if (line.target <= 0 || line.fixed < 0)
-            continue;
-        for (const Slot &s : line.tags) {
-            if (!s.digit || song.held(s.category, s.digit) ||
-                !m_categories[s.category].measurable ||
-                std::any_of(held.begin(), held.end(), [&](const HeldTag &h) {
-                    return h.category == s.category && h.digit == s.digit;
-                }))
-                continue;
-            HeldTag h{s.category, s.digit, {}};
-            for (int v = 0; v <= kCap; ++v)
-                if (m_categories[s.category].poly[v] > 0.0)
-                    h.counts << v;
-            held << h;
-        }
-    }
-    if (held.isEmpty())
-        return plan;
-    // A count that overshoots a line by more than kSlack is never weighed:
-    // fewer combinations, and only lines far off their target lose choice.
-    constexpr int kSlack = 8;
-    for (HeldTag &h : held) {
-        int most = kCap;
-        for (const Line &line : lines) {
-            if (line.target <= 0 || line.fixed < 0)
-                continue;
-            const auto copies = std::count_if(line.tags.begin(), line.tags.end(), [&](auto &s) {
-                return s.digit == h.digit && s.category == h.category;
-            });
-            if (copies > 0)
-                most = std::min(most, int((line.target - line.fixed + kSlack) / copies));
-        }
-        QList<int> counts;
-        for (const int v : h.counts)
-            if (v <= most || counts.isEmpty())
-                counts << v;
-        h.counts = counts;
-    }
-    // Held tags that share a line are weighed together, every combination
-    // of their counts. Past the bound, the last of a group are left to be
-    // drawn on the line they first stand in.
-    const auto indexOf = [&](const Slot &s) {
-        for (qsizetype h = 0; h < held.size(); ++h)
-            if (s.digit && held[h].category == s.category && held[h].digit == s.digit)
-                return int(h);
-        return -1;
-    };
-    QList<int> group(held.size());
-    std::iota(group.begin(), group.end(), 0);
-    const auto root = [&](int h) {
-        while (group[h] != h)
-            h = group[h];
-        return h;
-    };
-    for (const Line &line : lines) {
-        if (line.target <= 0 || line.fixed < 0)
-            continue;
-        int first = -1;
-        for (const Slot &s : line.tags)
-            if (const int h = indexOf(s); h >= 0) {
-                if (first < 0)
-                    first = root(h);
-                else if (root(h) != first)
-                    group[root(h)] = first;
-            }
-    }
-    QList<qsizetype> product(held.size(), 1);
-    QList<HeldTag> kept;
-    for (int h = 0; h < int(held.size()); ++h) {
-        qsizetype &p = product[root(h)];
-        if (p * held[h].counts.size() > kMaxCombinations)
-            continue;
-        p *= held[h].counts.size();
-        kept << held[h];
-    }
-    held = kept;
-    std::sort(held.begin(), held.end(), [](const HeldTag &a, const HeldTag &b) {
-        return a.category != b.category ? a.category < b.category : a.digit < b.digit;
-    });
-
-    // Per line with a target: the fixed part, the copies of each held tag,
-    // and what the other tags can make.
-    QList<LineFit> fits;
-    for (const Line &line : lines) {
-        if (line.target <= 0 || line.fixed < 0)
-            continue;
-        LineFit f{line.target - line.fixed, QList<int>(held.size(), 0), {}, {}};
-        QList<int> &others = f.categories;
-        bool involved = false, known = true;
-        for (const Slot &s : line.tags) {
-            const auto it = std::find_if(held.begin(), held.end(), [&](const HeldTag &h) {
-                return s.digit && h.category == s.category && h.digit == s.digit;
-            });
-            if (it != held.end()) {
-                ++f.copies[it - held.begin()];
-                involved = true;
-            } else if (s.digit && song.held(s.category, s.digit)) {
-                known = known && song.heldMorae(s.category, s.digit) >= 0;
-                f.rest -= song.heldMorae(s.category, s.digit);
-            } else {
-                others << s.category;
-            }
-        }
-        if (!involved || !known)
-            continue;
-        f.others = productOf(others, Poly{1.0}, std::max(f.rest, 0));
-        fits << f;
-    }
-
-    // Held tags that share no line are independent: each group of them
-    // that lines tie together is chosen on its own.
-    group = QList<int>(held.size());
-    std::iota(group.begin(), group.end(), 0);
-    for (const LineFit &f : fits) {
-        int first = -1;
-        for (int h = 0; h < int(held.size()); ++h)
-            if (f.copies[h]) {
-                if (first < 0)
-                    first = root(h);
-                else
-                    group[root(h)] = first;
-            }
-    }
-    for (int g = 0; g < int(held.size()); ++g) {
-        if (root(g) != g)
-            continue;
-        QList<int> members;
-        qsizetype combinations = 1;
-        for (int h = 0; h < int(held.size()); ++h)
-            if (root(h) == g) {
-                members << h;
-                combinations *= held[h].counts.size();
-            }
-        QList<const LineFit *> tied;
-        for (const LineFit &f : fits)
-            if (std::any_of(members.begin(), members.end(), [&](int h) { return f.copies[h] > 0; }))
-                tied << &f;
-        plan.groups.emplace_back();
-        weighCounts(held, members, combinations, tied, plan.groups.back());
-    }
-    return plan;
-}
-
-void MeterFitter::chooseHeld(const HeldPlan &plan, Song &song, RandomSource &random) const
-{
-    const QList<HeldTag> &held = plan.held;
-    QVarLengthArray<int, 16> value(held.size(), 0);
-    for (const HeldPlan::Group &group : plan.groups) {
-        // The first combination whose running sum passes the draw.
-        const double x = random.next() * group.total;
-        const auto combinations = qsizetype(group.weights.size());
-        qsizetype chosen = std::min<qsizetype>(
-            std::upper_bound(group.ends.begin(), group.ends.end(), x) - group.ends.begin(),
-            combinations - 1);
-        while (chosen > 0 && group.weights[size_t(chosen)] == 0.0)
-            --chosen;
-        for (const int h : group.members) {
-            value[h] = held[h].counts[chosen % held[h].counts.size()];
-            chosen /= held[h].counts.size();
-        }
-    }
+    const QVarLengthArray<int, 16> value = m_heldPlanner.choose(plan, random);
     const int alone = m_alone;
     Text &text = m_heldText;
-    for (int h = 0; h < int(held.size()); ++h) {
-        const int k = held[h].category;
+    for (qsizetype h = 0; h < plan.held.size(); ++h) {
+        const int k = plan.held[h].category;
         int used = 0;
         text.clear();
         fittedFill(k, value[h], m_rests[size_t(alone)], used, song, random, text,
                    &choiceFor(k, alone, value[h]));
-        song.hold(k, held[h].digit, textOf(text, 0), used);
+        song.hold(k, plan.held[h].digit, textOf(text, 0), used);
     }
 }
 
@@ -854,6 +671,10 @@ MeterFitter::FramePlan &MeterFitter::planFor(const QString &frame, const QString
             for (const Slot &s : line.tags)
                 if (s.digit && !plan.heldSlots.contains(std::pair(s.category, s.digit)))
                     plan.heldSlots << std::pair(s.category, s.digit);
+        HeldPlanner::Line seen{line.target, line.fixed, {}};
+        for (const Slot &s : line.tags)
+            seen.tags.append({s.category, s.digit});
+        plan.heldLines << seen;
         plan.lines << line;
     }
     return plan;
@@ -861,7 +682,7 @@ MeterFitter::FramePlan &MeterFitter::planFor(const QString &frame, const QString
 
 // The held plan depends on the song only through which of the frame's held
 // tags are settled, and their counts.
-const MeterFitter::HeldPlan &MeterFitter::heldPlanFor(FramePlan &plan, Song &song) const
+const HeldPlanner::Plan &MeterFitter::heldPlanFor(FramePlan &plan, Song &song) const
 {
     QVarLengthArray<int, 32> key;
     for (const auto &[k, digit] : plan.heldSlots)
@@ -872,7 +693,7 @@ const MeterFitter::HeldPlan &MeterFitter::heldPlanFor(FramePlan &plan, Song &son
     if (plan.heldPlans.size() >= 64)
         plan.heldPlans.clear();
     plan.heldPlans.emplace_back(std::vector<int>(key.begin(), key.end()),
-                                planHeld(plan.lines, song));
+                                m_heldPlanner.plan(plan.heldLines, song.state()));
     return plan.heldPlans.back().second;
 }
 
@@ -908,7 +729,7 @@ MeterFitter::Reach MeterFitter::reach(const QString &line, const QString &readin
     p[0] = 1.0;
     QList<std::pair<int, int>> seen;
     for (const Slot &s : tagsIn(line, -1)) {
-        r.known = r.known && m_categories[s.category].measurable;
+        r.known = r.known && m_counts.measurable(s.category);
         if (s.digit && seen.contains(std::pair(s.category, s.digit)))
             continue;
         int copies = 1;
@@ -920,99 +741,10 @@ MeterFitter::Reach MeterFitter::reach(const QString &line, const QString &readin
         }
         Poly q(kCap + 1, 0.0);
         for (int v = 0; v * copies <= kCap; ++v)
-            q[v * copies] = m_categories[s.category].poly[v];
-        p = times(q, p, kCap);
+            q[v * copies] = m_counts.poly(s.category)[v];
+        p = TagCounts::times(q, p, kCap);
     }
     for (int t = fixed; t <= kCap; ++t)
         r.reachable[t] = p[t - fixed] > 0.0;
     return r;
-}
-
-void MeterFitter::weighCounts(const QList<HeldTag> &held, const QList<int> &members,
-                              qsizetype combinations, const QList<const LineFit *> &fits,
-                              HeldPlan::Group &group) const
-{
-    QList<int> value(held.size(), 0);
-    // Every combination of counts: the least missing first (a line that
-    // cannot fit counts its distance to the nearest count it can reach, and
-    // reaching above it a little more, as for one line), then by chance.
-    // The lines' other tags are followed up to kCap only when some
-    // combination must miss.
-    std::vector<double> &weights = group.weights;
-    weights.assign(size_t(combinations), 0.0);
-    std::vector<int> misses(size_t(combinations), 0);
-    std::vector<Poly> far(size_t(fits.size()));
-    std::vector<std::vector<int>> nearest(size_t(fits.size()));
-    constexpr int kNever = std::numeric_limits<int>::max() / 2;
-    auto decode = [&](qsizetype c) {
-        double w = 1.0;
-        for (const int h : members) {
-            value[h] = held[h].counts[c % held[h].counts.size()];
-            c /= held[h].counts.size();
-            w *= m_categories[held[h].category].poly[value[h]];
-        }
-        return w;
-    };
-    auto weigh = [&](bool farther) {
-        int least = kNever;
-        for (qsizetype c = 0; c < combinations; ++c) {
-            double w = decode(c);
-            int miss = 0;
-            for (qsizetype i = 0; i < fits.size() && miss < kNever; ++i) {
-                const LineFit &f = *fits[i];
-                int r = f.rest;
-                for (const int h : members)
-                    r -= f.copies[h] * value[h];
-                if (!farther) {
-                    const bool fits = r >= 0 && r < int(f.others.size()) && f.others[r] > 0.0;
-                    miss = fits ? 0 : kNever;
-                    w *= fits ? f.others[r] : 0.0;
-                    continue;
-                }
-                const std::vector<int> &near = nearest[size_t(i)];
-                const int t = near[size_t(std::clamp(r, 0, kCap))];
-                if (t < 0) {
-                    miss = kNever;
-                    break;
-                }
-                miss += 2 * std::abs(t - r) + (t > r);
-                w *= far[size_t(i)][t];
-            }
-            weights[size_t(c)] = w;
-            misses[size_t(c)] = miss;
-            least = std::min(least, miss);
-        }
-        return least;
-    };
-    if (weigh(false) != 0) {
-        for (qsizetype i = 0; i < fits.size(); ++i) {
-            const Poly &p = far[size_t(i)] = productOf(fits[i]->categories, Poly{1.0}, kCap);
-            // The reachable count nearest to each r, the lower one on a tie.
-            std::vector<int> &near = nearest[size_t(i)];
-            near.assign(kCap + 1, -1);
-            int below = -1;
-            for (int r = 0; r <= kCap; ++r) {
-                below = p[r] > 0.0 ? r : below;
-                near[r] = below;
-            }
-            int above = -1;
-            for (int r = kCap; r >= 0; --r) {
-                above = p[r] > 0.0 ? r : above;
-                if (above >= 0 && (near[r] < 0 || above - r < r - near[r]))
-                    near[r] = above;
-            }
-        }
-        weigh(true);
-    }
-    const int least = *std::min_element(misses.begin(), misses.end());
-    group.members = members;
-    group.ends.resize(size_t(combinations));
-    double total = 0.0;
-    for (qsizetype c = 0; c < combinations; ++c) {
-        if (misses[size_t(c)] != least)
-            weights[size_t(c)] = 0.0;
-        total += weights[size_t(c)];
-        group.ends[size_t(c)] = total;
-    }
-    group.total = total;
 }
