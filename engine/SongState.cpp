@@ -1,9 +1,17 @@
 #include "SongState.h"
 
 #include <algorithm>
+#include <atomic>
+#include <bit>
 
 namespace
 {
+
+quint64 newEpoch()
+{
+    static std::atomic<quint64> epochs{0};
+    return epochs.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 void add(std::vector<qsizetype> &tree, qsizetype index)
 {
@@ -13,11 +21,23 @@ void add(std::vector<qsizetype> &tree, qsizetype index)
 
 } // namespace
 
-bool SongState::isUsed(int category, qsizetype index) const
+SongState::SongState() : m_epoch(newEpoch()) {}
+
+SongState::SongState(const SongState &other)
+    : m_held(other.m_held), m_used(other.m_used), m_heldSet(other.m_heldSet), m_epoch(newEpoch())
 {
-    const std::vector<quint64> &bits = m_used[size_t(category)].bits;
-    const size_t word = size_t(index) >> 6;
-    return index >= 0 && word < bits.size() && (bits[word] >> (index & 63)) & 1;
+}
+
+SongState &SongState::operator=(const SongState &other)
+{
+    if (this != &other) {
+        m_held = other.m_held;
+        m_used = other.m_used;
+        m_heldSet = other.m_heldSet;
+        m_epoch = newEpoch();
+        m_changes = 0;
+    }
+    return *this;
 }
 
 void SongState::setBit(Used &u, qsizetype index, qsizetype listSize)
@@ -27,23 +47,36 @@ void SongState::setBit(Used &u, qsizetype index, qsizetype listSize)
     u.bits[size_t(index) >> 6] |= quint64(1) << (index & 63);
 }
 
-void SongState::markUsed(int category, qsizetype index, qsizetype listSize)
+// Lists of used words stay short: a shift from the end beats a general insert.
+void SongState::insertSorted(std::vector<qsizetype> &sorted, size_t from, qsizetype index)
+{
+    sorted.push_back(index);
+    qsizetype *const d = sorted.data();
+    size_t j = sorted.size() - 1;
+    for (; j > from && d[j - 1] > index; --j)
+        d[j] = d[j - 1];
+    d[j] = index;
+}
+
+bool SongState::markUsed(int category, qsizetype index, qsizetype listSize)
 {
     Used &u = m_used[size_t(category)];
     if (isUsed(category, index))
-        return;
+        return false;
     ++u.count;
+    ++m_changes;
     setBit(u, index, listSize);
     if (!u.tree.empty()) {
         add(u.tree, index);
-        return;
+        return true;
     }
-    u.sorted.insert(std::lower_bound(u.sorted.begin(), u.sorted.end(), index), index);
+    insertSorted(u.sorted, 0, index);
     if (qsizetype(u.sorted.size()) > kFewUsed) {
         u.tree.assign(size_t(listSize) + 1, 0);
         for (const qsizetype i : u.sorted)
             add(u.tree, i);
     }
+    return true;
 }
 
 qsizetype SongState::nthUnused(int category, qsizetype n, qsizetype listSize) const
@@ -89,19 +122,19 @@ qsizetype SongState::takeUnused(int category, qsizetype n, qsizetype listSize)
     size_t j = 0;
     for (; j < u.sorted.size() && u.sorted[j] <= n; ++j)
         ++n;
-    u.sorted.insert(u.sorted.begin() + j, n);
+    insertSorted(u.sorted, j, n);
     ++u.count;
+    ++m_changes;
     setBit(u, n, listSize);
     return n;
 }
 
 void SongState::clear()
 {
-    if (m_heldAny)
-        for (Held &h : m_held)
-            if (h.set)
-                h = Held();
-    m_heldAny = false;
+    m_epoch = newEpoch();
+    m_changes = 0;
+    for (; m_heldSet; m_heldSet &= m_heldSet - 1)
+        m_held[size_t(std::countr_zero(m_heldSet))] = Held();
     for (Used &u : m_used) {
         if (!u.tree.empty())
             std::fill(u.bits.begin(), u.bits.end(), 0);
