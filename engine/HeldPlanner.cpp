@@ -164,12 +164,12 @@ QVarLengthArray<int, 16> HeldPlanner::choose(const Plan &plan, RandomSource &ran
     for (const Plan::Group &group : plan.groups) {
         // The first combination whose running sum passes the draw.
         const double x = random.next() * group.total;
-        const auto combinations = qsizetype(group.weights.size());
-        qsizetype chosen = std::min<qsizetype>(
+        // Past the last sum (rounding at the top end): the last combination.
+        const auto drawable = qsizetype(group.combinations.size());
+        const qsizetype j = std::min<qsizetype>(
             std::upper_bound(group.ends.begin(), group.ends.end(), x) - group.ends.begin(),
-            combinations - 1);
-        while (chosen > 0 && group.weights[size_t(chosen)] == 0.0)
-            --chosen;
+            drawable - 1);
+        qsizetype chosen = j >= 0 ? group.combinations[size_t(j)] : 0;
         for (const int h : group.members) {
             value[h] = held[h].counts[chosen % held[h].counts.size()];
             chosen /= held[h].counts.size();
@@ -188,8 +188,7 @@ void HeldPlanner::weighCounts(const QList<Held> &held, const QList<int> &members
     // reaching above it a little more, as for one line), then by chance.
     // The lines' other tags are followed up to TagCounts::kCap only when some
     // combination must miss.
-    std::vector<double> &weights = group.weights;
-    weights.assign(size_t(combinations), 0.0);
+    std::vector<double> weights(size_t(combinations), 0.0);
     std::vector<int> misses(size_t(combinations), 0);
     std::vector<Poly> far(size_t(fits.size()));
     std::vector<std::vector<int>> nearest(size_t(fits.size()));
@@ -257,13 +256,12 @@ void HeldPlanner::weighCounts(const QList<Held> &held, const QList<int> &members
     }
     const int least = *std::min_element(misses.begin(), misses.end());
     group.members = members;
-    group.ends.resize(size_t(combinations));
     double total = 0.0;
-    for (qsizetype c = 0; c < combinations; ++c) {
-        if (misses[size_t(c)] != least)
-            weights[size_t(c)] = 0.0;
-        total += weights[size_t(c)];
-        group.ends[size_t(c)] = total;
-    }
+    for (qsizetype c = 0; c < combinations; ++c)
+        if (misses[size_t(c)] == least && weights[size_t(c)] > 0.0) {
+            total += weights[size_t(c)];
+            group.combinations.push_back(c);
+            group.ends.push_back(total);
+        }
     group.total = total;
 }

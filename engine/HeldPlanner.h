@@ -42,10 +42,12 @@ public:
     // The weighed combinations of held counts for one frame and one state of
     // the song's held words: the same whatever the draws.
     struct Plan {
+        // The combinations that can be drawn (least missing, weight above
+        // zero) in order, with the running sums of their weights.
         struct Group {
             QList<int> members;
-            std::vector<double> weights; // by combination, zero unless least missing
-            std::vector<double> ends;    // running sums of weights
+            std::vector<qsizetype> combinations;
+            std::vector<double> ends;
             double total = 0.0;
         };
         QList<Held> held; // by category, then digit
