@@ -305,14 +305,15 @@ void tst_ToolCli::melody()
     QCOMPARE(lyrics.join(u' '), "ぎ と の の の が あ ど ぶて ぎ と の が");
 }
 
-// Songs are encoded with a fast way for wide characters: every kind of
-// character among them.
+// Songs are encoded sixteen or eight characters at a time: every kind of
+// character among them, at the start, across the edges of blocks and in the
+// short last block.
 void tst_ToolCli::utf8_data()
 {
     QTest::addColumn<QString>("text");
     const QString kana = QStringLiteral("夜の港に　風が吹くあんたの星を見たけれどカモメ");
     QTest::newRow("wide only, with a tail") << kana;
-    for (const int at : {0, 7}) {
+    for (const int at : {0, 7, 15, int(kana.size())}) {
         for (const char *piece : {"\r\n", "a", "é", "🎵", "\r", "\uE000\uFFFF"})
             QTest::addRow("%s at %d", piece, at)
                 << QString(kana).insert(at, QString::fromUtf8(piece));
