@@ -10,12 +10,18 @@
 
 MecabReadingSource::MecabReadingSource(QString dictionary) : m_dictionary(std::move(dictionary)) {}
 
-MecabReadingSource::~MecabReadingSource() = default;
+MecabReadingSource::~MecabReadingSource()
+{
+    if (m_closing.joinable())
+        m_closing.join();
+}
 
 bool MecabReadingSource::open()
 {
     if (m_lattice)
         return true;
+    if (m_closing.joinable())
+        m_closing.join();
     m_failure.clear();
     const QString shown =
         QStringLiteral("読みの辞書（MeCab の IPA 辞書、%1）を開けません").arg(m_dictionary);
@@ -171,9 +177,19 @@ QStringList MecabReadingSource::read(const QStringList &texts)
             std::rethrow_exception(failed);
     }
     // Loading asks once: give the dictionary's memory back for the rest of
-    // the program's life.
-    m_lattice.reset();
-    m_tagger.reset();
-    m_model.reset();
+    // the program's life. Unmapping it takes a while; a thread does it
+    // while the caller goes on with the readings.
+    try {
+        m_closing = std::thread([lattice = std::move(m_lattice), tagger = std::move(m_tagger),
+                                 model = std::move(m_model)]() mutable {
+            lattice.reset();
+            tagger.reset();
+            model.reset();
+        });
+    } catch (const std::exception &) {
+        m_lattice.reset();
+        m_tagger.reset();
+        m_model.reset();
+    }
     return out;
 }

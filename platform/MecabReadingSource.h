@@ -3,6 +3,7 @@
 #include "ReadingSource.h"
 
 #include <memory>
+#include <thread>
 
 namespace MeCab
 {
@@ -38,4 +39,5 @@ private:
     std::unique_ptr<MeCab::Model> m_model;
     std::unique_ptr<MeCab::Tagger> m_tagger;
     std::unique_ptr<MeCab::Lattice> m_lattice;
+    std::thread m_closing; // closes the dictionary of the last read
 };
