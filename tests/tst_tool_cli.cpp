@@ -6,6 +6,7 @@
 #include "MelodyFile.h"
 #include "SeededRandom.h"
 #include "SongWriter.h"
+#include "Utf8WithLf.h"
 
 #include <QFile>
 #include <QProcess>
@@ -324,11 +325,11 @@ void tst_ToolCli::utf8()
 {
     QFETCH(QString, text);
     QByteArray out("前");
-    SongWriter::appendUtf8WithLf(text, out);
+    Utf8WithLf::append(text, out);
     QCOMPARE(out, QByteArray("前") + QString(text).replace("\r\n", "\n").toUtf8());
     // A lone surrogate becomes the replacement character.
     out.clear();
-    SongWriter::appendUtf8WithLf(QString(text).insert(12, QChar(0xD800)), out);
+    Utf8WithLf::append(QString(text).insert(12, QChar(0xD800)), out);
     QCOMPARE(out,
              QString(text).insert(12, QChar::ReplacementCharacter).replace("\r\n", "\n").toUtf8());
 }
