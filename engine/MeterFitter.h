@@ -91,6 +91,8 @@ private:
     public:
         void append(const char16_t *p, size_t n)
         {
+            if (n == 0) // and maybe no room yet: memcpy takes no null pointer
+                return;
             if (size_t(m_room.size()) - m_size < n)
                 m_room.resize(std::max(2 * m_room.size(), m_size + n + 256));
             std::memcpy(m_room.data() + m_size, p, n * sizeof(char16_t));
