@@ -141,8 +141,10 @@ FrameFiller::FrameFiller(const std::array<WordList, 5> &lists, Rules rules)
         const QStringList &words = lists[k].Words;
         m_words[k].reserve(size_t(words.size()));
         for (const QString &word : words) {
-            if (word.size() > std::numeric_limits<qint32>::max()) {
-                m_planned = false; // beyond any real word: the general way copes
+            // The block is placed with 32 bits; no real list comes near.
+            if (qsizetype(m_pool.size()) + kHeadSize + word.size() + kPad >
+                std::numeric_limits<qint32>::max()) {
+                m_planned = false;
                 return;
             }
             QList<TagAt> tags;
@@ -152,7 +154,9 @@ FrameFiller::FrameFiller(const std::array<WordList, 5> &lists, Rules rules)
                 inner = qint32(m_inner[k].size());
                 m_inner[k].append(tags);
             }
-            m_words[k].push_back({qsizetype(m_pool.size()), qint32(word.size()), inner});
+            m_words[k].push_back(qint32(m_pool.size()));
+            const WordHead head{qint32(word.size()), inner};
+            m_pool.append(reinterpret_cast<const char16_t *>(&head), size_t(kHeadSize));
             m_pool.append(reinterpret_cast<const char16_t *>(word.utf16()), size_t(word.size()));
         }
     }
@@ -397,7 +401,7 @@ void FrameFiller::scanTags(QStringView text, int from, QList<TagAt> &out) const
                 // A category without words leaves its tags as they stand;
                 // an earlier one's are text.
                 if (k >= from && !m_lists[k].Words.isEmpty())
-                    out.append({i, k, digit});
+                    out.append({qint32(i), qint8(k), qint8(digit)});
                 i += digit ? 2 : 1; // tags cannot overlap
                 break;
             }
@@ -408,24 +412,24 @@ void FrameFiller::scanTags(QStringView text, int from, QList<TagAt> &out) const
 FrameFiller::TagPlan FrameFiller::planTags(const QString &frame) const
 {
     TagPlan plan;
+    // A frame this long is left as it stands (see kMaxTextLength): no tags.
+    if (frame.size() > kMaxTextLength)
+        return plan;
     scanTags(frame, 0, plan.tags);
     for (int k = 0; k < 5; ++k) {
         plan.categoryStart[k] = plan.drawOrder.size();
-        for (qsizetype t = 0; t < plan.tags.size(); ++t)
-            if (plan.tags[t].category == k)
-                plan.drawOrder.append(t);
+        std::array<qint32, 10> first; // by digit
+        first.fill(-1);
+        for (qint32 t = 0; t < qint32(plan.tags.size()); ++t) {
+            if (plan.tags[t].category != k)
+                continue;
+            qint32 &f = first[size_t(plan.tags[t].digit)];
+            if (f < 0 || !plan.tags[t].digit)
+                f = t;
+            plan.drawOrder.append({t, f});
+        }
     }
     plan.categoryStart[5] = plan.drawOrder.size();
-    plan.sameAs.resize(plan.tags.size());
-    std::array<qsizetype, 50> first;
-    first.fill(-1);
-    for (qsizetype t = 0; t < plan.tags.size(); ++t) {
-        const TagAt &tag = plan.tags[t];
-        qsizetype &f = first[size_t(tag.category * 10 + tag.digit)];
-        if (f < 0 || !tag.digit)
-            f = t;
-        plan.sameAs[t] = f;
-    }
     plan.text.reserve(size_t(frame.size() + kPad));
     plan.text.append(QStringView(frame).utf16(), size_t(frame.size()));
     plan.text.append(size_t(kPad), u'\0');
@@ -450,29 +454,36 @@ void FrameFiller::drawPlanned(Plan &plan, qsizetype begin, qsizetype end, int k)
 
 void FrameFiller::drawSlot(Plan &plan, qsizetype s) const
 {
-    const int k = plan.places[s].category, digit = plan.places[s].digit;
-    const qsizetype tagLength = digit ? 3 : 2;
+    Plan::Slot &slot = plan.places[s];
+    const int k = slot.category, digit = slot.digit;
     if (digit) {
         if (const QString *held = plan.song.held(k, digit)) {
-            plan.places[s].text = QStringView(*held).utf16();
-            plan.places[s].size = held->size();
-            plan.places[s].padded = false;
-            plan.length += held->size() - tagLength;
+            slot.text = QStringView(*held).utf16();
+            slot.size = held->size();
+            slot.padded = false;
+            plan.length += held->size() - 3;
             return;
         }
     }
     const qsizetype i = draw(k, plan.random, plan.song);
-    const WordAt word = m_words[k][size_t(i)];
-    plan.places[s].text = m_pool.data() + word.at;
-    plan.places[s].size = word.size;
-    plan.places[s].padded = true;
-    plan.length += word.size - tagLength;
-    if (word.inner < 0) {
-        if (digit)
-            plan.song.hold(k, digit, m_lists[k].Words[i]);
-        return;
-    }
-    const QList<TagAt> &tags = m_inner[k][word.inner];
+    const char16_t *const at = m_pool.data() + m_words[k][size_t(i)];
+    WordHead word;
+    std::memcpy(&word, at, sizeof word);
+    slot.text = at + kHeadSize;
+    slot.size = word.size;
+    slot.padded = true;
+    plan.length += word.size - (digit ? 3 : 2);
+    if (word.inner >= 0)
+        drawInner(plan, s, m_inner[k][word.inner]);
+    else if (digit)
+        plan.song.hold(k, digit, m_lists[k].Words[i]);
+}
+
+// The word just drawn at place s holds tags: each gets a place of its own.
+void FrameFiller::drawInner(Plan &plan, qsizetype s, const QList<TagAt> &tags) const
+{
+    const int k = plan.places[s].category, digit = plan.places[s].digit;
+    const QStringView word(plan.places[s].text, plan.places[s].size);
     const qsizetype first = plan.places.size();
     plan.places[s].inner = &tags;
     plan.places[s].firstChild = qint32(first);
@@ -489,10 +500,9 @@ void FrameFiller::drawSlot(Plan &plan, qsizetype s) const
     const qsizetype before = plan.length;
     for (int c = k + 1; c < 5; ++c)
         drawPlanned(plan, first, first + tags.size(), c);
-    const qsizetype size = word.size + plan.length - before;
+    const qsizetype size = word.size() + plan.length - before;
     QString filled(size + kPad, Qt::Uninitialized);
-    render(plan, reinterpret_cast<char16_t *>(filled.data()),
-           QStringView(m_pool.data() + word.at, word.size), tags, first);
+    render(plan, reinterpret_cast<char16_t *>(filled.data()), word, tags, first);
     filled.truncate(size); // keeps its room
     plan.song.hold(k, digit, filled);
     plan.places[s].text = reinterpret_cast<const char16_t *>(filled.constData());
@@ -567,10 +577,11 @@ QString FrameFiller::fillPlanned(const QString &frame, const TagPlan &tagPlan, R
     if (tagPlan.tags.isEmpty())
         return frame;
     Plan plan(random, song, frame.size());
-    plan.places.resize(tagPlan.tags.size());
-    for (qsizetype t = 0; t < tagPlan.tags.size(); ++t) {
-        plan.places[t].category = qint8(tagPlan.tags[t].category);
-        plan.places[t].digit = qint8(tagPlan.tags[t].digit);
+    plan.places.reserve(tagPlan.tags.size());
+    for (const TagAt &t : tagPlan.tags) {
+        Plan::Slot &slot = plan.places.emplace_back();
+        slot.category = qint8(t.category);
+        slot.digit = qint8(t.digit);
     }
     // Draws go category by category, leftmost first: the frame's own tags
     // in their planned order, or, once drawn words hold tags of this list,
@@ -582,7 +593,7 @@ QString FrameFiller::fillPlanned(const QString &frame, const TagPlan &tagPlan, R
         }
         for (qsizetype i = tagPlan.categoryStart[k];
              i < tagPlan.categoryStart[k + 1] && plan.length <= kMaxTextLength; ++i) {
-            const qsizetype t = tagPlan.drawOrder[i], same = tagPlan.sameAs[t];
+            const qsizetype t = tagPlan.drawOrder[i].tag, same = tagPlan.drawOrder[i].sameAs;
             if (same == t) {
                 drawSlot(plan, t);
                 continue;

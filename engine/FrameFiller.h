@@ -92,23 +92,27 @@ public:
     static bool plannable(const std::array<WordList, 5> &lists, Rules rules = Rules::Classic);
 
     // Where the tags of a text stand, for lists that can be planned: found
-    // once per frame and used for every filling of it.
+    // once per frame and used for every filling of it. Small, as a filling
+    // reads its frame's plan afresh: positions stay below kMaxTextLength.
     struct TagAt {
-        qsizetype pos;
-        int category;
-        int digit; // 1-9 for a held tag (three characters long), else 0
+        qint32 pos;
+        qint8 category;
+        qint8 digit; // 1-9 for a held tag (three characters long), else 0
     };
     // Texts copied by the planned filling have room for this many characters
     // past their end: short copies then need no exact length.
     static constexpr qsizetype kPad = 16;
     struct TagPlan {
-        QList<TagAt> tags;                        // left to right
-        QList<qsizetype> drawOrder;               // indices into tags, list by list
+        QList<TagAt> tags; // left to right
+        // Indices into tags, list by list, each with the first held tag of
+        // its list and digit, whose text it shows (itself when it is that
+        // one or not held).
+        struct Draw {
+            qint32 tag, sameAs;
+        };
+        QList<Draw> drawOrder;
         std::array<qsizetype, 6> categoryStart{}; // where each list begins in drawOrder
-        // Per tag: the first held tag of its list and digit, whose text it
-        // shows; itself when it is that one or not held.
-        QList<qsizetype> sameAs;
-        std::u16string text; // the frame, padded (see kPad)
+        std::u16string text;                      // the frame, padded (see kPad)
     };
     TagPlan planTags(const QString &frame) const;
     QString fillPlanned(const QString &frame, const TagPlan &plan, RandomSource &random,
@@ -140,6 +144,7 @@ private:
 
     void drawPlanned(Plan &plan, qsizetype begin, qsizetype end, int k) const;
     void drawSlot(Plan &plan, qsizetype slot) const;
+    void drawInner(Plan &plan, qsizetype slot, const QList<TagAt> &tags) const;
     // Writes text with its tags filled from the places at firstSlot on;
     // returns the end of what it wrote. Both text and o have kPad of room.
     char16_t *render(const Plan &plan, char16_t *o, QStringView text, const QList<TagAt> &tags,
@@ -151,16 +156,15 @@ private:
     bool m_planned = false;
     // A held tag's letters and digit, for one that stays as it stands.
     std::array<std::array<QString, 10>, 5> m_heldNames;
-    // Planned lists: the characters of every word in one block, and per
-    // list each word's place in it and the index of its tags in m_inner
-    // (-1: none). Draws land anywhere in the lists: kept small and together,
-    // they touch few cache lines.
-    struct WordAt {
-        qsizetype at;
+    // Planned lists: every word in one block, a WordHead then its
+    // characters, and per list where each word begins. Draws land anywhere
+    // in the lists: this way one takes a cache line or two, not four.
+    struct WordHead {
         qint32 size;
-        qint32 inner;
+        qint32 inner; // index of the word's tags in m_inner; -1: none
     };
-    std::array<std::vector<WordAt>, 5> m_words;
+    static constexpr qsizetype kHeadSize = sizeof(WordHead) / sizeof(char16_t);
+    std::array<std::vector<qint32>, 5> m_words;
     std::u16string m_pool;
     std::array<QList<QList<TagAt>>, 5> m_inner;
     // Which lists' tags begin with each ASCII character.
