@@ -141,22 +141,22 @@ FrameFiller::FrameFiller(const std::array<WordList, 5> &lists, Rules rules)
         const QStringList &words = lists[k].Words;
         m_words[k].reserve(size_t(words.size()));
         for (const QString &word : words) {
-            // The block is placed with 32 bits; no real list comes near.
-            if (qsizetype(m_pool.size()) + kHeadSize + word.size() + kPad >
-                std::numeric_limits<qint32>::max()) {
+            QList<TagAt> tags;
+            scanTags(word, k + 1, tags);
+            // Entries are small; no real list comes near their limits.
+            if (word.size() > std::numeric_limits<quint16>::max() ||
+                m_inner[k].size() >= std::numeric_limits<qint16>::max() ||
+                qsizetype(m_pool.size()) + word.size() + kPad >
+                    std::numeric_limits<qint32>::max()) {
                 m_planned = false;
                 return;
             }
-            QList<TagAt> tags;
-            scanTags(word, k + 1, tags);
-            qint32 inner = -1;
+            qint16 inner = -1;
             if (!tags.isEmpty()) {
-                inner = qint32(m_inner[k].size());
+                inner = qint16(m_inner[k].size());
                 m_inner[k].append(tags);
             }
-            m_words[k].push_back(qint32(m_pool.size()));
-            const WordHead head{qint32(word.size()), inner};
-            m_pool.append(reinterpret_cast<const char16_t *>(&head), size_t(kHeadSize));
+            m_words[k].push_back({qint32(m_pool.size()), quint16(word.size()), inner});
             m_pool.append(reinterpret_cast<const char16_t *>(word.utf16()), size_t(word.size()));
         }
     }
@@ -466,10 +466,8 @@ void FrameFiller::drawSlot(Plan &plan, qsizetype s) const
         }
     }
     const qsizetype i = draw(k, plan.random, plan.song);
-    const char16_t *const at = m_pool.data() + m_words[k][size_t(i)];
-    WordHead word;
-    std::memcpy(&word, at, sizeof word);
-    slot.text = at + kHeadSize;
+    const WordAt word = m_words[k][size_t(i)];
+    slot.text = m_pool.data() + word.at;
     slot.size = word.size;
     slot.padded = true;
     plan.length += word.size - (digit ? 3 : 2);

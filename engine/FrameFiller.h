@@ -156,15 +156,16 @@ private:
     bool m_planned = false;
     // A held tag's letters and digit, for one that stays as it stands.
     std::array<std::array<QString, 10>, 5> m_heldNames;
-    // Planned lists: every word in one block, a WordHead then its
-    // characters, and per list where each word begins. Draws land anywhere
-    // in the lists: this way one takes a cache line or two, not four.
-    struct WordHead {
-        qint32 size;
-        qint32 inner; // index of the word's tags in m_inner; -1: none
+    // Planned lists: the characters of every word in one block, and per
+    // list a small entry for each word. Draws land anywhere in the lists:
+    // a draw reads one entry; the characters are read when the text is
+    // built, out of the way of the next draw.
+    struct WordAt {
+        qint32 at;    // in m_pool
+        quint16 size; // longer words are not planned
+        qint16 inner; // index of the word's tags in m_inner; -1: none
     };
-    static constexpr qsizetype kHeadSize = sizeof(WordHead) / sizeof(char16_t);
-    std::array<std::vector<qint32>, 5> m_words;
+    std::array<std::vector<WordAt>, 5> m_words;
     std::u16string m_pool;
     std::array<QList<QList<TagAt>>, 5> m_inner;
     // Which lists' tags begin with each ASCII character.
