@@ -104,11 +104,11 @@ struct FrameFiller::Plan {
     struct Slot {
         const char16_t *text = nullptr; // the word or held text; null: left as it stands
         qsizetype size = 0;
-        bool padded = false;                 // text has kPad characters of room after it
         const QList<TagAt> *inner = nullptr; // the tags in that word, their places from firstChild
         qint32 firstChild = 0;
         qint8 category = 0;
         qint8 digit = 0;
+        bool padded = false; // text has kPad characters of room after it
     };
     Plan(RandomSource &random, SongState &song, qsizetype length)
         : random(random), song(song), length(length)
@@ -163,7 +163,7 @@ FrameFiller::FrameFiller(const std::array<WordList, 5> &lists, Rules rules)
     m_pool.append(size_t(kPad), u'\0');
 }
 
-qsizetype FrameFiller::draw(int k, RandomSource &random, SongState &song) const
+inline qsizetype FrameFiller::draw(int k, RandomSource &random, SongState &song) const
 {
     const qsizetype n = m_lists[k].Words.size();
     const double r = random.next();
