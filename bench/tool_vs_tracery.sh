@@ -10,6 +10,9 @@
 # LYRMAK_TOOL names a built tool to time; without it the tool is built in
 # LYRMAK_BUILD_DIR (default: the default preset's build folder).
 # LYRMAK_DATA_DIR names another data folder (default: the bundled data).
+# The tool is also timed on a copy of the data without its "'!拍" lines:
+# the same frames and words to tracery (it skips comment lines), filled
+# without fitting lines to meters.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 count=100000
@@ -25,9 +28,28 @@ if [[ -z $tool ]]; then
     tool=$build/app/lyrmak-tool
 fi
 
-# Wall time and CPU time of a tool, each the best of five runs: "WALL CPU".
+# The data without its meter lines, in the data's own encoding.
+plain=$(mktemp -d)
+trap 'rm -rf "$plain"' EXIT
+cp "$data"/*.dat "$data"/LYRMAK.HLP "$plain"/
+python3 - "$plain/Kasi.dat" <<'EOF'
+import sys
+raw = open(sys.argv[1], "rb").read()
+for encoding in ("utf-8", "cp932"):
+    try:
+        text = raw.decode(encoding)
+        break
+    except UnicodeDecodeError:
+        pass
+lines = text.splitlines(keepends=True)
+kept = [l for l in lines if not l.startswith("'!拍")]
+open(sys.argv[1], "wb").write("".join(kept).encode(encoding))
+EOF
+
+# Wall time and CPU time of a tool on a data folder, each the best of five
+# runs: "WALL CPU".
 time_tool() {
-    python3 - "$1" "$count" "$data" <<'EOF'
+    python3 - "$1" "$count" "$2" <<'EOF'
 import resource, subprocess, sys, time
 wall = cpu = float("inf")
 for _ in range(5):
@@ -45,11 +67,17 @@ EOF
 # LYRMAK_TOOL_BEFORE names an earlier build to time in the same run.
 tools=("$tool")
 if [[ -n ${LYRMAK_TOOL_BEFORE:-} ]]; then tools+=("$LYRMAK_TOOL_BEFORE"); fi
+names=()
 times=()
 for t in "${tools[@]}"; do
-    read -r wall cpu < <(time_tool "$t")
-    times+=("$wall $cpu")
-    printf '%s write --count %d: %.3f s, %.3f s of CPU\n' "$t" "$count" "$wall" "$cpu"
+    for d in "$data" "$plain"; do
+        name="$t on $data"
+        [[ $d == "$plain" ]] && name="$t on $data without meter lines"
+        read -r wall cpu < <(time_tool "$t" "$d")
+        names+=("$name")
+        times+=("$wall $cpu")
+        printf '%s: write --count %d: %.3f s, %.3f s of CPU\n' "$name" "$count" "$wall" "$cpu"
+    done
 done
 
 tracery=$(bench/tracery/run.sh "$data" "$count")
@@ -58,10 +86,10 @@ tracery_rate=$(echo "$tracery" | sed -n 's/^songs_per_second=//p')
 tracery_cpu_rate=$(echo "$tracery" | sed -n 's/^songs_per_cpu_second=//p')
 echo "tracery-grammar: $tracery_rate songs/s, $tracery_cpu_rate per CPU second"
 
-for i in "${!tools[@]}"; do
+for i in "${!names[@]}"; do
     read -r wall cpu <<<"${times[$i]}"
     awk -v n="$count" -v wall="$wall" -v cpu="$cpu" -v b="$tracery_rate" \
-        -v d="$tracery_cpu_rate" -v goal="$goal" -v name="${tools[$i]}" 'BEGIN {
+        -v d="$tracery_cpu_rate" -v goal="$goal" -v name="${names[$i]}" 'BEGIN {
         r = n / wall / b
         printf "ratio of %s: %.1fx (goal: %dx) %s; by CPU time %.1fx\n", name, r, goal,
             (r >= goal ? "met" : "NOT met"), n / cpu / d

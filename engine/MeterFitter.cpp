@@ -24,12 +24,6 @@ bool isCategory(const std::array<WordList, 5> &lists, int k, QStringView text, q
 
 } // namespace
 
-// Small pieces go faster into a plain buffer than into a QString.
-void MeterFitter::put(Text &out, QStringView piece)
-{
-    out.append(piece.utf16(), size_t(piece.size()));
-}
-
 QString MeterFitter::textOf(const Text &out, size_t from)
 {
     return QString(reinterpret_cast<const QChar *>(out.data() + from),
@@ -90,7 +84,7 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
             w.inner = tagsIn(list.Words[i], k);
             bool counted = !readings || !list.Readings.value(i).isNull();
             for (const Slot &s : w.inner)
-                counted = counted && s.digit == 0 && m_categories[s.category].measurable;
+                counted = counted && s.digit == 0 && m_counts.measurable(s.category);
             if (counted)
                 w.morae = fixedMorae(readings ? list.Readings[i] : list.Words[i]);
             if (w.morae >= 0) {
@@ -101,7 +95,8 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
                     return g.morae == w.morae && g.inner == inner;
                 });
                 if (sig == c.signatures.end()) {
-                    c.signatures.append({w.morae, inner, productOf(inner, Poly{1.0}, kCap), {}});
+                    c.signatures.append(
+                        {w.morae, inner, m_counts.productOf(inner, Poly{1.0}, kCap), {}});
                     sig = c.signatures.end() - 1;
                 }
                 w.place = sig->words.size();
@@ -109,19 +104,25 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
                 sig->count = double(sig->words.size());
                 w.signature = int(sig - c.signatures.begin());
             }
+            c.brief.push_back({w.signature, int(w.place), int(c.text.size()),
+                               int(list.Words[i].size()), !w.inner.isEmpty()});
+            c.text += std::u16string_view(QStringView(list.Words[i]).utf16(),
+                                          size_t(list.Words[i].size()));
             c.words << w;
         }
-        c.measurable = !c.signatures.isEmpty();
-        c.poly.assign(kCap + 1, 0.0);
-        if (!c.measurable) {
-            c.poly[0] = 1.0; // no word has a count: the tag counts as none
-            continue;
+        const bool measurable = !c.signatures.isEmpty();
+        Poly poly(kCap + 1, 0.0);
+        if (!measurable) {
+            poly[0] = 1.0; // no word has a count: the tag counts as none
+        } else {
+            const double n = double(list.Words.size());
+            for (const Signature &g : c.signatures)
+                for (int u = 0; g.morae + u <= kCap; ++u)
+                    poly[g.morae + u] += double(g.words.size()) / n * g.innerPoly[u];
         }
-        const double n = double(list.Words.size());
-        for (const Signature &g : c.signatures)
-            for (int u = 0; g.morae + u <= kCap; ++u)
-                c.poly[g.morae + u] += double(g.words.size()) / n * g.innerPoly[u];
+        m_counts.set(k, std::move(poly), measurable);
     }
+    m_alone = restOf({});
 }
 
 QList<MeterFitter::Slot> MeterFitter::tagsIn(QStringView text, int after) const
@@ -170,28 +171,6 @@ int MeterFitter::wordMorae(int category, qsizetype index) const
     return m_categories[category].words.value(index).morae;
 }
 
-MeterFitter::Poly MeterFitter::times(const Poly &a, const Poly &b, int upTo)
-{
-    Poly c(size_t(upTo) + 1, 0.0);
-    for (int i = 0; i < int(a.size()) && i <= upTo; ++i) {
-        if (a[i] == 0.0)
-            continue;
-        for (int j = 0; j < int(b.size()) && i + j <= upTo; ++j)
-            c[i + j] += a[i] * b[j];
-    }
-    return c;
-}
-
-MeterFitter::Poly MeterFitter::productOf(const QList<int> &categories, const Poly &rest,
-                                         int upTo) const
-{
-    Poly p = rest;
-    p.resize(size_t(upTo) + 1, 0.0);
-    for (const int k : categories)
-        p = times(m_categories[k].poly, p, upTo);
-    return p;
-}
-
 // The song as the fitter sees it: the engine's SongState, and what the
 // fitter noted beside it (used words by signature). Notes that no longer
 // match the song (it was cleared, or another filler added to it) are worked
@@ -201,10 +180,20 @@ class MeterFitter::Song
 public:
     Song(const MeterFitter &fitter, SongState &state) : m_fitter(fitter), m_state(state)
     {
-        if (m_fitter.m_notes.stamp != m_state.stamp())
+        Notes &notes = m_fitter.m_notes;
+        if (notes.stamp == m_state.stamp())
+            return;
+        // A new song over notes of none: nothing to work out.
+        qsizetype used = 0;
+        for (int k = 0; k < 5; ++k)
+            used += m_state.usedCount(k);
+        if (used == 0 && notes.used[0].size() > 0)
+            forgetAll();
+        else
             catchUp();
     }
 
+    const SongState &state() const { return m_state; }
     const QString *held(int k, int digit) const { return m_state.held(k, digit); }
     // The held word's count; -1 when unknown.
     int heldMorae(int k, int digit) const { return m_state.heldMorae(k, digit); }
@@ -222,11 +211,15 @@ public:
         if (!m_state.markUsed(k, i, m_fitter.m_lists[k].Words.size()))
             return;
         Notes &notes = m_fitter.m_notes;
-        const Word &w = m_fitter.m_categories[k].words[i];
+        const Category::Brief &w = m_fitter.m_categories[k].brief[size_t(i)];
         if (w.signature >= 0) {
+            // Few words of a signature are used in a song: shift from the end.
             std::vector<qsizetype> &places = notes.used[size_t(k)][size_t(w.signature)];
-            places.insert(std::upper_bound(places.begin(), places.end(), w.place), w.place);
+            places.push_back(w.place);
+            for (size_t j = places.size() - 1; j > 0 && places[j - 1] > w.place; --j)
+                std::swap(places[j - 1], places[j]);
             ++notes.usedCounts[size_t(k)][size_t(w.signature)];
+            ++notes.marked;
         }
         notes.stamp = m_state.stamp();
     }
@@ -245,9 +238,25 @@ public:
     }
 
 private:
+    // A new song: only the signatures with used words have notes to clear.
+    void forgetAll()
+    {
+        Notes &notes = m_fitter.m_notes;
+        for (size_t k = 0; k < 5 && notes.marked > 0; ++k) {
+            std::vector<qsizetype> &counts = notes.usedCounts[k];
+            for (size_t g = 0; g < counts.size(); ++g)
+                if (counts[g] > 0) {
+                    notes.marked -= counts[g];
+                    counts[g] = 0;
+                    notes.used[k][g].clear();
+                }
+        }
+        notes.stamp = m_state.stamp();
+    }
     void catchUp()
     {
         Notes &notes = m_fitter.m_notes;
+        qsizetype marked = 0;
         for (int k = 0; k < 5; ++k) {
             const Category &c = m_fitter.m_categories[k];
             std::vector<std::vector<qsizetype>> &used = notes.used[size_t(k)];
@@ -261,8 +270,10 @@ private:
                     if (c.words[i].signature >= 0 && m_state.isUsed(k, i)) {
                         used[size_t(c.words[i].signature)].push_back(c.words[i].place);
                         ++counts[size_t(c.words[i].signature)];
+                        ++marked;
                     }
         }
+        notes.marked = marked;
         notes.stamp = m_state.stamp();
     }
 
@@ -339,11 +350,39 @@ void MeterFitter::makeChoice(int k, int target, const Poly &rest, Choice &choice
         // A signature without a chance adds nothing to any running sum.
         if (!(chance > 0.0))
             continue;
-        choice.signatures.push_back(int(g));
-        choice.chances.push_back(chance);
         choice.total += chance * sig.count;
-        choice.ends.push_back(choice.total);
+        choice.entries.push_back({int(g), chance, choice.total});
     }
+}
+
+int MeterFitter::restOf(const QList<int> &categories) const
+{
+    std::string key;
+    for (const int k : categories)
+        key += char('0' + k);
+    const auto [it, added] = m_restIds.try_emplace(key, int(m_rests.size()));
+    if (added) {
+        // Built from the end, as the tags' suffixes are: the same sums in
+        // the same order.
+        Poly p(kCap + 1, 0.0);
+        p[0] = 1.0;
+        for (qsizetype i = categories.size() - 1; i >= 0; --i)
+            p = TagCounts::times(m_counts.poly(categories[i]), p, kCap);
+        m_rests.push_back(std::move(p));
+        m_choices.resize(m_rests.size() * 5);
+    }
+    return it->second;
+}
+
+MeterFitter::Choice &MeterFitter::choiceFor(int k, int rest, int left) const
+{
+    std::vector<Choice> &byLeft = m_choices[size_t(rest) * 5 + size_t(k)];
+    if (byLeft.size() <= size_t(left))
+        byLeft.resize(size_t(left) + 1);
+    Choice &choice = byLeft[size_t(left)];
+    if (!choice.ready)
+        makeChoice(k, left, m_rests[size_t(rest)], choice);
+    return choice;
 }
 
 void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
@@ -352,7 +391,7 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
     const Category &c = m_categories[k];
     used = 0;
     int unknown = -1;
-    if (!c.measurable)
+    if (!m_counts.measurable(k))
         return put(out, expand(k, plainIndex(k, song, random), unknown, song, random));
     // The chances depend on the target and the rest only: a line's plan
     // keeps them.
@@ -360,8 +399,8 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
     Choice &choice = memo ? *memo : own;
     if (!choice.ready)
         makeChoice(k, target, rest, choice);
-    const qsizetype n = qsizetype(choice.signatures.size());
-    const int *const signatures = choice.signatures.data();
+    const qsizetype n = qsizetype(choice.entries.size());
+    const Choice::Entry *const entries = choice.entries.data();
 
     // Words already used in the song are left out while unused ones can
     // fit; the target comes before no repeats.
@@ -372,9 +411,10 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
     if (avoid) {
         const qsizetype *usedBy = song.usedBy(k);
         for (qsizetype j = 0; j < n; ++j) {
-            const Signature &sig = c.signatures[signatures[j]];
-            const qsizetype words = std::max<qsizetype>(0, sig.words.size() - usedBy[signatures[j]]);
-            left[j] = choice.chances[size_t(j)] * double(words);
+            const int g = entries[j].signature;
+            const qsizetype words =
+                std::max<qsizetype>(0, c.signatures[g].words.size() - usedBy[g]);
+            left[j] = entries[j].chance * double(words);
             total += left[j];
         }
     }
@@ -389,7 +429,7 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
     // (those without a chance add nothing), so that a draw at the very top
     // lands where it always has.
     const double x = random.next() * total;
-    const bool last = n > 0 && signatures[n - 1] == c.signatures.size() - 1;
+    const bool last = n > 0 && entries[n - 1].signature == c.signatures.size() - 1;
     qsizetype j = 0;
     double before = 0.0;
     if (unused) {
@@ -402,14 +442,13 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
         while (left[j] == 0.0) // rounding at the top end
             --j;
     } else {
-        const double *ends = choice.ends.data();
-        while (j + 1 < n && ends[j] <= x)
+        while (j + 1 < n && entries[j].end <= x)
             ++j;
-        before = !last && ends[j] <= x ? ends[j] : j > 0 ? ends[j - 1] : 0.0;
+        before = !last && entries[j].end <= x ? entries[j].end : j > 0 ? entries[j - 1].end : 0.0;
     }
     const double weight =
-        unused ? left[j] : choice.chances[size_t(j)] * c.signatures[signatures[j]].count;
-    const int g = signatures[j];
+        unused ? left[j] : entries[j].chance * c.signatures[entries[j].signature].count;
+    const int g = entries[j].signature;
     const Signature &sig = c.signatures[g];
     const qsizetype available =
         unused ? std::max<qsizetype>(0, sig.words.size() - song.usedBy(k)[g]) : sig.words.size();
@@ -420,12 +459,14 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
         index = sig.words[FrameFiller::pickIndex((x - before) / weight, sig.words.size())];
     markUsed(k, index, song);
     used = sig.morae;
+    const Category::Brief &b = c.brief[size_t(index)];
+    if (!b.inner)
+        return out.append(c.text.data() + b.from, size_t(b.length));
     const QList<Slot> &inner = c.words[index].inner;
-    if (inner.isEmpty())
-        return put(out, m_lists[k].Words[index]);
     int innerUsed = 0;
-    fillSlotsTo(m_lists[k].Words[index], inner, target - sig.morae,
-                suffixes(inner, target - sig.morae, rest), innerUsed, song, random, out);
+    const std::vector<Poly> suffix = suffixes(inner, target - sig.morae, rest);
+    fillSlotsTo(m_lists[k].Words[index], inner, target - sig.morae, &suffix, nullptr, innerUsed,
+                song, random, out);
     used += innerUsed;
 }
 
@@ -438,17 +479,15 @@ std::vector<MeterFitter::Poly> MeterFitter::suffixes(const QList<Slot> &tags, in
     suffix.back().resize(size_t(target) + 1, 0.0);
     for (qsizetype i = tags.size() - 1; i >= 0; --i)
         suffix[size_t(i)] = tags[i].digit > 0 ? suffix[size_t(i) + 1]
-                                              : times(m_categories[tags[i].category].poly,
-                                                      suffix[size_t(i) + 1], target);
+                                              : TagCounts::times(m_counts.poly(tags[i].category),
+                                                                 suffix[size_t(i) + 1], target);
     return suffix;
 }
 
 void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
-                              const std::vector<Poly> &suffix, int &used, Song &song,
-                              RandomSource &random, Text &out, Memo *memo) const
+                              const std::vector<Poly> *suffix, const int *rests, int &used,
+                              Song &song, RandomSource &random, Text &out) const
 {
-    if (memo && memo->empty())
-        memo->resize(size_t(tags.size()) * size_t(target + 1));
     qsizetype from = 0;
     int left = target;
     for (qsizetype i = 0; i < tags.size(); ++i) {
@@ -458,7 +497,10 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
         from = s.pos + (s.digit ? 3 : 2);
         if (s.digit > 0) {
             int m = -1;
-            put(out, heldOrDraw(s, m, song, random));
+            if (const QString *held = song.held(s.category, s.digit))
+                put(out, *held);
+            else
+                put(out, heldOrDraw(s, m, song, random));
             continue;
         }
         // A negative digit: a held tag first met here, counted as a plain one.
@@ -469,12 +511,18 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
         }
         int u = 0;
         const size_t start = out.size();
-        fittedFill(s.category, left, suffix[size_t(i) + 1], u, song, random, out,
-                   memo && left >= 0 ? &(*memo)[size_t(i) * size_t(target + 1) + size_t(left)]
-                                     : nullptr);
+        if (rests && left >= 0) {
+            const int rest = rests[i];
+            fittedFill(s.category, left, m_rests[size_t(rest)], u, song, random, out,
+                       &choiceFor(s.category, rest, left));
+        } else {
+            fittedFill(s.category, left,
+                       rests ? m_rests[size_t(rests[i])] : (*suffix)[size_t(i) + 1], u, song,
+                       random, out);
+        }
         if (s.digit < 0)
             song.hold(s.category, -s.digit, textOf(out, start),
-                      m_categories[s.category].measurable ? u : -1);
+                      m_counts.measurable(s.category) ? u : -1);
         left -= u;
     }
     used = target - left;
@@ -523,16 +571,22 @@ MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
     for (Slot &s : plan.tags)
         if (s.digit && !song.held(s.category, s.digit))
             s.digit = -s.digit;
-    if (target >= 0)
-        plan.suffix = suffixes(plan.tags, target, Poly{1.0});
-    if (target < 0 || plan.suffix.front()[size_t(target)] == 0.0) {
-        const Poly all = productOf(plain, Poly{1.0}, kCap);
+    // What the plain tags after each tag can make.
+    QList<int> after;
+    plan.rests.resize(size_t(plan.tags.size()));
+    for (qsizetype i = plan.tags.size() - 1; i >= 0; --i) {
+        plan.rests[size_t(i)] = restOf(after);
+        if (plan.tags[i].digit <= 0)
+            after.prepend(plan.tags[i].category);
+    }
+    const Poly &all = m_rests[size_t(restOf(after))];
+    if (target < 0 || target > kCap || all[size_t(target)] == 0.0) {
+        const Poly whole = m_counts.productOf(plain, Poly{1.0}, kCap);
         int best = -1;
         for (int t = 0; t <= kCap; ++t)
-            if (all[t] > 0.0 && (best < 0 || std::abs(t - target) < std::abs(best - target)))
+            if (whole[t] > 0.0 && (best < 0 || std::abs(t - target) < std::abs(best - target)))
                 best = t;
         target = best;
-        plan.suffix = best < 0 ? std::vector<Poly>() : suffixes(plan.tags, target, Poly{1.0});
     }
     plan.target = target;
     return plan;
@@ -561,188 +615,21 @@ void MeterFitter::fillLine(QStringView text, Line &line, Song &song, RandomSourc
     if (!plan.measured || plan.target < 0)
         return fillPlainly(text, line.tags, song, random, out);
     int used = 0;
-    fillSlotsTo(text, plan.tags, plan.target, plan.suffix, used, song, random, out,
-                &plan.completions);
+    fillSlotsTo(text, plan.tags, plan.target, nullptr, plan.rests.data(), used, song, random, out);
 }
 
-MeterFitter::HeldPlan MeterFitter::planHeld(const QList<Line> &lines, Song &song) const
+void MeterFitter::chooseHeld(const HeldPlanner::Plan &plan, Song &song, RandomSource &random) const
 {
-    HeldPlan plan;
-    // The held tags not yet drawn that stand in lines with targets.
-    QList<HeldTag> &held = plan.held;
-    for (const Line &line : lines) {
-        if (line.target <= 0 || line.fixed < 0)
-            continue;
-        for (const Slot &s : line.tags) {
-            if (!s.digit || song.held(s.category, s.digit) ||
-                !m_categories[s.category].measurable ||
-                std::any_of(held.begin(), held.end(), [&](const HeldTag &h) {
-                    return h.category == s.category && h.digit == s.digit;
-                }))
-                continue;
-            HeldTag h{s.category, s.digit, {}};
-            for (int v = 0; v <= kCap; ++v)
-                if (m_categories[s.category].poly[v] > 0.0)
-                    h.counts << v;
-            held << h;
-        }
-    }
-    if (held.isEmpty())
-        return plan;
-    // A count that overshoots a line by more than kSlack is never weighed:
-    // fewer combinations, and only lines far off their target lose choice.
-    constexpr int kSlack = 8;
-    for (HeldTag &h : held) {
-        int most = kCap;
-        for (const Line &line : lines) {
-            if (line.target <= 0 || line.fixed < 0)
-                continue;
-            const auto copies = std::count_if(line.tags.begin(), line.tags.end(), [&](auto &s) {
-                return s.digit == h.digit && s.category == h.category;
-            });
-            if (copies > 0)
-                most = std::min(most, int((line.target - line.fixed + kSlack) / copies));
-        }
-        QList<int> counts;
-        for (const int v : h.counts)
-            if (v <= most || counts.isEmpty())
-                counts << v;
-        h.counts = counts;
-    }
-    // Held tags that share a line are weighed together, every combination
-    // of their counts. Past the bound, the last of a group are left to be
-    // drawn on the line they first stand in.
-    const auto indexOf = [&](const Slot &s) {
-        for (qsizetype h = 0; h < held.size(); ++h)
-            if (s.digit && held[h].category == s.category && held[h].digit == s.digit)
-                return int(h);
-        return -1;
-    };
-    QList<int> group(held.size());
-    std::iota(group.begin(), group.end(), 0);
-    const auto root = [&](int h) {
-        while (group[h] != h)
-            h = group[h];
-        return h;
-    };
-    for (const Line &line : lines) {
-        if (line.target <= 0 || line.fixed < 0)
-            continue;
-        int first = -1;
-        for (const Slot &s : line.tags)
-            if (const int h = indexOf(s); h >= 0) {
-                if (first < 0)
-                    first = root(h);
-                else if (root(h) != first)
-                    group[root(h)] = first;
-            }
-    }
-    QList<qsizetype> product(held.size(), 1);
-    QList<HeldTag> kept;
-    for (int h = 0; h < int(held.size()); ++h) {
-        qsizetype &p = product[root(h)];
-        if (p * held[h].counts.size() > kMaxCombinations)
-            continue;
-        p *= held[h].counts.size();
-        kept << held[h];
-    }
-    held = kept;
-    std::sort(held.begin(), held.end(), [](const HeldTag &a, const HeldTag &b) {
-        return a.category != b.category ? a.category < b.category : a.digit < b.digit;
-    });
-
-    // Per line with a target: the fixed part, the copies of each held tag,
-    // and what the other tags can make.
-    QList<LineFit> fits;
-    for (const Line &line : lines) {
-        if (line.target <= 0 || line.fixed < 0)
-            continue;
-        LineFit f{line.target - line.fixed, QList<int>(held.size(), 0), {}, {}};
-        QList<int> &others = f.categories;
-        bool involved = false, known = true;
-        for (const Slot &s : line.tags) {
-            const auto it = std::find_if(held.begin(), held.end(), [&](const HeldTag &h) {
-                return s.digit && h.category == s.category && h.digit == s.digit;
-            });
-            if (it != held.end()) {
-                ++f.copies[it - held.begin()];
-                involved = true;
-            } else if (s.digit && song.held(s.category, s.digit)) {
-                known = known && song.heldMorae(s.category, s.digit) >= 0;
-                f.rest -= song.heldMorae(s.category, s.digit);
-            } else {
-                others << s.category;
-            }
-        }
-        if (!involved || !known)
-            continue;
-        f.others = productOf(others, Poly{1.0}, std::max(f.rest, 0));
-        fits << f;
-    }
-
-    // Held tags that share no line are independent: each group of them
-    // that lines tie together is chosen on its own.
-    group = QList<int>(held.size());
-    std::iota(group.begin(), group.end(), 0);
-    for (const LineFit &f : fits) {
-        int first = -1;
-        for (int h = 0; h < int(held.size()); ++h)
-            if (f.copies[h]) {
-                if (first < 0)
-                    first = root(h);
-                else
-                    group[root(h)] = first;
-            }
-    }
-    for (int g = 0; g < int(held.size()); ++g) {
-        if (root(g) != g)
-            continue;
-        QList<int> members;
-        qsizetype combinations = 1;
-        for (int h = 0; h < int(held.size()); ++h)
-            if (root(h) == g) {
-                members << h;
-                combinations *= held[h].counts.size();
-            }
-        QList<const LineFit *> tied;
-        for (const LineFit &f : fits)
-            if (std::any_of(members.begin(), members.end(), [&](int h) { return f.copies[h] > 0; }))
-                tied << &f;
-        plan.groups.emplace_back();
-        weighCounts(held, members, combinations, tied, plan.groups.back());
-    }
-    return plan;
-}
-
-void MeterFitter::chooseHeld(const HeldPlan &plan, Song &song, RandomSource &random) const
-{
-    const QList<HeldTag> &held = plan.held;
-    QVarLengthArray<int, 16> value(held.size(), 0);
-    for (const HeldPlan::Group &group : plan.groups) {
-        // The first combination whose running sum passes the draw.
-        const double x = random.next() * group.total;
-        const auto combinations = qsizetype(group.weights.size());
-        qsizetype chosen = std::min<qsizetype>(
-            std::upper_bound(group.ends.begin(), group.ends.end(), x) - group.ends.begin(),
-            combinations - 1);
-        while (chosen > 0 && group.weights[size_t(chosen)] == 0.0)
-            --chosen;
-        for (const int h : group.members) {
-            value[h] = held[h].counts[chosen % held[h].counts.size()];
-            chosen /= held[h].counts.size();
-        }
-    }
-    static const Poly one{1.0};
+    const QVarLengthArray<int, 16> value = m_heldPlanner.choose(plan, random);
+    const int alone = m_alone;
     Text &text = m_heldText;
-    for (int h = 0; h < int(held.size()); ++h) {
-        const int k = held[h].category;
-        std::vector<Choice> &choices = m_heldChoices[size_t(k)];
-        if (choices.size() <= size_t(value[h]))
-            choices.resize(size_t(value[h]) + 1);
+    for (qsizetype h = 0; h < plan.held.size(); ++h) {
+        const int k = plan.held[h].category;
         int used = 0;
         text.clear();
-        fittedFill(k, value[h], one, used, song, random, text, &choices[size_t(value[h])]);
-        song.hold(k, held[h].digit, textOf(text, 0), used);
+        fittedFill(k, value[h], m_rests[size_t(alone)], used, song, random, text,
+                   &choiceFor(k, alone, value[h]));
+        song.hold(k, plan.held[h].digit, textOf(text, 0), used);
     }
 }
 
@@ -784,6 +671,10 @@ MeterFitter::FramePlan &MeterFitter::planFor(const QString &frame, const QString
             for (const Slot &s : line.tags)
                 if (s.digit && !plan.heldSlots.contains(std::pair(s.category, s.digit)))
                     plan.heldSlots << std::pair(s.category, s.digit);
+        HeldPlanner::Line seen{line.target, line.fixed, {}};
+        for (const Slot &s : line.tags)
+            seen.tags.append({s.category, s.digit});
+        plan.heldLines << seen;
         plan.lines << line;
     }
     return plan;
@@ -791,7 +682,7 @@ MeterFitter::FramePlan &MeterFitter::planFor(const QString &frame, const QString
 
 // The held plan depends on the song only through which of the frame's held
 // tags are settled, and their counts.
-const MeterFitter::HeldPlan &MeterFitter::heldPlanFor(FramePlan &plan, Song &song) const
+const HeldPlanner::Plan &MeterFitter::heldPlanFor(FramePlan &plan, Song &song) const
 {
     QVarLengthArray<int, 32> key;
     for (const auto &[k, digit] : plan.heldSlots)
@@ -802,7 +693,7 @@ const MeterFitter::HeldPlan &MeterFitter::heldPlanFor(FramePlan &plan, Song &son
     if (plan.heldPlans.size() >= 64)
         plan.heldPlans.clear();
     plan.heldPlans.emplace_back(std::vector<int>(key.begin(), key.end()),
-                                planHeld(plan.lines, song));
+                                m_heldPlanner.plan(plan.heldLines, song.state()));
     return plan.heldPlans.back().second;
 }
 
@@ -838,7 +729,7 @@ MeterFitter::Reach MeterFitter::reach(const QString &line, const QString &readin
     p[0] = 1.0;
     QList<std::pair<int, int>> seen;
     for (const Slot &s : tagsIn(line, -1)) {
-        r.known = r.known && m_categories[s.category].measurable;
+        r.known = r.known && m_counts.measurable(s.category);
         if (s.digit && seen.contains(std::pair(s.category, s.digit)))
             continue;
         int copies = 1;
@@ -850,99 +741,10 @@ MeterFitter::Reach MeterFitter::reach(const QString &line, const QString &readin
         }
         Poly q(kCap + 1, 0.0);
         for (int v = 0; v * copies <= kCap; ++v)
-            q[v * copies] = m_categories[s.category].poly[v];
-        p = times(q, p, kCap);
+            q[v * copies] = m_counts.poly(s.category)[v];
+        p = TagCounts::times(q, p, kCap);
     }
     for (int t = fixed; t <= kCap; ++t)
         r.reachable[t] = p[t - fixed] > 0.0;
     return r;
-}
-
-void MeterFitter::weighCounts(const QList<HeldTag> &held, const QList<int> &members,
-                              qsizetype combinations, const QList<const LineFit *> &fits,
-                              HeldPlan::Group &group) const
-{
-    QList<int> value(held.size(), 0);
-    // Every combination of counts: the least missing first (a line that
-    // cannot fit counts its distance to the nearest count it can reach, and
-    // reaching above it a little more, as for one line), then by chance.
-    // The lines' other tags are followed up to kCap only when some
-    // combination must miss.
-    std::vector<double> &weights = group.weights;
-    weights.assign(size_t(combinations), 0.0);
-    std::vector<int> misses(size_t(combinations), 0);
-    std::vector<Poly> far(size_t(fits.size()));
-    std::vector<std::vector<int>> nearest(size_t(fits.size()));
-    constexpr int kNever = std::numeric_limits<int>::max() / 2;
-    auto decode = [&](qsizetype c) {
-        double w = 1.0;
-        for (const int h : members) {
-            value[h] = held[h].counts[c % held[h].counts.size()];
-            c /= held[h].counts.size();
-            w *= m_categories[held[h].category].poly[value[h]];
-        }
-        return w;
-    };
-    auto weigh = [&](bool farther) {
-        int least = kNever;
-        for (qsizetype c = 0; c < combinations; ++c) {
-            double w = decode(c);
-            int miss = 0;
-            for (qsizetype i = 0; i < fits.size() && miss < kNever; ++i) {
-                const LineFit &f = *fits[i];
-                int r = f.rest;
-                for (const int h : members)
-                    r -= f.copies[h] * value[h];
-                if (!farther) {
-                    const bool fits = r >= 0 && r < int(f.others.size()) && f.others[r] > 0.0;
-                    miss = fits ? 0 : kNever;
-                    w *= fits ? f.others[r] : 0.0;
-                    continue;
-                }
-                const std::vector<int> &near = nearest[size_t(i)];
-                const int t = near[size_t(std::clamp(r, 0, kCap))];
-                if (t < 0) {
-                    miss = kNever;
-                    break;
-                }
-                miss += 2 * std::abs(t - r) + (t > r);
-                w *= far[size_t(i)][t];
-            }
-            weights[size_t(c)] = w;
-            misses[size_t(c)] = miss;
-            least = std::min(least, miss);
-        }
-        return least;
-    };
-    if (weigh(false) != 0) {
-        for (qsizetype i = 0; i < fits.size(); ++i) {
-            const Poly &p = far[size_t(i)] = productOf(fits[i]->categories, Poly{1.0}, kCap);
-            // The reachable count nearest to each r, the lower one on a tie.
-            std::vector<int> &near = nearest[size_t(i)];
-            near.assign(kCap + 1, -1);
-            int below = -1;
-            for (int r = 0; r <= kCap; ++r) {
-                below = p[r] > 0.0 ? r : below;
-                near[r] = below;
-            }
-            int above = -1;
-            for (int r = kCap; r >= 0; --r) {
-                above = p[r] > 0.0 ? r : above;
-                if (above >= 0 && (near[r] < 0 || above - r < r - near[r]))
-                    near[r] = above;
-            }
-        }
-        weigh(true);
-    }
-    const int least = *std::min_element(misses.begin(), misses.end());
-    group.members = members;
-    group.ends.resize(size_t(combinations));
-    double total = 0.0;
-    for (qsizetype c = 0; c < combinations; ++c) {
-        if (misses[size_t(c)] != least)
-            weights[size_t(c)] = 0.0;
-        total += weights[size_t(c)];
-        group.ends[size_t(c)] = total;
-    }
-    group.total = total;
 }

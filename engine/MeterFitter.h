@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FrameFiller.h"
+#include "HeldPlanner.h"
 #include "LyricData.h"
 #include "SongState.h"
 
@@ -8,6 +9,7 @@
 #include <QString>
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,13 +36,9 @@ class RandomSource;
 // - Words without a known count never fill a line with a target while their
 //   list has counted words; a list without any counts as 0 morae. The
 //   reference is then rejection over the counted words.
-// - Held tags (refrains) in lines with targets are chosen first: the held
-//   tags that lines tie together, every combination of their counts weighed
-//   by its chance times the chance of each of those lines fitting (lines
-//   that cannot all fit: the least total miss first). Exact, except that a
-//   count overshooting one of its lines by more than 8 morae is not weighed,
-//   and past kMaxCombinations the last tags of a group are drawn on their
-//   own line. A word that holds a held tag counts as a word without a count.
+// - Held tags (refrains) in lines with targets are chosen first, their
+//   counts by HeldPlanner, then each word to its count. A word that holds
+//   a held tag counts as a word without a count.
 // - No repeats: a tag takes an unused word, weighed as above but with the
 //   chance of the rest counted over the whole lists (approximate: the rest
 //   also avoids used words). When no unused word can make the line fit, a
@@ -54,8 +52,7 @@ class RandomSource;
 class MeterFitter
 {
 public:
-    static constexpr int kCap = 128; // counts above this are not followed
-    static constexpr int kMaxCombinations = 1 << 15;
+    static constexpr int kCap = TagCounts::kCap;
 
     // The morae a line can reach, for checks.
     struct Reach {
@@ -86,7 +83,7 @@ public:
     int fixedMorae(QStringView reading) const;
 
 private:
-    using Poly = std::vector<double>;
+    using Poly = TagCounts::Poly;
     // The text being filled: pieces are short, and a plain copy into room
     // kept from frame to frame costs less than a string's append.
     class Text
@@ -96,14 +93,8 @@ private:
         {
             if (size_t(m_room.size()) - m_size < n)
                 m_room.resize(std::max(2 * m_room.size(), m_size + n + 256));
-            char16_t *o = m_room.data() + m_size;
+            std::memcpy(m_room.data() + m_size, p, n * sizeof(char16_t));
             m_size += n;
-            if (n > 8) {
-                std::copy(p, p + n, o);
-                return;
-            }
-            while (n--)
-                *o++ = *p++;
         }
         const char16_t *data() const { return m_room.data(); }
         size_t size() const { return m_size; }
@@ -113,21 +104,26 @@ private:
         std::vector<char16_t> m_room;
         size_t m_size = 0;
     };
-    static void put(Text &out, QStringView piece);
+    static void put(Text &out, QStringView piece)
+    {
+        out.append(piece.utf16(), size_t(piece.size()));
+    }
     static QString textOf(const Text &out, size_t from);
     // How one tag draws with a number of morae left, worked out once: the
     // signatures that can still make the line fit, each with its chance of
     // doing so, and the running sums of chance * words that a draw from the
-    // whole list (no word used yet) reads.
+    // whole list (no word used yet) reads. Shared by every line whose tags
+    // after this one are the same (see restOf()).
     struct Choice {
+        struct Entry {
+            int signature;
+            double chance;
+            double end;
+        };
         bool ready = false;
-        std::vector<int> signatures;
-        std::vector<double> chances;
-        std::vector<double> ends;
         double total = 0.0;
+        std::vector<Entry> entries;
     };
-    // Per tag and morae left; each Choice made when first needed.
-    using Memo = std::vector<Choice>;
     struct Slot {
         qsizetype pos;
         int category;
@@ -148,18 +144,25 @@ private:
     };
     struct Category {
         QList<Word> words;
+        // What a draw reads of each word, packed: the words' own records,
+        // texts and lists lie all over the heap.
+        struct Brief {
+            int signature;
+            int place;
+            int from, length; // in text
+            bool inner;
+        };
+        std::vector<Brief> brief;
+        std::u16string text;         // every word, one after another
         QList<Signature> signatures; // counted words only
-        bool measurable = false;
-        Poly poly; // P, up to kCap
     };
     // How a line with a target fills, for one state of its held tags.
     struct LinePlan {
         std::vector<int> settled; // per held tag: its count, -2 while not held
         bool measured = false;
-        QList<Slot> tags; // held tags first met on the line: digit negated
-        int target = -1;  // -1: no count reachable
-        std::vector<Poly> suffix;
-        Memo completions; // by tag and morae left, of each signature
+        QList<Slot> tags;       // held tags first met on the line: digit negated
+        int target = -1;        // -1: no count reachable
+        std::vector<int> rests; // per tag: restOf() the plain tags after it
     };
     struct Line {
         int target = 0; // 0: none
@@ -176,30 +179,7 @@ private:
         SongState::Stamp stamp;
         std::array<std::vector<std::vector<qsizetype>>, 5> used;
         std::array<std::vector<qsizetype>, 5> usedCounts; // by signature
-    };
-    struct HeldTag {
-        int category, digit;
-        QList<int> counts; // those it can take
-    };
-    // A line with a target, as the held tags in it see it.
-    struct LineFit {
-        int rest;              // the target less the fixed text and settled held words
-        QList<int> copies;     // of each held tag
-        QList<int> categories; // of the other tags
-        Poly others;           // what they can make, up to rest
-    };
-
-    // The weighed combinations of held counts for one frame and one state of
-    // the song's held words: the same whatever the draws.
-    struct HeldPlan {
-        struct Group {
-            QList<int> members;
-            std::vector<double> weights; // by combination, zero unless least missing
-            std::vector<double> ends;    // running sums of weights
-            double total = 0.0;
-        };
-        QList<HeldTag> held;
-        std::vector<Group> groups;
+        qsizetype marked = 0;                             // in all
     };
     // What a frame's text, readings and targets settle, worked out once.
     struct FramePlan {
@@ -209,29 +189,31 @@ private:
         QList<QStringView> pieces; // of frame
         QList<Line> lines;
         QList<std::pair<int, int>> heldSlots; // (category, digit) in lines with targets
-        std::vector<std::pair<std::vector<int>, HeldPlan>> heldPlans;
+        QList<HeldPlanner::Line> heldLines;   // the lines, as the held planner reads them
+        std::vector<std::pair<std::vector<int>, HeldPlanner::Plan>> heldPlans;
     };
 
     QList<Slot> tagsIn(QStringView text, int after) const;
     FramePlan &planFor(const QString &frame, const QStringList &lineReadings,
                        const QList<int> &targets) const;
-    const HeldPlan &heldPlanFor(FramePlan &plan, Song &song) const;
-    HeldPlan planHeld(const QList<Line> &lines, Song &song) const;
-    void weighCounts(const QList<HeldTag> &held, const QList<int> &members, qsizetype combinations,
-                     const QList<const LineFit *> &fits, HeldPlan::Group &group) const;
-    static Poly times(const Poly &a, const Poly &b, int upTo);
-    Poly productOf(const QList<int> &categories, const Poly &rest, int upTo) const;
+    const HeldPlanner::Plan &heldPlanFor(FramePlan &plan, Song &song) const;
     qsizetype plainIndex(int k, Song &song, RandomSource &random) const;
     QString expand(int k, qsizetype index, int &morae, Song &song, RandomSource &random) const;
     void fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
                     RandomSource &random, Text &out, Choice *memo = nullptr) const;
     void makeChoice(int k, int target, const Poly &rest, Choice &choice) const;
     std::vector<Poly> suffixes(const QList<Slot> &tags, int target, const Poly &rest) const;
+    // What the tags of `categories` (in line order) can make, up to kCap,
+    // as an index into m_rests; worked out once per sequence.
+    int restOf(const QList<int> &categories) const;
+    Choice &choiceFor(int k, int rest, int left) const;
+    // Either suffix (what the tags from i on can make) or rests (a line's
+    // plan) says what is left after each tag.
     void fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
-                     const std::vector<Poly> &suffix, int &used, Song &song, RandomSource &random,
-                     Text &out, Memo *memo = nullptr) const;
+                     const std::vector<Poly> *suffix, const int *rests, int &used, Song &song,
+                     RandomSource &random, Text &out) const;
     void markUsed(int k, qsizetype index, Song &song) const;
-    void chooseHeld(const HeldPlan &plan, Song &song, RandomSource &random) const;
+    void chooseHeld(const HeldPlanner::Plan &plan, Song &song, RandomSource &random) const;
     LinePlan &linePlanFor(Line &line, Song &song) const;
     void fillLine(QStringView text, Line &line, Song &song, RandomSource &random, Text &out) const;
     void fillPlainly(QStringView text, const QList<Slot> &tags, Song &song, RandomSource &random,
@@ -243,11 +225,17 @@ private:
     bool m_refrains;
     bool m_usable = false;
     std::array<Category, 5> m_categories;
+    TagCounts m_counts;
+    HeldPlanner m_heldPlanner{m_counts};
     mutable Notes m_notes;
     mutable Text m_text;     // the frame being filled; keeps its room
     mutable Text m_heldText; // a held word being chosen
-    // For held words chosen on their own, by count.
-    mutable std::array<std::vector<Choice>, 5> m_heldChoices;
+    // What sequences of plain tags can make: restOf() keys, polynomials,
+    // and the choices by category and morae left of each.
+    mutable std::unordered_map<std::string, int> m_restIds;
+    mutable std::vector<Poly> m_rests;
+    mutable std::vector<std::vector<Choice>> m_choices; // by rest * 5 + category, then left
+    int m_alone = 0; // restOf() no tags: a held word chosen on its own
     // By the frame text's address; each plan keeps its text, so an address
     // stands for one text while its plan lives.
     mutable std::unordered_map<const QChar *, std::unique_ptr<FramePlan>> m_plans;

@@ -40,13 +40,6 @@ SongState &SongState::operator=(const SongState &other)
     return *this;
 }
 
-bool SongState::isUsed(int category, qsizetype index) const
-{
-    const std::vector<quint64> &bits = m_used[size_t(category)].bits;
-    const size_t word = size_t(index) >> 6;
-    return index >= 0 && word < bits.size() && (bits[word] >> (index & 63)) & 1;
-}
-
 void SongState::setBit(Used &u, qsizetype index, qsizetype listSize)
 {
     if (u.bits.empty())

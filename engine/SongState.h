@@ -35,7 +35,12 @@ public:
     }
 
     qsizetype usedCount(int category) const { return m_used[size_t(category)].count; }
-    bool isUsed(int category, qsizetype index) const;
+    bool isUsed(int category, qsizetype index) const
+    {
+        const std::vector<quint64> &bits = m_used[size_t(category)].bits;
+        const size_t word = size_t(index) >> 6;
+        return index >= 0 && word < bits.size() && (bits[word] >> (index & 63)) & 1;
+    }
     // Marks word `index` of a list of `listSize` words as used (once only);
     // false when it already was.
     bool markUsed(int category, qsizetype index, qsizetype listSize);

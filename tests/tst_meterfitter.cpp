@@ -47,6 +47,7 @@ private slots:
     void fillsToTarget_data();
     void fillsToTarget();
     void sameFrameAgain();
+    void songsKeptApart();
     void matchesRejection_data();
     void matchesRejection();
     void uncountedWordsStayOut();
@@ -127,6 +128,31 @@ void tst_MeterFitter::sameFrameAgain()
                 QCOMPARE(Morae::count(out[1]), targets[1]);
             }
         }
+    }
+}
+
+// One fitter fills songs by turns, and a song that another filler added
+// to: each song avoids its own used words, and only those.
+void tst_MeterFitter::songsKeptApart()
+{
+    const LyricData d = kanaData();
+    const MeterFitter fitter(d.WordLists, Rules::Refrains);
+    const QString frame = frameOf({"No"});
+    const QList<int> two{2}; // ゆめ, うみ, きみ
+    for (int seed = 0; seed < 50; ++seed) {
+        FakeRandom random(seed);
+        SongState a, b, c;
+        QStringList inA, inB;
+        for (int turn = 0; turn < 3; ++turn) {
+            inA << linesOf(fitter.fill(frame, {}, two, a, random))[0];
+            if (turn < 2)
+                inB << linesOf(fitter.fill(frame, {}, two, b, random))[0];
+        }
+        QCOMPARE(QSet<QString>(inA.begin(), inA.end()).size(), 3);
+        QCOMPARE(QSet<QString>(inB.begin(), inB.end()).size(), 2);
+        c.markUsed(4, d.WordLists[4].Words.indexOf("ゆめ"), 5);
+        c.markUsed(4, d.WordLists[4].Words.indexOf("きみ"), 5);
+        QCOMPARE(linesOf(fitter.fill(frame, {}, two, c, random))[0], QStringLiteral("うみ"));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "MelodyFile.h"
 #include "SeededRandom.h"
 #include "SongWriter.h"
+#include "Utf8WithLf.h"
 
 #include <QFile>
 #include <QProcess>
@@ -305,14 +306,15 @@ void tst_ToolCli::melody()
     QCOMPARE(lyrics.join(u' '), "ぎ と の の の が あ ど ぶて ぎ と の が");
 }
 
-// Songs are encoded with a fast way for wide characters: every kind of
-// character among them.
+// Songs are encoded sixteen or eight characters at a time: every kind of
+// character among them, at the start, across the edges of blocks and in the
+// short last block.
 void tst_ToolCli::utf8_data()
 {
     QTest::addColumn<QString>("text");
     const QString kana = QStringLiteral("夜の港に　風が吹くあんたの星を見たけれどカモメ");
     QTest::newRow("wide only, with a tail") << kana;
-    for (const int at : {0, 7}) {
+    for (const int at : {0, 7, 15, int(kana.size())}) {
         for (const char *piece : {"\r\n", "a", "é", "🎵", "\r", "\uE000\uFFFF"})
             QTest::addRow("%s at %d", piece, at)
                 << QString(kana).insert(at, QString::fromUtf8(piece));
@@ -323,11 +325,11 @@ void tst_ToolCli::utf8()
 {
     QFETCH(QString, text);
     QByteArray out("前");
-    SongWriter::appendUtf8WithLf(text, out);
+    Utf8WithLf::append(text, out);
     QCOMPARE(out, QByteArray("前") + QString(text).replace("\r\n", "\n").toUtf8());
     // A lone surrogate becomes the replacement character.
     out.clear();
-    SongWriter::appendUtf8WithLf(QString(text).insert(12, QChar(0xD800)), out);
+    Utf8WithLf::append(QString(text).insert(12, QChar(0xD800)), out);
     QCOMPARE(out,
              QString(text).insert(12, QChar::ReplacementCharacter).replace("\r\n", "\n").toUtf8());
 }

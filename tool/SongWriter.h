@@ -71,9 +71,6 @@ public:
     // Writes a song made of fillings as writeSong() writes its own.
     void write(const Filling &song);
 
-    // `text` in UTF-8 with each CR LF written as LF.
-    static void appendUtf8WithLf(QStringView text, QByteArray &out);
-
 private:
     void take(const QString &piece);
     void takeWithSound(const QString &text, const QString &sound);
