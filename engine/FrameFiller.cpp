@@ -598,8 +598,9 @@ QString FrameFiller::fillPlanned(const QString &frame, const TagPlan &tagPlan, R
             }
             // A held tag met before in this list's turn: nothing else can
             // have settled its text since.
-            plan.places[t] = plan.places[same];
-            plan.length += plan.places[t].size - 3;
+            const Plan::Slot &first = plan.places[same];
+            plan.places[t] = first;
+            plan.length += first.size - 3; // not read back from the copy: that stalls
         }
     }
     QString out(plan.length + kPad, Qt::Uninitialized);
