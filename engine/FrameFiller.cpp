@@ -6,6 +6,7 @@
 #include <QVarLengthArray>
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace
@@ -101,12 +102,18 @@ struct FrameFiller::Turns {
 // first; a word with tags adds a slot for each of them, side by side.
 struct FrameFiller::Plan {
     struct Slot {
-        qint8 category;
-        qint8 digit;
-        qint32 firstChild = 0;
-        const QString *text = nullptr;       // the word or held text; null: left as it stands
+        const char16_t *text = nullptr; // the word or held text; null: left as it stands
+        qsizetype size = 0;
         const QList<TagAt> *inner = nullptr; // the tags in that word, their places from firstChild
+        qint32 firstChild = 0;
+        qint8 category = 0;
+        qint8 digit = 0;
+        bool padded = false; // text has kPad characters of room after it
     };
+    Plan(RandomSource &random, SongState &song, qsizetype length)
+        : random(random), song(song), length(length)
+    {
+    }
     RandomSource &random;
     SongState &song;
     qsizetype length;        // of the text as filled so far
@@ -132,20 +139,31 @@ FrameFiller::FrameFiller(const std::array<WordList, 5> &lists, Rules rules)
     // Where the tags of later lists stand in each word, found once.
     for (int k = 0; k < 5; ++k) {
         const QStringList &words = lists[k].Words;
-        for (qsizetype i = 0; i < words.size(); ++i) {
+        m_words[k].reserve(size_t(words.size()));
+        for (const QString &word : words) {
             QList<TagAt> tags;
-            scanTags(words[i], k + 1, tags);
-            if (tags.isEmpty())
-                continue;
-            if (m_innerOf[k].empty())
-                m_innerOf[k].assign(size_t(words.size()), -1);
-            m_innerOf[k][size_t(i)] = qint32(m_inner[k].size());
-            m_inner[k].append(tags);
+            scanTags(word, k + 1, tags);
+            // Entries are small; no real list comes near their limits.
+            if (word.size() > std::numeric_limits<quint16>::max() ||
+                m_inner[k].size() >= std::numeric_limits<qint16>::max() ||
+                qsizetype(m_pool.size()) + word.size() + kPad >
+                    std::numeric_limits<qint32>::max()) {
+                m_planned = false;
+                return;
+            }
+            qint16 inner = -1;
+            if (!tags.isEmpty()) {
+                inner = qint16(m_inner[k].size());
+                m_inner[k].append(tags);
+            }
+            m_words[k].push_back({qint32(m_pool.size()), quint16(word.size()), inner});
+            m_pool.append(reinterpret_cast<const char16_t *>(word.utf16()), size_t(word.size()));
         }
     }
+    m_pool.append(size_t(kPad), u'\0');
 }
 
-qsizetype FrameFiller::draw(int k, RandomSource &random, SongState &song) const
+inline qsizetype FrameFiller::draw(int k, RandomSource &random, SongState &song) const
 {
     const qsizetype n = m_lists[k].Words.size();
     const double r = random.next();
@@ -383,7 +401,7 @@ void FrameFiller::scanTags(QStringView text, int from, QList<TagAt> &out) const
                 // A category without words leaves its tags as they stand;
                 // an earlier one's are text.
                 if (k >= from && !m_lists[k].Words.isEmpty())
-                    out.append({i, k, digit});
+                    out.append({qint32(i), qint8(k), qint8(digit)});
                 i += digit ? 2 : 1; // tags cannot overlap
                 break;
             }
@@ -394,14 +412,27 @@ void FrameFiller::scanTags(QStringView text, int from, QList<TagAt> &out) const
 FrameFiller::TagPlan FrameFiller::planTags(const QString &frame) const
 {
     TagPlan plan;
+    // A frame this long is left as it stands (see kMaxTextLength): no tags.
+    if (frame.size() > kMaxTextLength)
+        return plan;
     scanTags(frame, 0, plan.tags);
     for (int k = 0; k < 5; ++k) {
         plan.categoryStart[k] = plan.drawOrder.size();
-        for (qsizetype t = 0; t < plan.tags.size(); ++t)
-            if (plan.tags[t].category == k)
-                plan.drawOrder.append(t);
+        std::array<qint32, 10> first; // by digit
+        first.fill(-1);
+        for (qint32 t = 0; t < qint32(plan.tags.size()); ++t) {
+            if (plan.tags[t].category != k)
+                continue;
+            qint32 &f = first[size_t(plan.tags[t].digit)];
+            if (f < 0 || !plan.tags[t].digit)
+                f = t;
+            plan.drawOrder.append({t, f});
+        }
     }
     plan.categoryStart[5] = plan.drawOrder.size();
+    plan.text.reserve(size_t(frame.size() + kPad));
+    plan.text.append(QStringView(frame).utf16(), size_t(frame.size()));
+    plan.text.append(size_t(kPad), u'\0');
     return plan;
 }
 
@@ -423,31 +454,41 @@ void FrameFiller::drawPlanned(Plan &plan, qsizetype begin, qsizetype end, int k)
 
 void FrameFiller::drawSlot(Plan &plan, qsizetype s) const
 {
-    const int k = plan.places[s].category, digit = plan.places[s].digit;
-    const qsizetype tagLength = digit ? 3 : 2;
+    Plan::Slot &slot = plan.places[s];
+    const int k = slot.category, digit = slot.digit;
     if (digit) {
         if (const QString *held = plan.song.held(k, digit)) {
-            plan.places[s].text = held;
-            plan.length += held->size() - tagLength;
+            slot.text = QStringView(*held).utf16();
+            slot.size = held->size();
+            slot.padded = false;
+            plan.length += held->size() - 3;
             return;
         }
     }
     const qsizetype i = draw(k, plan.random, plan.song);
-    const QString &word = m_lists[k].Words[i];
-    plan.places[s].text = &word;
-    plan.length += word.size() - tagLength;
-    const qint32 inner = m_innerOf[k].empty() ? -1 : m_innerOf[k][size_t(i)];
-    if (inner < 0) {
-        if (digit)
-            plan.song.hold(k, digit, word);
-        return;
-    }
-    const QList<TagAt> &tags = m_inner[k][inner];
+    const WordAt word = m_words[k][size_t(i)];
+    slot.text = m_pool.data() + word.at;
+    slot.size = word.size;
+    slot.padded = true;
+    plan.length += word.size - (digit ? 3 : 2);
+    if (word.inner >= 0)
+        drawInner(plan, s, m_inner[k][word.inner]);
+    else if (digit)
+        plan.song.hold(k, digit, m_lists[k].Words[i]);
+}
+
+// The word just drawn at place s holds tags: each gets a place of its own.
+void FrameFiller::drawInner(Plan &plan, qsizetype s, const QList<TagAt> &tags) const
+{
+    const int k = plan.places[s].category, digit = plan.places[s].digit;
+    const QStringView word(plan.places[s].text, plan.places[s].size);
     const qsizetype first = plan.places.size();
     plan.places[s].inner = &tags;
     plan.places[s].firstChild = qint32(first);
     for (const TagAt &t : tags) {
-        plan.places.append({qint8(t.category), qint8(t.digit)});
+        Plan::Slot &child = plan.places.emplace_back();
+        child.category = qint8(t.category);
+        child.digit = qint8(t.digit);
         plan.innerLists |= 1u << t.category;
     }
     if (!digit)
@@ -457,39 +498,75 @@ void FrameFiller::drawSlot(Plan &plan, qsizetype s) const
     const qsizetype before = plan.length;
     for (int c = k + 1; c < 5; ++c)
         drawPlanned(plan, first, first + tags.size(), c);
-    QString filled(word.size() + plan.length - before, Qt::Uninitialized);
-    QChar *o = filled.data();
-    render(plan, o, word, tags, first);
+    const qsizetype size = word.size() + plan.length - before;
+    QString filled(size + kPad, Qt::Uninitialized);
+    render(plan, reinterpret_cast<char16_t *>(filled.data()), word, tags, first);
+    filled.truncate(size); // keeps its room
     plan.song.hold(k, digit, filled);
-    plan.places[s].text = plan.song.held(k, digit);
+    plan.places[s].text = reinterpret_cast<const char16_t *>(filled.constData());
+    plan.places[s].size = size;
     plan.places[s].inner = nullptr;
 }
 
-void FrameFiller::render(const Plan &plan, QChar *&o, QStringView text, const QList<TagAt> &tags,
-                         qsizetype firstSlot) const
+namespace
 {
-    // Words are a few characters long: for them a plain loop beats a call.
-    auto put = [&o](const QChar *from, qsizetype n) {
-        if (n > 8)
-            std::memcpy(static_cast<void *>(o), from, size_t(n) * sizeof(QChar));
-        else
-            for (qsizetype i = 0; i < n; ++i)
-                o[i] = from[i];
-        o += n;
-    };
+
+// Copies n characters. Words and the text between tags are a few characters
+// long: a call, or a loop, costs more than the copy; two fixed-size moves
+// that may overlap do not.
+char16_t *putExact(char16_t *o, const char16_t *from, qsizetype n)
+{
+    if (n > 16) {
+        std::memcpy(o, from, size_t(n) * sizeof(char16_t));
+    } else if (n >= 8) {
+        std::memcpy(o, from, 16);
+        std::memcpy(o + n - 8, from + n - 8, 16);
+    } else if (n >= 4) {
+        std::memcpy(o, from, 8);
+        std::memcpy(o + n - 4, from + n - 4, 8);
+    } else if (n >= 2) {
+        std::memcpy(o, from, 4);
+        std::memcpy(o + n - 2, from + n - 2, 4);
+    } else if (n == 1) {
+        *o = *from;
+    }
+    return o + n;
+}
+
+// Copies n characters in whole blocks, where both texts have room for the
+// last one: no branch on the length, which the processor cannot foresee.
+char16_t *putPadded(char16_t *o, const char16_t *from, qsizetype n)
+{
+    constexpr qsizetype block = FrameFiller::kPad;
+    qsizetype i = 0;
+    do {
+        std::memcpy(o + i, from + i, block * sizeof(char16_t));
+        i += block;
+    } while (i < n);
+    return o + n;
+}
+
+} // namespace
+
+char16_t *FrameFiller::render(const Plan &plan, char16_t *o, QStringView text,
+                              const QList<TagAt> &tags, qsizetype firstSlot) const
+{
+    const char16_t *const p = text.utf16();
     qsizetype from = 0;
     for (qsizetype j = 0; j < tags.size(); ++j) {
         const Plan::Slot &slot = plan.places[firstSlot + j];
         if (!slot.text)
             continue;
-        put(text.data() + from, tags[j].pos - from);
+        o = putPadded(o, p + from, tags[j].pos - from);
         if (slot.inner)
-            render(plan, o, *slot.text, *slot.inner, slot.firstChild);
+            o = render(plan, o, QStringView(slot.text, slot.size), *slot.inner, slot.firstChild);
+        else if (slot.padded)
+            o = putPadded(o, slot.text, slot.size);
         else
-            put(slot.text->constData(), slot.text->size());
+            o = putExact(o, slot.text, slot.size);
         from = tags[j].pos + (tags[j].digit ? 3 : 2);
     }
-    put(text.data() + from, text.size() - from);
+    return putPadded(o, p + from, text.size() - from);
 }
 
 QString FrameFiller::fillPlanned(const QString &frame, const TagPlan &tagPlan, RandomSource &random,
@@ -497,9 +574,13 @@ QString FrameFiller::fillPlanned(const QString &frame, const TagPlan &tagPlan, R
 {
     if (tagPlan.tags.isEmpty())
         return frame;
-    Plan plan{random, song, frame.size(), 0, {}};
-    for (const TagAt &t : tagPlan.tags)
-        plan.places.append({qint8(t.category), qint8(t.digit)});
+    Plan plan(random, song, frame.size());
+    plan.places.reserve(tagPlan.tags.size());
+    for (const TagAt &t : tagPlan.tags) {
+        Plan::Slot &slot = plan.places.emplace_back();
+        slot.category = qint8(t.category);
+        slot.digit = qint8(t.digit);
+    }
     // Draws go category by category, leftmost first: the frame's own tags
     // in their planned order, or, once drawn words hold tags of this list,
     // through the words too.
@@ -509,12 +590,23 @@ QString FrameFiller::fillPlanned(const QString &frame, const TagPlan &tagPlan, R
             continue;
         }
         for (qsizetype i = tagPlan.categoryStart[k];
-             i < tagPlan.categoryStart[k + 1] && plan.length <= kMaxTextLength; ++i)
-            drawSlot(plan, tagPlan.drawOrder[i]);
+             i < tagPlan.categoryStart[k + 1] && plan.length <= kMaxTextLength; ++i) {
+            const qsizetype t = tagPlan.drawOrder[i].tag, same = tagPlan.drawOrder[i].sameAs;
+            if (same == t) {
+                drawSlot(plan, t);
+                continue;
+            }
+            // A held tag met before in this list's turn: nothing else can
+            // have settled its text since.
+            const Plan::Slot &first = plan.places[same];
+            plan.places[t] = first;
+            plan.length += first.size - 3; // not read back from the copy: that stalls
+        }
     }
-    QString out(plan.length, Qt::Uninitialized);
-    QChar *o = out.data();
-    render(plan, o, frame, tagPlan.tags, 0);
+    QString out(plan.length + kPad, Qt::Uninitialized);
+    render(plan, reinterpret_cast<char16_t *>(out.data()),
+           QStringView(tagPlan.text.data(), frame.size()), tagPlan.tags, 0);
+    out.truncate(plan.length);
     return out;
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 #include <array>
+#include <string>
 #include <vector>
 
 class RandomSource;
@@ -91,16 +92,27 @@ public:
     static bool plannable(const std::array<WordList, 5> &lists, Rules rules = Rules::Classic);
 
     // Where the tags of a text stand, for lists that can be planned: found
-    // once per frame and used for every filling of it.
+    // once per frame and used for every filling of it. Small, as a filling
+    // reads its frame's plan afresh: positions stay below kMaxTextLength.
     struct TagAt {
-        qsizetype pos;
-        int category;
-        int digit; // 1-9 for a held tag (three characters long), else 0
+        qint32 pos;
+        qint8 category;
+        qint8 digit; // 1-9 for a held tag (three characters long), else 0
     };
+    // Texts copied by the planned filling have room for this many characters
+    // past their end: short copies then need no exact length.
+    static constexpr qsizetype kPad = 16;
     struct TagPlan {
-        QList<TagAt> tags;                        // left to right
-        QList<qsizetype> drawOrder;               // indices into tags, list by list
+        QList<TagAt> tags; // left to right
+        // Indices into tags, list by list, each with the first held tag of
+        // its list and digit, whose text it shows (itself when it is that
+        // one or not held).
+        struct Draw {
+            qint32 tag, sameAs;
+        };
+        QList<Draw> drawOrder;
         std::array<qsizetype, 6> categoryStart{}; // where each list begins in drawOrder
+        std::u16string text;                      // the frame, padded (see kPad)
     };
     TagPlan planTags(const QString &frame) const;
     QString fillPlanned(const QString &frame, const TagPlan &plan, RandomSource &random,
@@ -132,9 +144,11 @@ private:
 
     void drawPlanned(Plan &plan, qsizetype begin, qsizetype end, int k) const;
     void drawSlot(Plan &plan, qsizetype slot) const;
-    // Writes text with its tags filled from the places at firstSlot on.
-    void render(const Plan &plan, QChar *&o, QStringView text, const QList<TagAt> &tags,
-                qsizetype firstSlot) const;
+    void drawInner(Plan &plan, qsizetype slot, const QList<TagAt> &tags) const;
+    // Writes text with its tags filled from the places at firstSlot on;
+    // returns the end of what it wrote. Both text and o have kPad of room.
+    char16_t *render(const Plan &plan, char16_t *o, QStringView text, const QList<TagAt> &tags,
+                     qsizetype firstSlot) const;
 
     const std::array<WordList, 5> &m_lists;
     Rules m_rules;
@@ -142,9 +156,17 @@ private:
     bool m_planned = false;
     // A held tag's letters and digit, for one that stays as it stands.
     std::array<std::array<QString, 10>, 5> m_heldNames;
-    // Planned lists: per list, for each word the index of its tags in
-    // m_inner (-1: none); empty when no word of the list holds a tag.
-    std::array<std::vector<qint32>, 5> m_innerOf;
+    // Planned lists: the characters of every word in one block, and per
+    // list a small entry for each word. Draws land anywhere in the lists:
+    // a draw reads one entry; the characters are read when the text is
+    // built, out of the way of the next draw.
+    struct WordAt {
+        qint32 at;    // in m_pool
+        quint16 size; // longer words are not planned
+        qint16 inner; // index of the word's tags in m_inner; -1: none
+    };
+    std::array<std::vector<WordAt>, 5> m_words;
+    std::u16string m_pool;
     std::array<QList<QList<TagAt>>, 5> m_inner;
     // Which lists' tags begin with each ASCII character.
     std::array<quint8, 128> m_startsTag{};

@@ -160,8 +160,7 @@ void LyricEngine::setCurFrame(qsizetype n)
 
 void LyricEngine::mnuNew_Click()
 {
-    drawFrame();
-    m_song.clear();
+    drawFrame(); // starts the new song
     m_window.setText(QString());
     mnuRepeat_Click();
 }

@@ -146,6 +146,10 @@ void tst_FrameFiller::cases_data()
         << kRefrains;
     QTest::newRow("held word holding its own held tag keeps it")
         << "Gi1" << giNo({"aGi1b"}) << QList<double>{0} << "aGi1b" << kRefrains;
+    const QString longWord(70000, u'ら'); // more than a planned word's entry can say
+    QTest::newRow("very long word, whole")
+        << "Gi1とGi1" << giNo({longWord}, {"月"}) << QList<double>{0} << longWord + u'と' + longWord
+        << kRefrains;
 }
 
 void tst_FrameFiller::cases()
