@@ -110,6 +110,11 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
                                           size_t(list.Words[i].size()));
             c.words << w;
         }
+        c.text.append(kPad, u'\0');
+        for (Signature &g : c.signatures) {
+            g.first = qint32(c.bySignature.size());
+            c.bySignature.insert(c.bySignature.end(), g.words.begin(), g.words.end());
+        }
         const bool measurable = !c.signatures.isEmpty();
         Poly poly(kCap + 1, 0.0);
         if (!measurable) {
@@ -226,15 +231,17 @@ public:
     // Per signature, the number of its used words.
     const qsizetype *usedBy(int k) const { return m_fitter.m_notes.usedCounts[size_t(k)].data(); }
     // The pick-th word of a signature not yet used, -1 when there is none.
-    qsizetype unusedOf(int k, int signature, qsizetype pick) const
+    qsizetype unusedOf(int k, const Choice::Entry &signature, qsizetype pick) const
     {
-        for (const qsizetype place : m_fitter.m_notes.used[size_t(k)][size_t(signature)]) {
+        for (const qsizetype place :
+             m_fitter.m_notes.used[size_t(k)][size_t(signature.signature)]) {
             if (place > pick)
                 break;
             ++pick;
         }
-        const QList<qsizetype> &words = m_fitter.m_categories[k].signatures[signature].words;
-        return pick < words.size() ? words[pick] : -1;
+        return pick < signature.words
+                   ? m_fitter.m_categories[k].bySignature[size_t(signature.first + pick)]
+                   : -1;
     }
 
 private:
@@ -351,7 +358,8 @@ void MeterFitter::makeChoice(int k, int target, const Poly &rest, Choice &choice
         if (!(chance > 0.0))
             continue;
         choice.total += chance * sig.count;
-        choice.entries.push_back({int(g), chance, choice.total});
+        choice.entries.push_back({qint32(g), qint32(sig.morae), qint32(sig.words.size()), sig.first,
+                                  chance, choice.total});
     }
 }
 
@@ -411,9 +419,8 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
     if (avoid) {
         const qsizetype *usedBy = song.usedBy(k);
         for (qsizetype j = 0; j < n; ++j) {
-            const int g = entries[j].signature;
             const qsizetype words =
-                std::max<qsizetype>(0, c.signatures[g].words.size() - usedBy[g]);
+                std::max<qsizetype>(0, entries[j].words - usedBy[entries[j].signature]);
             left[j] = entries[j].chance * double(words);
             total += left[j];
         }
@@ -446,27 +453,27 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
             ++j;
         before = !last && entries[j].end <= x ? entries[j].end : j > 0 ? entries[j - 1].end : 0.0;
     }
-    const double weight =
-        unused ? left[j] : entries[j].chance * c.signatures[entries[j].signature].count;
-    const int g = entries[j].signature;
-    const Signature &sig = c.signatures[g];
+    const Choice::Entry &sig = entries[j];
+    const double weight = unused ? left[j] : sig.chance * double(sig.words);
     const qsizetype available =
-        unused ? std::max<qsizetype>(0, sig.words.size() - song.usedBy(k)[g]) : sig.words.size();
+        unused ? std::max<qsizetype>(0, sig.words - song.usedBy(k)[sig.signature]) : sig.words;
     const qsizetype pick =
         FrameFiller::pickIndex(std::clamp((x - before) / weight, 0.0, 1.0), available);
-    qsizetype index = !unused ? sig.words.value(pick, -1) : song.unusedOf(k, g, pick);
+    qsizetype index = !unused ? (pick < sig.words ? c.bySignature[size_t(sig.first + pick)] : -1)
+                              : song.unusedOf(k, sig, pick);
     if (index < 0) // notes out of step with the song: any word of the signature
-        index = sig.words[FrameFiller::pickIndex((x - before) / weight, sig.words.size())];
+        index = c.bySignature[size_t(sig.first +
+                                     FrameFiller::pickIndex((x - before) / weight, sig.words))];
     markUsed(k, index, song);
     used = sig.morae;
     const Category::Brief &b = c.brief[size_t(index)];
+    const QStringView word(c.text.data() + b.from, b.length);
     if (!b.inner)
-        return out.append(c.text.data() + b.from, size_t(b.length));
+        return putPadded(out, word);
     const QList<Slot> &inner = c.words[index].inner;
     int innerUsed = 0;
     const std::vector<Poly> suffix = suffixes(inner, target - sig.morae, rest);
-    fillSlotsTo(m_lists[k].Words[index], inner, target - sig.morae, &suffix, nullptr, innerUsed,
-                song, random, out);
+    fillSlotsTo(word, inner, target - sig.morae, &suffix, nullptr, innerUsed, song, random, out);
     used += innerUsed;
 }
 
@@ -492,8 +499,7 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
     int left = target;
     for (qsizetype i = 0; i < tags.size(); ++i) {
         const Slot &s = tags[i];
-        if (s.pos > from)
-            put(out, text.sliced(from, s.pos - from));
+        putPadded(out, text.sliced(from, s.pos - from));
         from = s.pos + (s.digit ? 3 : 2);
         if (s.digit > 0) {
             int m = -1;
@@ -526,7 +532,7 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
         left -= u;
     }
     used = target - left;
-    put(out, text.sliced(from));
+    putPadded(out, text.sliced(from));
 }
 
 // The plan depends on the song only through the line's held tags: which are
@@ -535,17 +541,31 @@ MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
 {
     if (!line.held && !line.plans.empty())
         return line.plans.front();
+    // The held tags' states, a byte each, make a key; more tags than fit,
+    // or a count past a byte, are compared in full.
+    constexpr quint64 kWide = ~quint64(0);
+    quint64 key = 0;
+    if (line.held <= 7)
+        for (const Slot &s : line.tags)
+            if (s.digit) {
+                const unsigned v = unsigned(song.state().settledMorae(s.category, s.digit) + 2);
+                key = v < 256 && key != kWide ? key << 8 | v : kWide;
+            }
     QVarLengthArray<int, 16> settled;
-    for (const Slot &s : line.tags)
-        if (s.digit)
-            settled.append(song.held(s.category, s.digit) ? song.heldMorae(s.category, s.digit)
-                                                          : -2);
+    if (line.held > 7 || key == kWide) {
+        key = kWide;
+        for (const Slot &s : line.tags)
+            if (s.digit)
+                settled.append(song.state().settledMorae(s.category, s.digit));
+    }
     for (LinePlan &p : line.plans)
-        if (std::equal(p.settled.begin(), p.settled.end(), settled.begin(), settled.end()))
+        if (p.key == key && (key != kWide || std::equal(p.settled.begin(), p.settled.end(),
+                                                        settled.begin(), settled.end())))
             return p;
     if (line.plans.size() >= 64)
         line.plans.clear();
     LinePlan &plan = line.plans.emplace_back();
+    plan.key = key;
     plan.settled.assign(settled.begin(), settled.end());
     int target = line.target - line.fixed;
     QList<int> plain;
@@ -597,13 +617,12 @@ void MeterFitter::fillPlainly(QStringView text, const QList<Slot> &tags, Song &s
 {
     qsizetype from = 0;
     for (const Slot &s : tags) {
-        if (s.pos > from)
-            put(out, text.sliced(from, s.pos - from));
+        putPadded(out, text.sliced(from, s.pos - from));
         int m = -1;
         put(out, heldOrDraw(s, m, song, random));
         from = s.pos + (s.digit ? 3 : 2);
     }
-    put(out, text.sliced(from));
+    putPadded(out, text.sliced(from));
 }
 
 void MeterFitter::fillLine(QStringView text, Line &line, Song &song, RandomSource &random,
@@ -653,20 +672,23 @@ MeterFitter::FramePlan &MeterFitter::planFor(const QString &frame, const QString
     plan.frame = frame;
     plan.readings = lineReadings;
     plan.targets = targets;
-    plan.pieces = QStringView(plan.frame).split(u"\r\n");
-    for (qsizetype i = 0; i < plan.pieces.size(); ++i) {
+    plan.padded.assign(QStringView(frame).utf16(), size_t(frame.size()));
+    plan.padded.append(kPad, u'\0');
+    const QList<QStringView> pieces = QStringView(plan.padded.data(), frame.size()).split(u"\r\n");
+    plan.pieces.assign(pieces.begin(), pieces.end());
+    for (qsizetype i = 0; i < qsizetype(plan.pieces.size()); ++i) {
         Line line;
-        line.tags = tagsIn(plan.pieces[i], -1);
+        line.tags = tagsIn(plan.pieces[size_t(i)], -1);
         // Piece 0 comes before the frame's first line break: no line of its own.
         line.target = i > 0 ? targets.value(i - 1) : 0;
         if (line.target > 0) {
             if (lineReadings.isEmpty())
-                line.fixed = fixedMorae(plan.pieces[i]);
+                line.fixed = fixedMorae(plan.pieces[size_t(i)]);
             else if (!lineReadings.value(i - 1).isNull())
                 line.fixed = fixedMorae(lineReadings[i - 1]);
         }
-        line.held = std::any_of(line.tags.begin(), line.tags.end(),
-                                [](const Slot &s) { return s.digit != 0; });
+        line.held = int(std::count_if(line.tags.begin(), line.tags.end(),
+                                      [](const Slot &s) { return s.digit != 0; }));
         if (line.target > 0 && line.fixed >= 0)
             for (const Slot &s : line.tags)
                 if (s.digit && !plan.heldSlots.contains(std::pair(s.category, s.digit)))
@@ -675,7 +697,7 @@ MeterFitter::FramePlan &MeterFitter::planFor(const QString &frame, const QString
         for (const Slot &s : line.tags)
             seen.tags.append({s.category, s.digit});
         plan.heldLines << seen;
-        plan.lines << line;
+        plan.lines.push_back(std::move(line));
     }
     return plan;
 }
@@ -707,7 +729,7 @@ QString MeterFitter::fill(const QString &frame, const QStringList &lineReadings,
     chooseHeld(heldPlanFor(plan, song), song, random);
     Text &out = m_text;
     out.clear();
-    for (qsizetype i = 0; i < plan.pieces.size(); ++i) {
+    for (size_t i = 0; i < plan.pieces.size(); ++i) {
         if (i > 0)
             put(out, QStringView(u"\r\n"));
         fillLine(plan.pieces[i], plan.lines[i], song, random, out);

@@ -85,7 +85,11 @@ public:
 private:
     using Poly = TagCounts::Poly;
     // The text being filled: pieces are short, and a plain copy into room
-    // kept from frame to frame costs less than a string's append.
+    // kept from frame to frame costs less than a string's append. Pieces
+    // from texts with kPad characters of room past their end (frames, the
+    // lists' words) go in whole blocks: no branch on the length, which the
+    // processor cannot foresee.
+    static constexpr size_t kPad = 16;
     class Text
     {
     public:
@@ -93,9 +97,18 @@ private:
         {
             if (n == 0) // and maybe no room yet: memcpy takes no null pointer
                 return;
-            if (size_t(m_room.size()) - m_size < n)
-                m_room.resize(std::max(2 * m_room.size(), m_size + n + 256));
-            std::memcpy(m_room.data() + m_size, p, n * sizeof(char16_t));
+            std::memcpy(roomFor(n) + m_size, p, n * sizeof(char16_t));
+            m_size += n;
+        }
+        // p has kPad readable characters past p + n.
+        void appendPadded(const char16_t *p, size_t n)
+        {
+            char16_t *const o = roomFor(n) + m_size;
+            size_t i = 0;
+            do {
+                std::memcpy(o + i, p + i, kPad * sizeof(char16_t));
+                i += kPad;
+            } while (i < n);
             m_size += n;
         }
         const char16_t *data() const { return m_room.data(); }
@@ -103,12 +116,23 @@ private:
         void clear() { m_size = 0; }
 
     private:
+        char16_t *roomFor(size_t n)
+        {
+            if (size_t(m_room.size()) - m_size < n + kPad)
+                m_room.resize(std::max(2 * m_room.size(), m_size + n + kPad + 256));
+            return m_room.data();
+        }
         std::vector<char16_t> m_room;
         size_t m_size = 0;
     };
     static void put(Text &out, QStringView piece)
     {
         out.append(piece.utf16(), size_t(piece.size()));
+    }
+    // A piece of a frame plan's padded text.
+    static void putPadded(Text &out, QStringView piece)
+    {
+        out.appendPadded(piece.utf16(), size_t(piece.size()));
     }
     static QString textOf(const Text &out, size_t from);
     // How one tag draws with a number of morae left, worked out once: the
@@ -117,8 +141,12 @@ private:
     // whole list (no word used yet) reads. Shared by every line whose tags
     // after this one are the same (see restOf()).
     struct Choice {
+        // With what a draw reads of the signature, so that it need not look.
         struct Entry {
-            int signature;
+            qint32 signature;
+            qint32 morae;
+            qint32 words; // of the signature
+            qint32 first; // its words' place in Category::bySignature
             double chance;
             double end;
         };
@@ -143,6 +171,7 @@ private:
         Poly innerPoly;   // product of their P
         QList<qsizetype> words;
         double count = 0.0; // of words
+        qint32 first = 0;   // place of its words in Category::bySignature
     };
     struct Category {
         QList<Word> words;
@@ -155,11 +184,13 @@ private:
             bool inner;
         };
         std::vector<Brief> brief;
-        std::u16string text;         // every word, one after another
-        QList<Signature> signatures; // counted words only
+        std::u16string text;             // every word, one after another, kPad spare
+        QList<Signature> signatures;     // counted words only
+        std::vector<qint32> bySignature; // the counted words' indices, signature by signature
     };
     // How a line with a target fills, for one state of its held tags.
     struct LinePlan {
+        quint64 key;              // settled, packed (see linePlanFor())
         std::vector<int> settled; // per held tag: its count, -2 while not held
         bool measured = false;
         QList<Slot> tags;       // held tags first met on the line: digit negated
@@ -170,7 +201,7 @@ private:
         int target = 0; // 0: none
         int fixed = -1; // morae of the fixed text; -1 when unknown
         QList<Slot> tags;
-        bool held = false; // some tag is held: plans by the held words' counts
+        int held = 0; // tags held: plans by the held words' counts
         std::vector<LinePlan> plans;
     };
     class Song;
@@ -188,8 +219,9 @@ private:
         QString frame;
         QStringList readings;
         QList<int> targets;
-        QList<QStringView> pieces; // of frame
-        QList<Line> lines;
+        std::u16string padded;           // frame, kPad spare
+        std::vector<QStringView> pieces; // of padded
+        std::vector<Line> lines;
         QList<std::pair<int, int>> heldSlots; // (category, digit) in lines with targets
         QList<HeldPlanner::Line> heldLines;   // the lines, as the held planner reads them
         std::vector<std::pair<std::vector<int>, HeldPlanner::Plan>> heldPlans;

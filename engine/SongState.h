@@ -27,6 +27,12 @@ public:
         m_held[slot(category, digit)] = {text, morae, true};
         m_heldSet |= quint64(1) << slot(category, digit);
     }
+    // The held text's count; -1 when unknown, -2 while not held.
+    int settledMorae(int category, int digit) const
+    {
+        const Held &h = m_held[slot(category, digit)];
+        return h.set ? h.morae : -2;
+    }
     // The count given with the held text; -1 when unknown or not held.
     int heldMorae(int category, int digit) const
     {
