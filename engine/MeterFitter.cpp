@@ -223,8 +223,8 @@ public:
             places.push_back(w.place);
             for (size_t j = places.size() - 1; j > 0 && places[j - 1] > w.place; --j)
                 std::swap(places[j - 1], places[j]);
-            ++notes.usedCounts[size_t(k)][size_t(w.signature)];
-            ++notes.marked;
+            if (notes.usedCounts[size_t(k)][size_t(w.signature)]++ == 0)
+                notes.touched.emplace_back(k, w.signature);
         }
         notes.stamp = m_state.stamp();
     }
@@ -233,12 +233,10 @@ public:
     // The pick-th word of a signature not yet used, -1 when there is none.
     qsizetype unusedOf(int k, const Choice::Entry &signature, qsizetype pick) const
     {
-        for (const qsizetype place :
-             m_fitter.m_notes.used[size_t(k)][size_t(signature.signature)]) {
-            if (place > pick)
-                break;
-            ++pick;
-        }
+        // The places ascend: once one is past the pick, all later ones are.
+        // No early way out, which the processor could not foresee.
+        for (const qsizetype place : m_fitter.m_notes.used[size_t(k)][size_t(signature.signature)])
+            pick += place <= pick;
         return pick < signature.words
                    ? m_fitter.m_categories[k].bySignature[size_t(signature.first + pick)]
                    : -1;
@@ -249,21 +247,17 @@ private:
     void forgetAll()
     {
         Notes &notes = m_fitter.m_notes;
-        for (size_t k = 0; k < 5 && notes.marked > 0; ++k) {
-            std::vector<qsizetype> &counts = notes.usedCounts[k];
-            for (size_t g = 0; g < counts.size(); ++g)
-                if (counts[g] > 0) {
-                    notes.marked -= counts[g];
-                    counts[g] = 0;
-                    notes.used[k][g].clear();
-                }
+        for (const auto &[k, g] : notes.touched) {
+            notes.usedCounts[size_t(k)][size_t(g)] = 0;
+            notes.used[size_t(k)][size_t(g)].clear();
         }
+        notes.touched.clear();
         notes.stamp = m_state.stamp();
     }
     void catchUp()
     {
         Notes &notes = m_fitter.m_notes;
-        qsizetype marked = 0;
+        notes.touched.clear();
         for (int k = 0; k < 5; ++k) {
             const Category &c = m_fitter.m_categories[k];
             std::vector<std::vector<qsizetype>> &used = notes.used[size_t(k)];
@@ -275,12 +269,12 @@ private:
             if (m_state.usedCount(k) > 0)
                 for (qsizetype i = 0; i < c.words.size(); ++i)
                     if (c.words[i].signature >= 0 && m_state.isUsed(k, i)) {
-                        used[size_t(c.words[i].signature)].push_back(c.words[i].place);
-                        ++counts[size_t(c.words[i].signature)];
-                        ++marked;
+                        const int g = c.words[i].signature;
+                        used[size_t(g)].push_back(c.words[i].place);
+                        if (counts[size_t(g)]++ == 0)
+                            notes.touched.emplace_back(k, g);
                     }
         }
-        notes.marked = marked;
         notes.stamp = m_state.stamp();
     }
 

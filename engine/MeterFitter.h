@@ -212,7 +212,7 @@ private:
         SongState::Stamp stamp;
         std::array<std::vector<std::vector<qsizetype>>, 5> used;
         std::array<std::vector<qsizetype>, 5> usedCounts; // by signature
-        qsizetype marked = 0;                             // in all
+        std::vector<std::pair<int, int>> touched;         // signatures with used words
     };
     // What a frame's text, readings and targets settle, worked out once.
     struct FramePlan {

@@ -83,12 +83,11 @@ qsizetype SongState::nthUnused(int category, qsizetype n, qsizetype listSize) co
 {
     const Used &u = m_used[size_t(category)];
     if (u.tree.empty()) {
-        // Step over every used index at or below the one sought.
-        for (const qsizetype i : u.sorted) {
-            if (i > n)
-                break;
-            ++n;
-        }
+        // Step over every used index at or below the one sought. They
+        // ascend: once one is past n, all later ones are. No early way out,
+        // which the processor could not foresee.
+        for (const qsizetype i : u.sorted)
+            n += i <= n;
         return n;
     }
     // Descend the tree: the largest prefix with at most n unused words.
