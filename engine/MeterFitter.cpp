@@ -467,7 +467,7 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
     const QList<Slot> &inner = c.words[index].inner;
     int innerUsed = 0;
     const std::vector<Poly> suffix = suffixes(inner, target - sig.morae, rest);
-    fillSlotsTo(word, inner, target - sig.morae, &suffix, nullptr, innerUsed, song, random, out);
+    fillSlotsTo(word, inner, target - sig.morae, &suffix, innerUsed, song, random, out);
     used += innerUsed;
 }
 
@@ -486,8 +486,8 @@ std::vector<MeterFitter::Poly> MeterFitter::suffixes(const QList<Slot> &tags, in
 }
 
 void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
-                              const std::vector<Poly> *suffix, const int *rests, int &used,
-                              Song &song, RandomSource &random, Text &out) const
+                              const std::vector<Poly> *suffix, int &used, Song &song,
+                              RandomSource &random, Text &out) const
 {
     qsizetype from = 0;
     int left = target;
@@ -511,14 +511,13 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
         }
         int u = 0;
         const size_t start = out.size();
-        if (rests && left >= 0) {
-            const int rest = rests[i];
-            fittedFill(s.category, left, m_rests[size_t(rest)], u, song, random, out,
-                       &choiceFor(s.category, rest, left));
+        if (!suffix && left >= 0) {
+            fittedFill(s.category, left, m_rests[size_t(s.rest)], u, song, random, out,
+                       &choiceFor(s.category, s.rest, left));
         } else {
             fittedFill(s.category, left,
-                       rests ? m_rests[size_t(rests[i])] : (*suffix)[size_t(i) + 1], u, song,
-                       random, out);
+                       suffix ? (*suffix)[size_t(i) + 1] : m_rests[size_t(s.rest)], u, song, random,
+                       out);
         }
         if (s.digit < 0)
             song.hold(s.category, -s.digit, textOf(out, start),
@@ -533,8 +532,8 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
 // settled, and their counts.
 MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
 {
-    if (!line.held && !line.plans.empty())
-        return line.plans.front();
+    if (!line.held && line.first.ready)
+        return line.first;
     // The held tags' states, a byte each, make a key; more tags than fit,
     // or a count past a byte, are compared in full.
     constexpr quint64 kWide = ~quint64(0);
@@ -552,13 +551,19 @@ MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
             if (s.digit)
                 settled.append(song.state().settledMorae(s.category, s.digit));
     }
-    for (LinePlan &p : line.plans)
-        if (p.key == key && (key != kWide || std::equal(p.settled.begin(), p.settled.end(),
-                                                        settled.begin(), settled.end())))
+    const auto same = [&](const LinePlan &p) {
+        return p.key == key && (key != kWide || std::equal(p.settled.begin(), p.settled.end(),
+                                                           settled.begin(), settled.end()));
+    };
+    if (line.first.ready && same(line.first))
+        return line.first;
+    for (LinePlan &p : line.more)
+        if (same(p))
             return p;
-    if (line.plans.size() >= 64)
-        line.plans.clear();
-    LinePlan &plan = line.plans.emplace_back();
+    if (line.more.size() >= 63)
+        line.more.clear();
+    LinePlan &plan = line.first.ready ? line.more.emplace_back() : line.first;
+    plan.ready = true;
     plan.key = key;
     plan.settled.assign(settled.begin(), settled.end());
     int target = line.target - line.fixed;
@@ -587,9 +592,8 @@ MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
             s.digit = -s.digit;
     // What the plain tags after each tag can make.
     QList<int> after;
-    plan.rests.resize(size_t(plan.tags.size()));
     for (qsizetype i = plan.tags.size() - 1; i >= 0; --i) {
-        plan.rests[size_t(i)] = restOf(after);
+        plan.tags[i].rest = restOf(after);
         if (plan.tags[i].digit <= 0)
             after.prepend(plan.tags[i].category);
     }
@@ -628,7 +632,7 @@ void MeterFitter::fillLine(QStringView text, Line &line, Song &song, RandomSourc
     if (!plan.measured || plan.target < 0)
         return fillPlainly(text, line.tags, song, random, out);
     int used = 0;
-    fillSlotsTo(text, plan.tags, plan.target, nullptr, plan.rests.data(), used, song, random, out);
+    fillSlotsTo(text, plan.tags, plan.target, nullptr, used, song, random, out);
 }
 
 void MeterFitter::chooseHeld(const HeldPlanner::Plan &plan, Song &song, RandomSource &random) const

@@ -158,6 +158,7 @@ private:
         qsizetype pos;
         int category;
         int digit;
+        int rest = -1; // in a line's plan: restOf() the plain tags after it
     };
     struct Word {
         int morae = -1; // own morae; -1 when unknown (or holding a held tag)
@@ -190,19 +191,22 @@ private:
     };
     // How a line with a target fills, for one state of its held tags.
     struct LinePlan {
-        quint64 key;              // settled, packed (see linePlanFor())
-        std::vector<int> settled; // per held tag: its count, -2 while not held
+        bool ready = false;
         bool measured = false;
-        QList<Slot> tags;       // held tags first met on the line: digit negated
-        int target = -1;        // -1: no count reachable
-        std::vector<int> rests; // per tag: restOf() the plain tags after it
+        int target = -1;          // -1: no count reachable
+        quint64 key = 0;          // settled, packed (see linePlanFor())
+        std::vector<int> settled; // per held tag: its count, -2 while not held
+        QList<Slot> tags;         // held tags first met on the line: digit negated
     };
+    // A line's first plan lies in it, the only one of a line without held
+    // tags: a filling reads what it needs of a line from one place.
     struct Line {
         int target = 0; // 0: none
         int fixed = -1; // morae of the fixed text; -1 when unknown
+        int held = 0;   // tags held: plans by the held words' counts
+        LinePlan first;
         QList<Slot> tags;
-        int held = 0; // tags held: plans by the held words' counts
-        std::vector<LinePlan> plans;
+        std::vector<LinePlan> more;
     };
     class Song;
     // What the fitter noted about the song it last filled (see Song): per
@@ -241,11 +245,12 @@ private:
     // as an index into m_rests; worked out once per sequence.
     int restOf(const QList<int> &categories) const;
     Choice &choiceFor(int k, int rest, int left) const;
-    // Either suffix (what the tags from i on can make) or rests (a line's
-    // plan) says what is left after each tag.
+    // Either suffix (what the tags from i on can make) or, without it, the
+    // tags' rests (a line's plan) say what is left after each tag. The text
+    // has kPad characters of room past its end.
     void fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
-                     const std::vector<Poly> *suffix, const int *rests, int &used, Song &song,
-                     RandomSource &random, Text &out) const;
+                     const std::vector<Poly> *suffix, int &used, Song &song, RandomSource &random,
+                     Text &out) const;
     void markUsed(int k, qsizetype index, Song &song) const;
     void chooseHeld(const HeldPlanner::Plan &plan, Song &song, RandomSource &random) const;
     LinePlan &linePlanFor(Line &line, Song &song) const;
