@@ -113,7 +113,10 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
         c.text.append(kPad, u'\0');
         for (Signature &g : c.signatures) {
             g.first = qint32(c.bySignature.size());
-            c.bySignature.insert(c.bySignature.end(), g.words.begin(), g.words.end());
+            for (const qsizetype i : g.words) {
+                const Category::Brief &b = c.brief[size_t(i)];
+                c.bySignature.push_back({qint32(i), b.from, b.length, b.inner});
+            }
         }
         const bool measurable = !c.signatures.isEmpty();
         Poly poly(kCap + 1, 0.0);
@@ -213,33 +216,37 @@ public:
     }
     void markUsed(int k, qsizetype i)
     {
+        const Category::Brief &w = m_fitter.m_categories[k].brief[size_t(i)];
+        markUsed(k, i, w.signature, w.place);
+    }
+    // Word i, the place-th of its signature (-1: none).
+    void markUsed(int k, qsizetype i, int signature, qsizetype place)
+    {
         if (!m_state.markUsed(k, i, m_fitter.m_lists[k].Words.size()))
             return;
         Notes &notes = m_fitter.m_notes;
-        const Category::Brief &w = m_fitter.m_categories[k].brief[size_t(i)];
-        if (w.signature >= 0) {
+        if (signature >= 0) {
             // Few words of a signature are used in a song: shift from the end.
-            std::vector<qsizetype> &places = notes.used[size_t(k)][size_t(w.signature)];
-            places.push_back(w.place);
-            for (size_t j = places.size() - 1; j > 0 && places[j - 1] > w.place; --j)
+            std::vector<qsizetype> &places = notes.used[size_t(k)][size_t(signature)];
+            places.push_back(place);
+            for (size_t j = places.size() - 1; j > 0 && places[j - 1] > place; --j)
                 std::swap(places[j - 1], places[j]);
-            if (notes.usedCounts[size_t(k)][size_t(w.signature)]++ == 0)
-                notes.touched.emplace_back(k, w.signature);
+            if (notes.usedCounts[size_t(k)][size_t(signature)]++ == 0)
+                notes.touched.emplace_back(k, signature);
         }
         notes.stamp = m_state.stamp();
     }
     // Per signature, the number of its used words.
     const qsizetype *usedBy(int k) const { return m_fitter.m_notes.usedCounts[size_t(k)].data(); }
-    // The pick-th word of a signature not yet used, -1 when there is none.
-    qsizetype unusedOf(int k, const Choice::Entry &signature, qsizetype pick) const
+    // The place in its signature of the pick-th word not yet used; past
+    // the signature's words when there is none.
+    qsizetype unusedPlace(int k, const Choice::Entry &signature, qsizetype pick) const
     {
         // The places ascend: once one is past the pick, all later ones are.
         // No early way out, which the processor could not foresee.
         for (const qsizetype place : m_fitter.m_notes.used[size_t(k)][size_t(signature.signature)])
             pick += place <= pick;
-        return pick < signature.words
-                   ? m_fitter.m_categories[k].bySignature[size_t(signature.first + pick)]
-                   : -1;
+        return pick;
     }
 
 private:
@@ -453,18 +460,17 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
         unused ? std::max<qsizetype>(0, sig.words - song.usedBy(k)[sig.signature]) : sig.words;
     const qsizetype pick =
         FrameFiller::pickIndex(std::clamp((x - before) / weight, 0.0, 1.0), available);
-    qsizetype index = !unused ? (pick < sig.words ? c.bySignature[size_t(sig.first + pick)] : -1)
-                              : song.unusedOf(k, sig, pick);
-    if (index < 0) // notes out of step with the song: any word of the signature
-        index = c.bySignature[size_t(sig.first +
-                                     FrameFiller::pickIndex((x - before) / weight, sig.words))];
-    markUsed(k, index, song);
+    qsizetype place = unused ? song.unusedPlace(k, sig, pick) : pick;
+    if (place >= sig.words) // notes out of step with the song: any word of the signature
+        place = FrameFiller::pickIndex((x - before) / weight, sig.words);
+    const Category::Drawn &d = c.bySignature[size_t(sig.first + place)];
+    if (m_refrains)
+        song.markUsed(k, d.index, sig.signature, place);
     used = sig.morae;
-    const Category::Brief &b = c.brief[size_t(index)];
-    const QStringView word(c.text.data() + b.from, b.length);
-    if (!b.inner)
+    const QStringView word(c.text.data() + d.from, d.length);
+    if (!d.inner)
         return putPadded(out, word);
-    const QList<Slot> &inner = c.words[index].inner;
+    const QList<Slot> &inner = c.words[d.index].inner;
     int innerUsed = 0;
     const std::vector<Poly> suffix = suffixes(inner, target - sig.morae, rest);
     fillSlotsTo(word, inner, target - sig.morae, &suffix, innerUsed, song, random, out);

@@ -146,7 +146,7 @@ private:
             qint32 signature;
             qint32 morae;
             qint32 words; // of the signature
-            qint32 first; // its words' place in Category::bySignature
+            qint32 first; // where its words start in Category::bySignature
             double chance;
             double end;
         };
@@ -185,9 +185,16 @@ private:
             bool inner;
         };
         std::vector<Brief> brief;
-        std::u16string text;             // every word, one after another, kPad spare
-        QList<Signature> signatures;     // counted words only
-        std::vector<qint32> bySignature; // the counted words' indices, signature by signature
+        std::u16string text;         // every word, one after another, kPad spare
+        QList<Signature> signatures; // counted words only
+        // The counted words, signature by signature, with what a fitted draw
+        // reads of them: it knows the signature and the place already.
+        struct Drawn {
+            qint32 index;
+            qint32 from, length; // in text
+            bool inner;
+        };
+        std::vector<Drawn> bySignature;
     };
     // How a line with a target fills, for one state of its held tags.
     struct LinePlan {
