@@ -115,7 +115,10 @@ MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rule
             g.first = qint32(c.bySignature.size());
             for (const qsizetype i : g.words) {
                 const Category::Brief &b = c.brief[size_t(i)];
-                c.bySignature.push_back({qint32(i), b.from, b.length, b.inner});
+                Category::Drawn d{qint32(i), b.from, b.length, b.inner, {}};
+                if (size_t(b.length) <= kShort)
+                    std::copy_n(c.text.data() + b.from, b.length, d.head);
+                c.bySignature.push_back(d);
             }
         }
         const bool measurable = !c.signatures.isEmpty();
@@ -467,6 +470,8 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
     if (m_refrains)
         song.markUsed(k, d.index, sig.signature, place);
     used = sig.morae;
+    if (!d.inner && size_t(d.length) <= kShort)
+        return out.appendShort(d.head, size_t(d.length));
     const QStringView word(c.text.data() + d.from, d.length);
     if (!d.inner)
         return putPadded(out, word);

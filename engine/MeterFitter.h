@@ -90,6 +90,7 @@ private:
     // lists' words) go in whole blocks: no branch on the length, which the
     // processor cannot foresee.
     static constexpr size_t kPad = 16;
+    static constexpr size_t kShort = 8;
     class Text
     {
     public:
@@ -109,6 +110,12 @@ private:
                 std::memcpy(o + i, p + i, kPad * sizeof(char16_t));
                 i += kPad;
             } while (i < n);
+            m_size += n;
+        }
+        // p has kShort characters, n of them the piece: one fixed move.
+        void appendShort(const char16_t *p, size_t n)
+        {
+            std::memcpy(roomFor(kShort) + m_size, p, kShort * sizeof(char16_t));
             m_size += n;
         }
         const char16_t *data() const { return m_room.data(); }
@@ -189,21 +196,24 @@ private:
         QList<Signature> signatures; // counted words only
         // The counted words, signature by signature, with what a fitted draw
         // reads of them: it knows the signature and the place already.
+        // A short word's characters lie in its entry: no read elsewhere.
         struct Drawn {
             qint32 index;
             qint32 from, length; // in text
             bool inner;
+            char16_t head[kShort]; // the word, when it is at most kShort long
         };
         std::vector<Drawn> bySignature;
     };
     // How a line with a target fills, for one state of its held tags.
+    // What a filling reads first, first.
     struct LinePlan {
         bool ready = false;
         bool measured = false;
         int target = -1;          // -1: no count reachable
+        QList<Slot> tags;         // held tags first met on the line: digit negated
         quint64 key = 0;          // settled, packed (see linePlanFor())
         std::vector<int> settled; // per held tag: its count, -2 while not held
-        QList<Slot> tags;         // held tags first met on the line: digit negated
     };
     // A line's first plan lies in it, the only one of a line without held
     // tags: a filling reads what it needs of a line from one place.
