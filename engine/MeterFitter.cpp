@@ -198,7 +198,7 @@ public:
         qsizetype used = 0;
         for (int k = 0; k < 5; ++k)
             used += m_state.usedCount(k);
-        if (used == 0 && notes.used[0].size() > 0)
+        if (used == 0 && notes.ready)
             forgetAll();
         else
             catchUp();
@@ -219,22 +219,27 @@ public:
     }
     void markUsed(int k, qsizetype i)
     {
-        const Category::Brief &w = m_fitter.m_categories[k].brief[size_t(i)];
-        markUsed(k, i, w.signature, w.place);
+        const Category &c = m_fitter.m_categories[k];
+        const Category::Brief &w = c.brief[size_t(i)];
+        markUsed(k, i, w.signature, w.signature >= 0 ? c.signatures[w.signature].first : 0,
+                 w.place);
     }
-    // Word i, the place-th of its signature (-1: none).
-    void markUsed(int k, qsizetype i, int signature, qsizetype place)
+    // Word i, the place-th of its signature (-1: none) whose words start
+    // at `first`.
+    void markUsed(int k, qsizetype i, int signature, qsizetype first, qsizetype place)
     {
         if (!m_state.markUsed(k, i, m_fitter.m_lists[k].Words.size()))
             return;
         Notes &notes = m_fitter.m_notes;
         if (signature >= 0) {
             // Few words of a signature are used in a song: shift from the end.
-            std::vector<qsizetype> &places = notes.used[size_t(k)][size_t(signature)];
-            places.push_back(place);
-            for (size_t j = places.size() - 1; j > 0 && places[j - 1] > place; --j)
-                std::swap(places[j - 1], places[j]);
-            if (notes.usedCounts[size_t(k)][size_t(signature)]++ == 0)
+            qsizetype &count = notes.usedCounts[size_t(k)][size_t(signature)];
+            qsizetype *const places = notes.used[size_t(k)].data() + first;
+            qsizetype j = count;
+            for (; j > 0 && places[j - 1] > place; --j)
+                places[j] = places[j - 1];
+            places[j] = place;
+            if (count++ == 0)
                 notes.touched.emplace_back(k, signature);
         }
         notes.stamp = m_state.stamp();
@@ -247,8 +252,11 @@ public:
     {
         // The places ascend: once one is past the pick, all later ones are.
         // No early way out, which the processor could not foresee.
-        for (const qsizetype place : m_fitter.m_notes.used[size_t(k)][size_t(signature.signature)])
-            pick += place <= pick;
+        const Notes &notes = m_fitter.m_notes;
+        const qsizetype *const places = notes.used[size_t(k)].data() + signature.first;
+        const qsizetype count = notes.usedCounts[size_t(k)][size_t(signature.signature)];
+        for (qsizetype j = 0; j < count; ++j)
+            pick += places[j] <= pick;
         return pick;
     }
 
@@ -257,10 +265,8 @@ private:
     void forgetAll()
     {
         Notes &notes = m_fitter.m_notes;
-        for (const auto &[k, g] : notes.touched) {
+        for (const auto &[k, g] : notes.touched)
             notes.usedCounts[size_t(k)][size_t(g)] = 0;
-            notes.used[size_t(k)][size_t(g)].clear();
-        }
         notes.touched.clear();
         notes.stamp = m_state.stamp();
     }
@@ -270,21 +276,21 @@ private:
         notes.touched.clear();
         for (int k = 0; k < 5; ++k) {
             const Category &c = m_fitter.m_categories[k];
-            std::vector<std::vector<qsizetype>> &used = notes.used[size_t(k)];
+            std::vector<qsizetype> &used = notes.used[size_t(k)];
             std::vector<qsizetype> &counts = notes.usedCounts[size_t(k)];
-            used.resize(size_t(c.signatures.size()));
+            used.assign(c.bySignature.size(), 0);
             counts.assign(size_t(c.signatures.size()), 0);
-            for (std::vector<qsizetype> &places : used)
-                places.clear();
+            // In the order of the words: each signature's places ascend.
             if (m_state.usedCount(k) > 0)
                 for (qsizetype i = 0; i < c.words.size(); ++i)
                     if (c.words[i].signature >= 0 && m_state.isUsed(k, i)) {
                         const int g = c.words[i].signature;
-                        used[size_t(g)].push_back(c.words[i].place);
+                        used[size_t(c.signatures[g].first + counts[size_t(g)])] = c.words[i].place;
                         if (counts[size_t(g)]++ == 0)
                             notes.touched.emplace_back(k, g);
                     }
         }
+        notes.ready = true;
         notes.stamp = m_state.stamp();
     }
 
@@ -468,7 +474,7 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
         place = FrameFiller::pickIndex((x - before) / weight, sig.words);
     const Category::Drawn &d = c.bySignature[size_t(sig.first + place)];
     if (m_refrains)
-        song.markUsed(k, d.index, sig.signature, place);
+        song.markUsed(k, d.index, sig.signature, sig.first, place);
     used = sig.morae;
     if (!d.inner && size_t(d.length) <= kShort)
         return out.appendShort(d.head, size_t(d.length));

@@ -228,10 +228,12 @@ private:
     class Song;
     // What the fitter noted about the song it last filled (see Song): per
     // category and signature, the places (in the signature's words) of the
-    // used words, ascending.
+    // used words, ascending. One block per category, laid out as
+    // Category::bySignature: a signature's places start where its words do.
     struct Notes {
         SongState::Stamp stamp;
-        std::array<std::vector<std::vector<qsizetype>>, 5> used;
+        bool ready = false; // laid out
+        std::array<std::vector<qsizetype>, 5> used;
         std::array<std::vector<qsizetype>, 5> usedCounts; // by signature
         std::vector<std::pair<int, int>> touched;         // signatures with used words
     };
