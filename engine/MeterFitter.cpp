@@ -484,7 +484,8 @@ void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Son
     const QList<Slot> &inner = c.words[d.index].inner;
     int innerUsed = 0;
     const std::vector<Poly> suffix = suffixes(inner, target - sig.morae, rest);
-    fillSlotsTo(word, inner, target - sig.morae, &suffix, innerUsed, song, random, out);
+    fillSlotsTo(word, std::span(inner.constData(), size_t(inner.size())), target - sig.morae,
+                &suffix, innerUsed, song, random, out);
     used += innerUsed;
 }
 
@@ -502,13 +503,13 @@ std::vector<MeterFitter::Poly> MeterFitter::suffixes(const QList<Slot> &tags, in
     return suffix;
 }
 
-void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
+void MeterFitter::fillSlotsTo(QStringView text, std::span<const Slot> tags, int target,
                               const std::vector<Poly> *suffix, int &used, Song &song,
                               RandomSource &random, Text &out) const
 {
     qsizetype from = 0;
     int left = target;
-    for (qsizetype i = 0; i < tags.size(); ++i) {
+    for (size_t i = 0; i < tags.size(); ++i) {
         const Slot &s = tags[i];
         putPadded(out, text.sliced(from, s.pos - from));
         from = s.pos + (s.digit ? 3 : 2);
@@ -532,9 +533,8 @@ void MeterFitter::fillSlotsTo(QStringView text, const QList<Slot> &tags, int tar
             fittedFill(s.category, left, m_rests[size_t(s.rest)], u, song, random, out,
                        &choiceFor(s.category, s.rest, left));
         } else {
-            fittedFill(s.category, left,
-                       suffix ? (*suffix)[size_t(i) + 1] : m_rests[size_t(s.rest)], u, song, random,
-                       out);
+            fittedFill(s.category, left, suffix ? (*suffix)[i + 1] : m_rests[size_t(s.rest)], u,
+                       song, random, out);
         }
         if (s.digit < 0)
             song.hold(s.category, -s.digit, textOf(out, start),
@@ -555,14 +555,14 @@ MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
     // or a count past a byte, are compared in full.
     constexpr quint64 kWide = ~quint64(0);
     quint64 key = 0;
-    if (line.held <= 7)
-        for (const Slot &s : line.tags)
-            if (s.digit) {
-                const unsigned v = unsigned(song.state().settledMorae(s.category, s.digit) + 2);
-                key = v < 256 && key != kWide ? key << 8 | v : kWide;
-            }
+    if (line.held <= int(line.heldAt.size()))
+        for (int h = 0; h < line.held; ++h) {
+            const Line::HeldAt &s = line.heldAt[size_t(h)];
+            const unsigned v = unsigned(song.state().settledMorae(s.category, s.digit) + 2);
+            key = v < 256 && key != kWide ? key << 8 | v : kWide;
+        }
     QVarLengthArray<int, 16> settled;
-    if (line.held > 7 || key == kWide) {
+    if (line.held > int(line.heldAt.size()) || key == kWide) {
         key = kWide;
         for (const Slot &s : line.tags)
             if (s.digit)
@@ -603,7 +603,7 @@ MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
     if (!plan.measured)
         return plan;
     // A held tag first met on this line is drawn like a plain one and then held.
-    plan.tags = line.tags;
+    plan.tags.append(line.tags.constData(), line.tags.size());
     for (Slot &s : plan.tags)
         if (s.digit && !song.held(s.category, s.digit))
             s.digit = -s.digit;
@@ -702,8 +702,9 @@ MeterFitter::FramePlan &MeterFitter::planFor(const QString &frame, const QString
             else if (!lineReadings.value(i - 1).isNull())
                 line.fixed = fixedMorae(lineReadings[i - 1]);
         }
-        line.held = int(std::count_if(line.tags.begin(), line.tags.end(),
-                                      [](const Slot &s) { return s.digit != 0; }));
+        for (const Slot &s : line.tags)
+            if (s.digit && line.held++ < int(line.heldAt.size()))
+                line.heldAt[size_t(line.held - 1)] = {qint8(s.category), qint8(s.digit)};
         if (line.target > 0 && line.fixed >= 0)
             for (const Slot &s : line.tags)
                 if (s.digit && !plan.heldSlots.contains(std::pair(s.category, s.digit)))

@@ -7,11 +7,13 @@
 
 #include <QList>
 #include <QString>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -210,8 +212,10 @@ private:
     struct LinePlan {
         bool ready = false;
         bool measured = false;
-        int target = -1;          // -1: no count reachable
-        QList<Slot> tags;         // held tags first met on the line: digit negated
+        int target = -1; // -1: no count reachable
+        // Held tags first met on the line: digit negated. Most lines have a
+        // few tags: they lie in the plan, which lies in the line.
+        QVarLengthArray<Slot, 4> tags;
         quint64 key = 0;          // settled, packed (see linePlanFor())
         std::vector<int> settled; // per held tag: its count, -2 while not held
     };
@@ -221,6 +225,11 @@ private:
         int target = 0; // 0: none
         int fixed = -1; // morae of the fixed text; -1 when unknown
         int held = 0;   // tags held: plans by the held words' counts
+        // The first held tags, for the plans' keys (see linePlanFor()).
+        struct HeldAt {
+            qint8 category, digit;
+        };
+        std::array<HeldAt, 7> heldAt{};
         LinePlan first;
         QList<Slot> tags;
         std::vector<LinePlan> more;
@@ -267,7 +276,7 @@ private:
     // Either suffix (what the tags from i on can make) or, without it, the
     // tags' rests (a line's plan) say what is left after each tag. The text
     // has kPad characters of room past its end.
-    void fillSlotsTo(QStringView text, const QList<Slot> &tags, int target,
+    void fillSlotsTo(QStringView text, std::span<const Slot> tags, int target,
                      const std::vector<Poly> *suffix, int &used, Song &song, RandomSource &random,
                      Text &out) const;
     void markUsed(int k, qsizetype index, Song &song) const;
