@@ -169,10 +169,12 @@ QVarLengthArray<int, 16> HeldPlanner::choose(const Plan &plan, RandomSource &ran
         const qsizetype j = std::min<qsizetype>(
             std::upper_bound(group.ends.begin(), group.ends.end(), x) - group.ends.begin(),
             drawable - 1);
-        qsizetype chosen = j >= 0 ? group.combinations[size_t(j)] : 0;
+        // Below kMaxCombinations: a 32-bit division is the quicker.
+        quint32 chosen = j >= 0 ? quint32(group.combinations[size_t(j)]) : 0;
         for (const int h : group.members) {
-            value[h] = held[h].counts[chosen % held[h].counts.size()];
-            chosen /= held[h].counts.size();
+            const auto counts = quint32(held[h].counts.size());
+            value[h] = held[h].counts[qsizetype(chosen % counts)];
+            chosen /= counts;
         }
     }
     return value;

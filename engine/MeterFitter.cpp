@@ -208,9 +208,9 @@ public:
     const QString *held(int k, int digit) const { return m_state.held(k, digit); }
     // The held word's count; -1 when unknown.
     int heldMorae(int k, int digit) const { return m_state.heldMorae(k, digit); }
-    void hold(int k, int digit, const QString &text, int morae)
+    void hold(int k, int digit, QString text, int morae)
     {
-        m_state.hold(k, digit, text, morae);
+        m_state.hold(k, digit, std::move(text), morae);
     }
     qsizetype usedCount(int k) const { return m_state.usedCount(k); }
     qsizetype nthUnused(int k, qsizetype n) const

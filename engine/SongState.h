@@ -22,9 +22,9 @@ public:
         return h.set ? &h.text : nullptr;
     }
     // `morae`: the held text's count, where the filler knew it (-1: unknown).
-    void hold(int category, int digit, const QString &text, int morae = -1)
+    void hold(int category, int digit, QString text, int morae = -1)
     {
-        m_held[slot(category, digit)] = {text, morae, true};
+        m_held[slot(category, digit)] = {std::move(text), morae, true};
         m_heldSet |= quint64(1) << slot(category, digit);
     }
     // The held text's count; -1 when unknown, -2 while not held.
