@@ -549,8 +549,6 @@ void MeterFitter::fillSlotsTo(QStringView text, std::span<const Slot> tags, int 
 // settled, and their counts.
 MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
 {
-    if (!line.held && line.first.ready)
-        return line.first;
     // The held tags' states, a byte each, make a key; more tags than fit,
     // or a count past a byte, are compared in full.
     constexpr quint64 kWide = ~quint64(0);
@@ -583,6 +581,12 @@ MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
     plan.ready = true;
     plan.key = key;
     plan.settled.assign(settled.begin(), settled.end());
+    planLine(line, song, plan);
+    return plan;
+}
+
+void MeterFitter::planLine(const Line &line, Song &song, LinePlan &plan) const
+{
     int target = line.target - line.fixed;
     QList<int> plain;
     for (const Slot &s : line.tags) {
@@ -601,7 +605,7 @@ MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
                                song.heldMorae(s.category, s.digit) >= 0;
                     });
     if (!plan.measured)
-        return plan;
+        return;
     // A held tag first met on this line is drawn like a plain one and then held.
     plan.tags.append(line.tags.constData(), line.tags.size());
     for (Slot &s : plan.tags)
@@ -624,7 +628,6 @@ MeterFitter::LinePlan &MeterFitter::linePlanFor(Line &line, Song &song) const
         target = best;
     }
     plan.target = target;
-    return plan;
 }
 
 void MeterFitter::fillPlainly(QStringView text, const QList<Slot> &tags, Song &song,
@@ -645,7 +648,8 @@ void MeterFitter::fillLine(QStringView text, Line &line, Song &song, RandomSourc
 {
     if (line.target <= 0 || line.fixed < 0)
         return fillPlainly(text, line.tags, song, random, out);
-    LinePlan &plan = linePlanFor(line, song);
+    // A line without held tags has but one plan.
+    const LinePlan &plan = !line.held && line.first.ready ? line.first : linePlanFor(line, song);
     if (!plan.measured || plan.target < 0)
         return fillPlainly(text, line.tags, song, random, out);
     int used = 0;

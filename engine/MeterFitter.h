@@ -282,6 +282,7 @@ private:
     void markUsed(int k, qsizetype index, Song &song) const;
     void chooseHeld(const HeldPlanner::Plan &plan, Song &song, RandomSource &random) const;
     LinePlan &linePlanFor(Line &line, Song &song) const;
+    void planLine(const Line &line, Song &song, LinePlan &plan) const;
     void fillLine(QStringView text, Line &line, Song &song, RandomSource &random, Text &out) const;
     void fillPlainly(QStringView text, const QList<Slot> &tags, Song &song, RandomSource &random,
                      Text &out) const;
