@@ -138,7 +138,8 @@ private:
     {
         out.append(piece.utf16(), size_t(piece.size()));
     }
-    // A piece of a frame plan's padded text.
+    // A piece of a text with kPad characters of room past it: a frame
+    // plan's, or the lists' words.
     static void putPadded(Text &out, QStringView piece)
     {
         out.appendPadded(piece.utf16(), size_t(piece.size()));
