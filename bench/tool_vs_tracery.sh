@@ -10,9 +10,11 @@
 # LYRMAK_TOOL names a built tool to time; without it the tool is built in
 # LYRMAK_BUILD_DIR (default: the default preset's build folder).
 # LYRMAK_DATA_DIR names another data folder (default: the bundled data).
-# The tool is also timed on a copy of the data without its "'!拍" lines:
-# the same frames and words to tracery (it skips comment lines), filled
-# without fitting lines to meters.
+# The tool is also timed on two copies of the data, the same frames and
+# words to tracery (it skips comment lines): without the "'!拍" lines, filled
+# without fitting lines to meters and so without readings; and with only
+# the first of those lines kept, so that every reading is worked out at
+# start-up as with meters, but one frame in the data is fitted.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 count=100000
@@ -28,11 +30,13 @@ if [[ -z $tool ]]; then
     tool=$build/app/lyrmak-tool
 fi
 
-# The data without its meter lines, in the data's own encoding.
+# The data without its meter lines (but the first KEEP), in its own encoding.
 plain=$(mktemp -d)
-trap 'rm -rf "$plain"' EXIT
-cp "$data"/*.dat "$data"/LYRMAK.HLP "$plain"/
-python3 - "$plain/Kasi.dat" <<'EOF'
+read=$(mktemp -d)
+trap 'rm -rf "$plain" "$read"' EXIT
+without_meters() {
+    cp "$data"/*.dat "$data"/LYRMAK.HLP "$1"/
+    python3 - "$1/Kasi.dat" "$2" <<'EOF'
 import sys
 raw = open(sys.argv[1], "rb").read()
 for encoding in ("utf-8", "cp932"):
@@ -41,10 +45,18 @@ for encoding in ("utf-8", "cp932"):
         break
     except UnicodeDecodeError:
         pass
-lines = text.splitlines(keepends=True)
-kept = [l for l in lines if not l.startswith("'!拍")]
+kept, meters = [], int(sys.argv[2])
+for line in text.splitlines(keepends=True):
+    if line.startswith("'!拍"):
+        if meters == 0:
+            continue
+        meters -= 1
+    kept.append(line)
 open(sys.argv[1], "wb").write("".join(kept).encode(encoding))
 EOF
+}
+without_meters "$plain" 0
+without_meters "$read" 1
 
 # Wall time and CPU time of a tool on a data folder, each the best of five
 # runs: "WALL CPU".
@@ -70,9 +82,10 @@ if [[ -n ${LYRMAK_TOOL_BEFORE:-} ]]; then tools+=("$LYRMAK_TOOL_BEFORE"); fi
 names=()
 times=()
 for t in "${tools[@]}"; do
-    for d in "$data" "$plain"; do
+    for d in "$data" "$plain" "$read"; do
         name="$t on $data"
         [[ $d == "$plain" ]] && name="$t on $data without meter lines"
+        [[ $d == "$read" ]] && name="$t on $data with one meter line (readings worked out)"
         read -r wall cpu < <(time_tool "$t" "$d")
         names+=("$name")
         times+=("$wall $cpu")
