@@ -27,6 +27,19 @@ LyricData kanaData()
     return d;
 }
 
+// A program folder with the kana lists and the frame file `kasi`.
+FakeFileSystem kanaFolder(const QString &kasi)
+{
+    FakeFileSystem fs;
+    fs.folder = "/p";
+    fs.files["/p/LYRMAK.HLP"] = "x";
+    const LyricData d = kanaData();
+    for (int k = 0; k < 5; ++k)
+        fs.files["/p/" + d.WordLists[k].FileName] = d.WordLists[k].Words.join("\r\n").toUtf8();
+    fs.files["/p/Kasi.dat"] = kasi.toUtf8();
+    return fs;
+}
+
 // Lines of a filled frame, the empty piece before the first break left out.
 QStringList linesOf(const QString &filled)
 {
@@ -242,13 +255,7 @@ void tst_MeterFitter::uncountedWordsStayOut()
 void tst_MeterFitter::engineWithoutTargets()
 {
     // A frame file without targets fills exactly as before: same text, same draws.
-    FakeFileSystem fs;
-    fs.folder = "/p";
-    fs.files["/p/LYRMAK.HLP"] = "x";
-    const LyricData d = kanaData();
-    for (int k = 0; k < 5; ++k)
-        fs.files["/p/" + d.WordLists[k].FileName] = d.WordLists[k].Words.join("\r\n").toUtf8();
-    fs.files["/p/Kasi.dat"] = QStringLiteral("AdNoが\r\nGiと　Viいる\r\n@\r\n").toUtf8();
+    FakeFileSystem fs = kanaFolder(QStringLiteral("AdNoが\r\nGiと　Viいる\r\n@\r\n"));
     FakeClock clock;
     FakeRandom a(3), b(3);
     FakeWindow win;
@@ -264,15 +271,8 @@ void tst_MeterFitter::engineWithoutTargets()
 
 void tst_MeterFitter::moraeOverride()
 {
-    FakeFileSystem fs;
-    fs.folder = "/p";
-    fs.files["/p/LYRMAK.HLP"] = "x";
-    const LyricData d = kanaData();
-    for (int k = 0; k < 5; ++k)
-        fs.files["/p/" + d.WordLists[k].FileName] = d.WordLists[k].Words.join("\r\n").toUtf8();
-    fs.files["/p/Kasi.dat"] =
-        QStringLiteral("No\r\n@\r\nAdNoが\r\n\r\nGiと　Viいる\r\n@\r\n'!拍 5\r\nNoNo\r\n@\r\n")
-            .toUtf8();
+    FakeFileSystem fs = kanaFolder(
+        QStringLiteral("No\r\n@\r\nAdNoが\r\n\r\nGiと　Viいる\r\n@\r\n'!拍 5\r\nNoNo\r\n@\r\n"));
     FakeClock clock;
     FakeRandom random(5);
     FakeWindow win;
