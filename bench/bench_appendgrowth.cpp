@@ -4,12 +4,9 @@
 // more. Run it under `ulimit -v` to see where Qt's text document gives out
 // (the limit of frmLyrmak::MaxTextLength was chosen from these figures with
 // the limit lifted).
-#include "Clipboard.h"
-#include "FolderFileSystem.h"
 #include "MessageBox.h"
-#include "MtRandom.h"
-#include "SystemClock.h"
-#include "frmLyrmak.h"
+
+#include "BundledWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,11 +35,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     const qsizetype upTo = argc > 1 ? QByteArray(argv[1]).toLongLong() : 80'000'000;
-    FolderFileSystem files(QStringLiteral(LYRMAK_BUNDLED_DATA_DIR));
-    SystemClock clock;
-    MtRandom random;
-    Clipboard clipboard;
-    frmLyrmak window(files, clock, random, clipboard);
+    BundledWindow bundled;
+    frmLyrmak &window = bundled.window;
     if (!window.load())
         return 1;
     window.show();

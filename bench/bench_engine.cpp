@@ -6,6 +6,7 @@
 //  - working out the readings of the bundled data with MeCab against
 //    loading it.
 #include "../tests/LiteralFiller.h"
+#include "BestOf.h"
 #include "FolderFileSystem.h"
 #include "FrameFiller.h"
 #include "LyricLoader.h"
@@ -21,26 +22,10 @@
 #include <QProcess>
 #include <QStringEncoder>
 #include <QTemporaryDir>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 
 namespace
 {
-
-using Clock = std::chrono::steady_clock;
-
-// Best of `rounds` runs, in seconds.
-double best(int rounds, const std::function<void()> &f)
-{
-    double bestTime = 1e30;
-    for (int i = 0; i < rounds; ++i) {
-        const auto t0 = Clock::now();
-        f();
-        bestTime = std::min(bestTime, std::chrono::duration<double>(Clock::now() - t0).count());
-    }
-    return bestTime;
-}
 
 class SilentWindow : public LyricWindow
 {

@@ -7,11 +7,8 @@
 // A text built by appending, as a user builds it, has had every line laid out
 // on screen once; Qt keeps those line layouts, and New lyrics frees them with
 // the old text. So New is measured on both kinds of 1 MB text.
-#include "Clipboard.h"
-#include "FolderFileSystem.h"
-#include "MtRandom.h"
-#include "SystemClock.h"
-#include "frmLyrmak.h"
+
+#include "BundledWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -55,11 +52,8 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    FolderFileSystem files(QStringLiteral(LYRMAK_BUNDLED_DATA_DIR));
-    SystemClock clock;
-    MtRandom random;
-    Clipboard clipboard;
-    frmLyrmak window(files, clock, random, clipboard);
+    BundledWindow bundled;
+    frmLyrmak &window = bundled.window;
     if (!window.load())
         return 1;
     window.show();

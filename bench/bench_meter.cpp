@@ -5,6 +5,7 @@
 //    line (goal: at most 10 times the cost);
 //  - the share of lines on target over 10,000 seeded songs of the test data
 //    with targets (tests/data/meter).
+#include "BestOf.h"
 #include "FolderFileSystem.h"
 #include "FrameFiller.h"
 #include "LyricEngine.h"
@@ -19,25 +20,10 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 
 namespace
 {
-
-using Clock = std::chrono::steady_clock;
-
-double best(int rounds, const std::function<void()> &f)
-{
-    double bestTime = 1e30;
-    for (int i = 0; i < rounds; ++i) {
-        const auto t0 = Clock::now();
-        f();
-        bestTime = std::min(bestTime, std::chrono::duration<double>(Clock::now() - t0).count());
-    }
-    return bestTime;
-}
 
 // Kana words of 2 to 6 morae, `n` to a list, a few of them chained.
 std::array<WordList, 5> kanaLists(int n)
