@@ -1,28 +1,9 @@
 #include "MeterFitter.h"
 
-#include "Morae.h"
 #include "RandomSource.h"
 
 #include <QVarLengthArray>
 #include <algorithm>
-#include <limits>
-#include <numeric>
-
-namespace
-{
-
-bool isHoldDigit(QChar c)
-{
-    return c >= QLatin1Char('1') && c <= QLatin1Char('9');
-}
-
-bool isCategory(const std::array<WordList, 5> &lists, int k, QStringView text, qsizetype i)
-{
-    const QString &tag = lists[k].Tag;
-    return tag.size() == 2 && i + 1 < text.size() && text[i] == tag[0] && text[i + 1] == tag[1];
-}
-
-} // namespace
 
 QString MeterFitter::textOf(const Text &out, size_t from)
 {
@@ -43,143 +24,11 @@ int MeterFitter::Reach::max() const
 }
 
 MeterFitter::MeterFitter(const std::array<WordList, 5> &lists, FrameFiller::Rules rules)
-    : m_lists(lists), m_plain(lists, rules), m_refrains(rules == FrameFiller::Rules::Refrains)
+    : m_lists(lists), m_plain(lists, rules), m_refrains(rules == FrameFiller::Rules::Refrains),
+      m_words(lists, m_refrains)
 {
-    // Usable: FrameFiller's inert lists, except that a word may hold the
-    // tags of later categories (they are filled in their own turn).
-    m_usable = true;
-    for (int k = 0; k < 5; ++k) {
-        const QString &tag = lists[k].Tag;
-        if (tag.size() != 2 || tag[0].unicode() >= 128 || tag[1].unicode() >= 128)
-            m_usable = false;
-        for (const WordList &b : lists)
-            if (tag.size() == 2 && b.Tag.size() == 2 && tag[1] == b.Tag[0])
-                m_usable = false;
-    }
-    // Judged by the readings where known, as the engine that fills the
-    // readings themselves in step with this one judges.
-    for (int k = 0; k < 5 && m_usable; ++k)
-        for (qsizetype i = 0; i < lists[k].Words.size(); ++i) {
-            const QString &reading = lists[k].Readings.value(i);
-            const QString &w = reading.isNull() ? lists[k].Words[i] : reading;
-            bool bad = w.isEmpty() || (m_refrains && isHoldDigit(w.front()));
-            for (int j = 0; j < 5 && !bad; ++j)
-                bad = w.front() == lists[j].Tag[1] || w.back() == lists[j].Tag[0] ||
-                      (j <= k && w.contains(lists[j].Tag));
-            if (bad) {
-                m_usable = false;
-                break;
-            }
-        }
-    if (!m_usable)
-        return;
-
-    // Later categories first: a word's count takes the P of the tags it holds.
-    for (int k = 4; k >= 0; --k) {
-        Category &c = m_categories[k];
-        const WordList &list = lists[k];
-        const bool readings = !list.Readings.isEmpty();
-        for (qsizetype i = 0; i < list.Words.size(); ++i) {
-            Word w;
-            w.inner = tagsIn(list.Words[i], k);
-            bool counted = !readings || !list.Readings.value(i).isNull();
-            for (const Slot &s : w.inner)
-                counted = counted && s.digit == 0 && m_counts.measurable(s.category);
-            if (counted)
-                w.morae = fixedMorae(readings ? list.Readings[i] : list.Words[i]);
-            if (w.morae >= 0) {
-                QList<int> inner;
-                for (const Slot &s : w.inner)
-                    inner << s.category;
-                auto sig = std::find_if(c.signatures.begin(), c.signatures.end(), [&](auto &g) {
-                    return g.morae == w.morae && g.inner == inner;
-                });
-                if (sig == c.signatures.end()) {
-                    c.signatures.append(
-                        {w.morae, inner, m_counts.productOf(inner, Poly{1.0}, kCap), {}});
-                    sig = c.signatures.end() - 1;
-                }
-                w.place = sig->words.size();
-                sig->words << i;
-                sig->count = double(sig->words.size());
-                w.signature = int(sig - c.signatures.begin());
-            }
-            c.brief.push_back({w.signature, int(w.place), int(c.text.size()),
-                               int(list.Words[i].size()), !w.inner.isEmpty()});
-            c.text += std::u16string_view(QStringView(list.Words[i]).utf16(),
-                                          size_t(list.Words[i].size()));
-            c.words << w;
-        }
-        c.text.append(kPad, u'\0');
-        for (Signature &g : c.signatures) {
-            g.first = qint32(c.bySignature.size());
-            for (const qsizetype i : g.words) {
-                const Category::Brief &b = c.brief[size_t(i)];
-                Category::Drawn d{qint32(i), b.from, b.length, b.inner, {}};
-                if (size_t(b.length) <= kShort)
-                    std::copy_n(c.text.data() + b.from, b.length, d.head);
-                c.bySignature.push_back(d);
-            }
-        }
-        const bool measurable = !c.signatures.isEmpty();
-        Poly poly(kCap + 1, 0.0);
-        if (!measurable) {
-            poly[0] = 1.0; // no word has a count: the tag counts as none
-        } else {
-            const double n = double(list.Words.size());
-            for (const Signature &g : c.signatures)
-                for (int u = 0; g.morae + u <= kCap; ++u)
-                    poly[g.morae + u] += double(g.words.size()) / n * g.innerPoly[u];
-        }
-        m_counts.set(k, std::move(poly), measurable);
-    }
-    m_alone = restOf({});
-}
-
-QList<MeterFitter::Slot> MeterFitter::tagsIn(QStringView text, int after) const
-{
-    QList<Slot> tags;
-    for (qsizetype i = 0; i + 1 < text.size(); ++i)
-        for (int k = 0; k < 5; ++k) {
-            if (!isCategory(m_lists, k, text, i))
-                continue;
-            const int digit = m_refrains && i + 2 < text.size() && isHoldDigit(text[i + 2])
-                                  ? text[i + 2].unicode() - u'0'
-                                  : 0;
-            // Earlier categories' tags inside a word stay letters; a list
-            // without words leaves its tags as they stand.
-            if (k > after && !m_lists[k].Words.isEmpty())
-                tags.append({i, k, digit});
-            i += digit ? 2 : 1;
-            break;
-        }
-    return tags;
-}
-
-int MeterFitter::fixedMorae(QStringView reading) const
-{
-    QString plain;
-    plain.reserve(reading.size());
-    for (qsizetype i = 0; i < reading.size(); ++i) {
-        int k = 0;
-        while (k < 5 && !isCategory(m_lists, k, reading, i))
-            ++k;
-        if (k == 5) {
-            plain += reading[i];
-            continue;
-        }
-        ++i;
-        if (m_refrains && i + 1 < reading.size() && isHoldDigit(reading[i + 1]))
-            ++i;
-    }
-    return Morae::count(plain);
-}
-
-int MeterFitter::wordMorae(int category, qsizetype index) const
-{
-    if (!m_usable)
-        return -1;
-    return m_categories[category].words.value(index).morae;
+    if (m_words.isUsable())
+        m_alone = restOf({});
 }
 
 // The song as the fitter sees it: the engine's SongState, and what the
@@ -219,7 +68,7 @@ public:
     }
     void markUsed(int k, qsizetype i)
     {
-        const Category &c = m_fitter.m_categories[k];
+        const Category &c = m_fitter.m_words.category(k);
         const Category::Brief &w = c.brief[size_t(i)];
         markUsed(k, i, w.signature, w.signature >= 0 ? c.signatures[w.signature].first : 0,
                  w.place);
@@ -275,7 +124,7 @@ private:
         Notes &notes = m_fitter.m_notes;
         notes.touched.clear();
         for (int k = 0; k < 5; ++k) {
-            const Category &c = m_fitter.m_categories[k];
+            const Category &c = m_fitter.m_words.category(k);
             std::vector<qsizetype> &used = notes.used[size_t(k)];
             std::vector<qsizetype> &counts = notes.usedCounts[size_t(k)];
             used.assign(c.bySignature.size(), 0);
@@ -320,7 +169,7 @@ QString MeterFitter::expand(int k, qsizetype index, int &morae, Song &song,
                             RandomSource &random) const
 {
     const QString &word = m_lists[k].Words[index];
-    const Word &w = m_categories[k].words[index];
+    const Word &w = m_words.category(k).words[index];
     morae = w.morae;
     if (w.inner.isEmpty())
         return word;
@@ -353,7 +202,7 @@ QString MeterFitter::heldOrDraw(const Slot &slot, int &morae, Song &song,
 
 void MeterFitter::makeChoice(int k, int target, const Poly &rest, Choice &choice) const
 {
-    const Category &c = m_categories[k];
+    const Category &c = m_words.category(k);
     choice = Choice();
     choice.ready = true;
     for (qsizetype g = 0; g < c.signatures.size(); ++g) {
@@ -385,7 +234,7 @@ int MeterFitter::restOf(const QList<int> &categories) const
         Poly p(kCap + 1, 0.0);
         p[0] = 1.0;
         for (qsizetype i = categories.size() - 1; i >= 0; --i)
-            p = TagCounts::times(m_counts.poly(categories[i]), p, kCap);
+            p = TagCounts::times(m_words.counts().poly(categories[i]), p, kCap);
         m_rests.push_back(std::move(p));
         m_choices.resize(m_rests.size() * 5);
     }
@@ -406,10 +255,10 @@ MeterFitter::Choice &MeterFitter::choiceFor(int k, int rest, int left) const
 void MeterFitter::fittedFill(int k, int target, const Poly &rest, int &used, Song &song,
                              RandomSource &random, Text &out, Choice *memo) const
 {
-    const Category &c = m_categories[k];
+    const Category &c = m_words.category(k);
     used = 0;
     int unknown = -1;
-    if (!m_counts.measurable(k))
+    if (!m_words.counts().measurable(k))
         return put(out, expand(k, plainIndex(k, song, random), unknown, song, random));
     // The chances depend on the target and the rest only: a line's plan
     // keeps them.
@@ -497,9 +346,10 @@ std::vector<MeterFitter::Poly> MeterFitter::suffixes(const QList<Slot> &tags, in
     suffix.back() = rest;
     suffix.back().resize(size_t(target) + 1, 0.0);
     for (qsizetype i = tags.size() - 1; i >= 0; --i)
-        suffix[size_t(i)] = tags[i].digit > 0 ? suffix[size_t(i) + 1]
-                                              : TagCounts::times(m_counts.poly(tags[i].category),
-                                                                 suffix[size_t(i) + 1], target);
+        suffix[size_t(i)] = tags[i].digit > 0
+                                ? suffix[size_t(i) + 1]
+                                : TagCounts::times(m_words.counts().poly(tags[i].category),
+                                                   suffix[size_t(i) + 1], target);
     return suffix;
 }
 
@@ -538,7 +388,7 @@ void MeterFitter::fillSlotsTo(QStringView text, std::span<const Slot> tags, int 
         }
         if (s.digit < 0)
             song.hold(s.category, -s.digit, textOf(out, start),
-                      m_counts.measurable(s.category) ? u : -1);
+                      m_words.counts().measurable(s.category) ? u : -1);
         left -= u;
     }
     used = target - left;
@@ -620,7 +470,7 @@ void MeterFitter::planLine(const Line &line, Song &song, LinePlan &plan) const
     }
     const Poly &all = m_rests[size_t(restOf(after))];
     if (target < 0 || target > kCap || all[size_t(target)] == 0.0) {
-        const Poly whole = m_counts.productOf(plain, Poly{1.0}, kCap);
+        const Poly whole = m_words.counts().productOf(plain, Poly{1.0}, kCap);
         int best = -1;
         for (int t = 0; t <= kCap; ++t)
             if (whole[t] > 0.0 && (best < 0 || std::abs(t - target) < std::abs(best - target)))
@@ -697,14 +547,14 @@ MeterFitter::FramePlan &MeterFitter::planFor(const QString &frame, const QString
     plan.pieces.assign(pieces.begin(), pieces.end());
     for (qsizetype i = 0; i < qsizetype(plan.pieces.size()); ++i) {
         Line line;
-        line.tags = tagsIn(plan.pieces[size_t(i)], -1);
+        line.tags = m_words.tagsIn(plan.pieces[size_t(i)], -1);
         // Piece 0 comes before the frame's first line break: no line of its own.
         line.target = i > 0 ? targets.value(i - 1) : 0;
         if (line.target > 0) {
             if (lineReadings.isEmpty())
-                line.fixed = fixedMorae(plan.pieces[size_t(i)]);
+                line.fixed = m_words.fixedMorae(plan.pieces[size_t(i)]);
             else if (!lineReadings.value(i - 1).isNull())
-                line.fixed = fixedMorae(lineReadings[i - 1]);
+                line.fixed = m_words.fixedMorae(lineReadings[i - 1]);
         }
         for (const Slot &s : line.tags)
             if (s.digit && line.held++ < int(line.heldAt.size()))
@@ -742,7 +592,7 @@ const HeldPlanner::Plan &MeterFitter::heldPlanFor(FramePlan &plan, Song &song) c
 QString MeterFitter::fill(const QString &frame, const QStringList &lineReadings,
                           const QList<int> &targets, SongState &state, RandomSource &random) const
 {
-    if (!m_usable)
+    if (!m_words.isUsable())
         return m_plain.fill(frame, random, state);
     Song song(*this, state);
     FramePlan &plan = planFor(frame, lineReadings, targets);
@@ -762,7 +612,7 @@ MeterFitter::Reach MeterFitter::reach(const QString &line, const QString &readin
 {
     Reach r;
     r.reachable.assign(kCap + 1, false);
-    const int fixed = readingKnown && m_usable ? fixedMorae(reading) : -1;
+    const int fixed = readingKnown && m_words.isUsable() ? m_words.fixedMorae(reading) : -1;
     if (fixed < 0)
         return r;
     r.known = true;
@@ -770,20 +620,20 @@ MeterFitter::Reach MeterFitter::reach(const QString &line, const QString &readin
     Poly p(kCap + 1, 0.0);
     p[0] = 1.0;
     QList<std::pair<int, int>> seen;
-    for (const Slot &s : tagsIn(line, -1)) {
-        r.known = r.known && m_counts.measurable(s.category);
+    for (const Slot &s : m_words.tagsIn(line, -1)) {
+        r.known = r.known && m_words.counts().measurable(s.category);
         if (s.digit && seen.contains(std::pair(s.category, s.digit)))
             continue;
         int copies = 1;
         if (s.digit) {
             seen << std::pair(s.category, s.digit);
             copies = 0;
-            for (const Slot &t : tagsIn(line, -1))
+            for (const Slot &t : m_words.tagsIn(line, -1))
                 copies += t.category == s.category && t.digit == s.digit;
         }
         Poly q(kCap + 1, 0.0);
         for (int v = 0; v * copies <= kCap; ++v)
-            q[v * copies] = m_counts.poly(s.category)[v];
+            q[v * copies] = m_words.counts().poly(s.category)[v];
         p = TagCounts::times(q, p, kCap);
     }
     for (int t = fixed; t <= kCap; ++t)

@@ -3,6 +3,7 @@
 #include "FrameFiller.h"
 #include "HeldPlanner.h"
 #include "LyricData.h"
+#include "MeterLists.h"
 #include "SongState.h"
 
 #include <QList>
@@ -69,7 +70,7 @@ public:
 
     // Whether words can only chain later categories: no seams, no tag that
     // comes back. Otherwise targets are left to FrameFiller.
-    bool isUsable() const { return m_usable; }
+    bool isUsable() const { return m_words.isUsable(); }
 
     // Fills a frame; targets[i] and lineReadings[i] belong to line i (element
     // i + 1 of frame.split(CR LF)), 0 and missing meaning none. An empty
@@ -80,19 +81,26 @@ public:
     Reach reach(const QString &line, const QString &reading, bool readingKnown) const;
 
     // A word's own morae (tags it holds not counted), -1 when unknown.
-    int wordMorae(int category, qsizetype index) const;
+    int wordMorae(int category, qsizetype index) const
+    {
+        return m_words.wordMorae(category, index);
+    }
     // The morae of a reading with tags left in it, tags not counted.
-    int fixedMorae(QStringView reading) const;
+    int fixedMorae(QStringView reading) const { return m_words.fixedMorae(reading); }
 
 private:
     using Poly = TagCounts::Poly;
+    static constexpr size_t kPad = MeterLists::kPad;
+    static constexpr size_t kShort = MeterLists::kShort;
+    using Slot = MeterLists::Slot;
+    using Word = MeterLists::Word;
+    using Signature = MeterLists::Signature;
+    using Category = MeterLists::Category;
     // The text being filled: pieces are short, and a plain copy into room
     // kept from frame to frame costs less than a string's append. Pieces
     // from texts with kPad characters of room past their end (frames, the
     // lists' words) go in whole blocks: no branch on the length, which the
     // processor cannot foresee.
-    static constexpr size_t kPad = 16;
-    static constexpr size_t kShort = 8;
     class Text
     {
     public:
@@ -164,50 +172,6 @@ private:
         double total = 0.0;
         std::vector<Entry> entries;
     };
-    struct Slot {
-        qsizetype pos;
-        int category;
-        int digit;
-        int rest = -1; // in a line's plan: restOf() the plain tags after it
-    };
-    struct Word {
-        int morae = -1; // own morae; -1 when unknown (or holding a held tag)
-        QList<Slot> inner;
-        int signature = -1;
-        qsizetype place = -1; // in its signature's words
-    };
-    struct Signature {
-        int morae;
-        QList<int> inner; // categories of the held tags, in order
-        Poly innerPoly;   // product of their P
-        QList<qsizetype> words;
-        double count = 0.0; // of words
-        qint32 first = 0;   // place of its words in Category::bySignature
-    };
-    struct Category {
-        QList<Word> words;
-        // What a draw reads of each word, packed: the words' own records,
-        // texts and lists lie all over the heap.
-        struct Brief {
-            int signature;
-            int place;
-            int from, length; // in text
-            bool inner;
-        };
-        std::vector<Brief> brief;
-        std::u16string text;         // every word, one after another, kPad spare
-        QList<Signature> signatures; // counted words only
-        // The counted words, signature by signature, with what a fitted draw
-        // reads of them: it knows the signature and the place already.
-        // A short word's characters lie in its entry: no read elsewhere.
-        struct Drawn {
-            qint32 index;
-            qint32 from, length; // in text
-            bool inner;
-            char16_t head[kShort]; // the word, when it is at most kShort long
-        };
-        std::vector<Drawn> bySignature;
-    };
     // How a line with a target fills, for one state of its held tags.
     // What a filling reads first, first.
     struct LinePlan {
@@ -260,7 +224,6 @@ private:
         std::vector<std::pair<std::vector<int>, HeldPlanner::Plan>> heldPlans;
     };
 
-    QList<Slot> tagsIn(QStringView text, int after) const;
     FramePlan &planFor(const QString &frame, const QStringList &lineReadings,
                        const QList<int> &targets) const;
     const HeldPlanner::Plan &heldPlanFor(FramePlan &plan, Song &song) const;
@@ -292,10 +255,8 @@ private:
     const std::array<WordList, 5> &m_lists;
     FrameFiller m_plain;
     bool m_refrains;
-    bool m_usable = false;
-    std::array<Category, 5> m_categories;
-    TagCounts m_counts;
-    HeldPlanner m_heldPlanner{m_counts};
+    MeterLists m_words;
+    HeldPlanner m_heldPlanner{m_words.counts()};
     mutable Notes m_notes;
     mutable Text m_text;     // the frame being filled; keeps its room
     mutable Text m_heldText; // a held word being chosen
