@@ -583,6 +583,11 @@ void tst_HelpViewer::heavyPages_data()
         << QByteArray("<p><span style=\"display:block\">").repeated(2000) << false;
     QTest::newRow("one cell a million wide") << QByteArray("<td colspan=1000000>x") << false;
     QTest::newRow("list of 10k items") << "<ul>" + QByteArray("<li>x").repeated(10000) << false;
+    QTest::newRow("an image 5 million pixels wide")
+        << QByteArray("画像 <img src=x width=4999999>") << false;
+    QTest::newRow("an image 5 million pixels high")
+        << QByteArray("画像 <img src=x height=\"5e6\">") << false;
+    QTest::newRow("an image 2000 pixels wide") << QByteArray("画像 <img src=x width=2000>") << true;
     QTest::newRow("8 nested tables") << nest("<table><tr><td>", "</td></tr></table>", 8) << true;
     QTest::newRow("2000 open paragraphs") << QByteArray("<p>段落").repeated(2000) << true;
     QFile bundled(BundledHelp);

@@ -117,7 +117,7 @@ private:
         const QString name = word().toLower();
         qint64 span = 1;
         if (m_pos < m_text.size() && m_text[m_pos].isSpace())
-            span = attributes();
+            span = attributes(name == u"img");
         bool closed = false;
         while (m_pos < m_text.size() && m_text[m_pos] != u'>')
             closed |= m_text[m_pos++] == u'/';
@@ -125,8 +125,10 @@ private:
         start(name, closed || name == u"img" || name == u"br" || name == u"hr", span);
     }
 
-    // Reads the attributes; returns the cells a table cell spans.
-    qint64 attributes()
+    // Reads the attributes; returns the cells a table cell spans. An
+    // image's width and height are noted: Qt's layout does not end on a
+    // side of some millions of pixels.
+    qint64 attributes(bool image)
     {
         qint64 rows = 1, columns = 1;
         while (m_pos < m_text.size()) {
@@ -142,6 +144,14 @@ private:
             ++m_pos;
             eatSpace();
             const QString value = word();
+            if (image && (key == u"width" || key == u"height") && !value.endsWith(u'%')) {
+                bool ok = false;
+                const double side = value.trimmed().toDouble(&ok);
+                if (ok && !(side <= HtmlShape::MaxImageSide)) // NaN too
+                    m_shape.imageSide = HtmlShape::MaxImageSide + 1;
+                else if (ok)
+                    m_shape.imageSide = std::max(m_shape.imageSide, side);
+            }
             if (key == u"rowspan" || key == u"colspan") {
                 const qint64 n = std::clamp<qint64>(value.trimmed().toLongLong(), 1, 1'000'000);
                 (key == u"rowspan" ? rows : columns) = n;
